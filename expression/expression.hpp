@@ -1,0 +1,62 @@
+#pragma once
+// Expression values: text, variables and tree side by side.
+
+#include "node.hpp"
+
+#include <set>
+#include <string>
+#include <vector>
+
+class taylor;
+
+class expression {
+public:
+    std::string text;
+    std::set<std::string> variables;
+    std::vector<Node> tree;
+
+    /// Empty text, no variables, empty tree.
+    expression() = default;
+    /// Parses s; the text stays s verbatim.
+    explicit expression(const std::string& s);
+
+    expression operator+(const expression& b) const;
+    expression operator-(const expression& b) const;
+    expression operator*(const expression& b) const;
+    /// (this)^n
+    expression pow(int n) const;
+    /// Simplified derivative with respect to v.
+    expression derive(const std::string& v) const;
+    /// Copy with every variable old_name renamed new_name.
+    expression substitute(const std::string& new_name, const std::string& old_name) const;
+    /// Copy with every variable name replaced by the constant value.
+    expression substitute(double value, const std::string& name) const;
+    /// Copy with partial_v as 1 and every other partial operator as 0.
+    expression substitue_partial(const std::string& v) const;
+    /// Centred-form enclosure over box.
+    interval forme_centre(const domain& box) const;
+
+    /// Natural interval enclosure over box (the entire line for an empty tree).
+    interval Evalue(const domain& box) const;
+    /// Replaces the text by the textual form of the tree.
+    void ArbreToChaine();
+    void ToDot(const char* file) const;
+    void ToLatex(const char* file) const;
+    /// One simplification step; true when no rule applies any more.
+    bool simplify();
+    /// Simplifies until nothing changes, then regenerates the text.
+    void Simplify();
+    /// Recomputes the variable set from the tree.
+    void variables_eq();
+    /// Parses text into the tree.
+    void creation_arbre_de_node();
+
+    /// Point Taylor coefficients along the box diagonal (orders 0..n).
+    std::vector<double> taylor_f(const domain& box, int n) const;
+    /// Interval Taylor coefficients along the flow record t (orders 0..n).
+    std::vector<interval> taylor_ode(const taylor& t, int n) const;
+
+    /// Whether the tree has a root.
+    bool has_tree() const { return !tree.empty(); }
+    int root() const { return static_cast<int>(tree.size()) - 1; }
+};

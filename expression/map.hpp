@@ -1,0 +1,46 @@
+#pragma once
+// Maps: named component expressions over named variables.
+
+#include "expression.hpp"
+#include "matrix.hpp"
+#include "taylor.hpp"
+
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class vector_field;
+
+class Map {
+public:
+    std::map<std::string, expression> components;
+    /// Component names ("dependent variables").
+    std::set<std::string> component_names;
+    /// Variables of the components ("independent variables").
+    std::set<std::string> variables;
+
+    Map() = default;
+    /// Component i is v[i] under the name "y" + i.
+    explicit Map(const std::vector<expression>& v);
+    /// One component "y0" = e.
+    explicit Map(const expression& e);
+
+    /// Appends e under the name "y" + (number of components).
+    void add(const expression& e);
+    /// A copy of the component (an empty one is inserted for a missing name).
+    expression get_component(const std::string& name);
+    void set_component(const std::string& name, const expression& e);
+    /// Box keyed by component names: each component's enclosure over box.
+    domain evalue(const domain& box) const;
+    /// Jacobian matrix: rows are component names, columns variables.
+    expression_matrix differentielle() const;
+    /// Lie derivative along g (components named after the variables).
+    Map derive(const Map& g) const;
+    /// derive(g) applied n times.
+    Map derive(const Map& g, int n) const;
+    /// Taylor coefficients (orders 0..n) of every component along the flow of g from box.
+    taylor derive(const vector_field& g, int n, const domain& box) const;
+    void out(std::ostream& os = std::cout) const;
+};

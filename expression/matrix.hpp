@@ -1,0 +1,61 @@
+#pragma once
+// Matrices of expressions and of intervals, addressed by row and column names.
+
+#include "expression.hpp"
+
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+/// One entry of an interval_matrix.
+struct indice {
+    std::string row_name;
+    std::string column_name;
+};
+
+class interval_matrix {
+public:
+    std::map<std::string, std::map<std::string, interval>> entries;
+    std::vector<std::string> row_names;
+    std::vector<std::string> column_names;
+
+    /// Entry (r, c), [0, 0] when absent (nothing inserted).
+    interval entry(const std::string& r, const std::string& c) const;
+
+    interval determinant() const;
+    /// Laplace expansion along the first column of K.
+    interval determinant(const std::vector<std::string>& R, const std::vector<std::string>& K) const;
+    indice pivot() const;
+    /// Entry of largest mignitude not containing 0; empty names when none.
+    indice pivot(const std::vector<std::string>& R, const std::vector<std::string>& K) const;
+    /// One elimination step on A and b (b changed in place), pivot chosen on this matrix.
+    interval_matrix gaussian(const std::vector<std::string>& R, const std::vector<std::string>& K,
+                             const interval_matrix& A, domain& b) const;
+    /// Enclosure of the solution d of (this) d = b, keyed by column names.
+    domain gaussian(domain b) const;
+    /// Column c as a box keyed by the row names.
+    domain row(const std::string& c) const;
+    /// The product of the matrix with X, keyed by the row names.
+    domain image(const domain& X) const;
+    void out(std::ostream& os = std::cout) const;
+};
+
+class expression_matrix {
+public:
+    std::vector<std::string> rows;
+    std::vector<std::string> columns;
+    std::map<std::string, std::map<std::string, expression>> entries;
+
+    /// Row r of the entries (inserted when absent).
+    std::map<std::string, expression>& operator[](const std::string& r) { return entries[r]; }
+    /// Entry (r, c), an empty expression when absent (nothing inserted).
+    const expression& entry(const std::string& r, const std::string& c) const;
+
+    /// Every entry evaluated over box.
+    interval_matrix evalue(const domain& box) const;
+    /// Symbolic determinant of the submatrix on rows and columns.
+    expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
+    expression determinant() const;
+    void out(std::ostream& os = std::cout) const;
+};

@@ -1,0 +1,60 @@
+#pragma once
+// Expression trees: vectors of nodes, children before parents, root last.
+
+#include "domain.hpp"
+
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+class taylor;
+
+/// One node of an expression tree; children are positions in the same vector.
+struct Node {
+    char kind = 0;
+    char short_name[20] = {};
+    int index = 0;
+    int left = -1;
+    int right = -1;
+    double value = 0.0;
+    std::string name;
+
+    /// The node's line of a Graphviz graph ("" for a partial-derivative node).
+    std::string ToDot() const;
+};
+
+/// The scanner's semantic value.
+extern Node node_val;
+/// The tree under construction by the parser.
+extern std::vector<Node> arbre_de_node;
+/// The tree built by differentiation and subtree copying.
+extern std::vector<Node> arbre_derive;
+/// The tree-output file stream shared by the Dot and LaTeX writers.
+extern std::ofstream arbre2;
+
+/// Parses text (which must end with ';') into arbre_de_node, after clearing it.
+void parse_into_arbre_de_node(const std::string& text);
+
+/// Interval enclosure of the subtree at i over box.
+interval Eval(const std::vector<Node>& tree, int i, const domain& box);
+/// Textual form of the subtree at i; it parses back to the same value.
+std::string Arbre2Chaine(const std::vector<Node>& tree, int i);
+/// Text of a constant that reads back to the same double.
+std::string constant_text(double value);
+/// Writes the Graphviz edges of the subtree at i to arbre2.
+void Arbre2Dot(const std::vector<Node>& tree, int i);
+/// Writes the subtree at i as nested pstricks tree commands to arbre2.
+void Arbre2Latex(const std::vector<Node>& tree, int i);
+
+/// Appends the derivative of the subtree at i with respect to v to arbre_derive.
+int Derive_de_Arbre(const std::vector<Node>& tree, int i, const std::string& v);
+/// Appends a copy of the subtree at i to arbre_derive.
+int Copie_de_Arbre(const std::vector<Node>& tree, int i);
+/// Variables of the subtree at i (exponents not counted).
+std::set<std::string> variables2eq(const std::vector<Node>& tree, int i);
+
+/// Interval Taylor coefficients (orders 0..n) of the subtree at i along t.
+std::vector<interval> Taylor_ode(const std::vector<Node>& tree, int i, const taylor& t, int n);
+/// Point coefficients (orders 0..n) along the diagonal from the box's lowest corner.
+std::vector<double> Taylor(const std::vector<Node>& tree, int i, const domain& box, int n);
