@@ -20,9 +20,11 @@ public:
 
     /// The point [0, 0].
     interval();
-    /// The point [d, d].
+    /// The point [d, d]; an infinite d gives [max double, +inf] or
+    /// [-inf, -max double], so that no bound is ever an infinity of the wrong side.
     interval(double d);
-    /// [lo, hi]; lo > hi or a NaN bound gives the empty interval.
+    /// [lo, hi]; lo > hi or a NaN bound gives the empty interval; a lower bound
+    /// +inf becomes max double and an upper bound -inf becomes -max double.
     interval(double lo, double hi);
 
     /// The whole real line (-inf, +inf).
@@ -32,9 +34,11 @@ public:
 
     double inf() const { return b_.lower(); }
     double sup() const { return b_.upper(); }
-    /// 0.5*inf + 0.5*sup; the point itself for a point, 0 for bounds of equal magnitude.
+    /// 0.5*inf + 0.5*sup; the point itself for a point, 0 for bounds of equal
+    /// magnitude. Unbounded: the point of the interval nearest to 0 (0 for the
+    /// entire line). NaN for the empty interval, as are diam, width, mag, mig.
     double mid() const;
-    /// sup - inf rounded upward.
+    /// sup - inf rounded upward (+inf for an unbounded interval).
     double diam() const;
     /// Same as diam().
     double width() const;
@@ -97,14 +101,18 @@ inline bool disjoint(const interval& a, const interval& b) { return a.disjoint(b
 inline bool subset(const interval& a, const interval& b) { return a.subset(b); }
 inline bool in(double d, const interval& a) { return a.contains(d); }
 
-/// x^n for an integer n (negative n: 1 / x^-n).
+/// x^n for an integer n; x^0 = [1, 1]; negative n: 1 / x^-n with the
+/// extended division when x holds 0, so power([0, 0], -1) is the entire line.
 interval power(const interval& x, int n);
-/// sqrt and log enclose the function on the part of x inside their domain.
+/// sqrt and log enclose the function on the part of x inside their domain;
+/// x wholly outside gives the empty interval, except that log of an x whose
+/// only point in [0, +inf) is 0 gives (-inf, -max double], the limit at 0.
 interval sqrt(const interval& x);
 interval exp(const interval& x);
 interval log(const interval& x);
 interval sin(const interval& x);
 interval cos(const interval& x);
+/// The entire line when x holds a pole.
 interval tan(const interval& x);
 interval atan(const interval& x);
 interval sinh(const interval& x);

@@ -1,0 +1,339 @@
+#include "interval.hpp"
+#include "mpfr_reference.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <iomanip>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double inf_d = std::numeric_limits<double>::infinity();
+constexpr double max_d = std::numeric_limits<double>::max();
+constexpr unsigned long seed = 20240611;
+constexpr int rounds = 400;
+constexpr int ulps = 2;
+
+std::string text(const interval& x)
+{
+    std::ostringstream os;
+    os << x;
+    return os.str();
+}
+
+double steps(double d, int n, double toward)
+{
+    for (int i = 0; i < n; ++i) d = std::nextafter(d, toward);
+    return d;
+}
+
+// Random intervals of every shape the rest of the program meets.
+class interval_source {
+public:
+    explicit interval_source(unsigned long s) : g_(s) {}
+
+    interval next()
+    {
+        switch (pick(0, 7)) {
+        case 0: { const double a = scaled(-10, 10); return interval(a, steps(a, pick(1, 8), inf_d)); }
+        case 1: return ordered(scaled(-3, 6), scaled(-3, 6));
+        case 2: return interval(0.0, std::fabs(scaled(-5, 5)));
+        case 3: return interval(-std::fabs(scaled(-5, 5)), 0.0);
+        case 4: return ordered(scaled(900, 1023), scaled(900, 1023));
+        case 5: return ordered(scaled(-1074, -1000), scaled(-1074, -1000));
+        case 6: { const double a = scaled(-3, 6); return pick(0, 2) == 0 ? interval(a, inf_d) : pick(0, 1) ? interval(-inf_d, a) : interval::ENTIRE(); }
+        default: return interval(scaled(-20, 20));
+        }
+    }
+
+    // Finite points of x: its finite bounds, its midpoint and random inner points.
+    std::vector<double> points(const interval& x)
+    {
+        const double lo = std::isinf(x.inf()) ? -max_d : x.inf();
+        const double hi = std::isinf(x.sup()) ? max_d : x.sup();
+        std::vector<double> p{lo, hi, x.mid()};
+        for (int i = 0; i < 3; ++i) {
+            const double u = std::uniform_real_distribution<double>(0, 1)(g_);
+            p.push_back(std::min(std::max((1 - u) * lo + u * hi, lo), hi));
+        }
+        return p;
+    }
+
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(g_); }
+
+private:
+    double scaled(int lo_exp, int hi_exp)
+    {
+        const double m = std::uniform_real_distribution<double>(1, 2)(g_);
+        return (pick(0, 1) ? 1 : -1) * std::ldexp(m, pick(lo_exp, hi_exp));
+    }
+    static interval ordered(double a, double b) { return interval(std::min(a, b), std::max(a, b)); }
+
+    std::mt19937_64 g_;
+};
+
+// Tightest double enclosure of the values (NaN values skipped) compared with
+// r: r must not be wider by more than a few ulps.
+void expect_tight(const interval& r, const std::vector<mpfr_real>& values)
+{
+    if (r.isEmpty()) {
+        for (const mpfr_real& v : values) EXPECT_TRUE(v.is_nan()) << v;
+        return;
+    }
+    double lo = inf_d, hi = -inf_d;
+    for (const mpfr_real& v : values) {
+        if (v.is_nan()) continue;
+        lo = std::min(lo, v.to_double(MPFR_RNDD));
+        hi = std::max(hi, v.to_double(MPFR_RNDU));
+    }
+    EXPECT_GE(r.inf(), steps(lo, ulps, -inf_d)) << "tightest lower bound " << lo;
+    EXPECT_LE(r.sup(), steps(hi, ulps, inf_d)) << "tightest upper bound " << hi;
+}
+
+struct binary_case {
+    const char* name;
+    interval (*f)(const interval&, const interval&);
+    mpfr_real (*ref)(const mpfr_real&, const mpfr_real&);
+};
+
+const binary_case binary_cases[] = {
+    {"+", [](const interval& a, const interval& b) { return a + b; }, [](const mpfr_real& a, const mpfr_real& b) { return a + b; }},
+    {"-", [](const interval& a, const interval& b) { return a - b; }, [](const mpfr_real& a, const mpfr_real& b) { return a - b; }},
+    {"*", [](const interval& a, const interval& b) { return a * b; }, [](const mpfr_real& a, const mpfr_real& b) { return a * b; }},
+    {"/", [](const interval& a, const interval& b) { return a / b; }, [](const mpfr_real& a, const mpfr_real& b) { return a / b; }},
+};
+
+TEST(IntervalProperty, ArithmeticEnclosesEveryPointResultTightly)
+{
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    interval_source source(seed);
+    for (int round = 0; round < rounds; ++round) {
+        const interval x = source.next(), y = source.next();
+        for (const binary_case& op : binary_cases) {
+            const interval r = op.f(x, y);
+            SCOPED_TRACE(text(x) + " " + op.name + " " + text(y) + " = " + text(r));
+            for (double p : source.points(x))
+                for (double q : source.points(y)) {
+                    const mpfr_real v = op.ref(mpfr_real(p), mpfr_real(q));
+                    const bool undefined = v.is_nan() || (op.name[0] == '/' && q == 0);
+                    EXPECT_TRUE(undefined || inside(v, r)) << p << " " << op.name << " " << q << " = " << v;
+                }
+            if (x.isInfinite() || y.isInfinite() || (op.name[0] == '/' && y.contains(0))) continue;
+            std::vector<mpfr_real> corners;
+            for (double p : {x.inf(), x.sup()})
+                for (double q : {y.inf(), y.sup()}) corners.push_back(op.ref(mpfr_real(p), mpfr_real(q)));
+            expect_tight(r, corners);
+        }
+    }
+}
+
+struct unary_case {
+    const char* name;
+    interval (*f)(const interval&);
+    mpfr_real (*ref)(const mpfr_real&);
+    bool periodic;  // extrema or poles at multiples of pi/2
+};
+
+const unary_case unary_cases[] = {
+    {"sqrt", sqrt, sqrt, false}, {"exp", exp, exp, false},    {"log", log, log, false},
+    {"sin", sin, sin, true},     {"cos", cos, cos, true},     {"tan", tan, tan, true},
+    {"atan", atan, atan, false}, {"sinh", sinh, sinh, false}, {"cosh", cosh, cosh, false},
+};
+
+// The integers k with k*pi/2 in [a, b] (|a|, |b| below 2^60).
+std::vector<long> quarter_turns(double a, double b, const mpfr_real& half_pi)
+{
+    const mpfr_real first = mpfr_real::apply(mpfr_rint_ceil, mpfr_real(a) / half_pi);
+    const mpfr_real last = mpfr_real::apply(mpfr_rint_floor, mpfr_real(b) / half_pi);
+    std::vector<long> k;
+    for (long i = std::lround(first.to_double()); i <= std::lround(last.to_double()); ++i) k.push_back(i);
+    return k;
+}
+
+TEST(IntervalProperty, ElementaryFunctionsEncloseEveryPointValueTightly)
+{
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    interval_source source(seed + 1);
+    const mpfr_real half_pi = mpfr_real::apply(mpfr_const_pi) / mpfr_real(2.0);
+    for (int round = 0; round < rounds; ++round) {
+        const interval x = source.next();
+        for (const unary_case& fn : unary_cases) {
+            const interval r = fn.f(x);
+            SCOPED_TRACE(std::string(fn.name) + text(x) + " = " + text(r));
+            for (double p : source.points(x)) {
+                const mpfr_real v = fn.ref(mpfr_real(p));
+                EXPECT_TRUE(v.is_nan() || inside(v, r)) << fn.name << "(" << p << ") = " << v;
+            }
+            if (x.isInfinite() || (fn.periodic && x.mag() > 0x1p60)) continue;
+            // Extremes of f over x: at the bounds, at 0 (cosh, the domain end
+            // of sqrt and log) and at the multiples of pi/2 inside x.
+            std::vector<mpfr_real> values{fn.ref(mpfr_real(x.inf())), fn.ref(mpfr_real(x.sup()))};
+            if (x.contains(0)) values.push_back(fn.ref(mpfr_real(0.0)));
+            bool pole = false;
+            if (fn.periodic)
+                for (long k : quarter_turns(x.inf(), x.sup(), half_pi)) {
+                    values.push_back(fn.ref(mpfr_real(static_cast<double>(k)) * half_pi));
+                    pole = pole || k % 2 != 0;
+                }
+            if (std::string(fn.name) == "tan" && pole)
+                EXPECT_EQ(r, interval::ENTIRE());
+            else
+                expect_tight(r, values);
+        }
+    }
+}
+
+TEST(IntervalProperty, IntegerPowersEncloseEveryPointValueTightly)
+{
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    interval_source source(seed + 2);
+    for (int round = 0; round < rounds; ++round) {
+        const interval x = source.next();
+        const int n = source.pick(-4, 7);
+        const interval r = power(x, n);
+        SCOPED_TRACE(text(x) + "^" + std::to_string(n) + " = " + text(r));
+        for (double p : source.points(x))
+            EXPECT_TRUE((p == 0 && n < 0) || inside(pow(mpfr_real(p), n), r)) << p;
+        if (x.isInfinite() || (n < 0 && x.contains(0))) continue;
+        std::vector<mpfr_real> values{pow(mpfr_real(x.inf()), n), pow(mpfr_real(x.sup()), n)};
+        if (x.contains(0)) values.push_back(pow(mpfr_real(0.0), n));
+        expect_tight(r, values);
+    }
+}
+
+TEST(IntervalDivision, DivisorHoldingZero)
+{
+    const interval entire = interval::ENTIRE();
+    EXPECT_EQ(interval(1, 2) / interval(0.0), entire);
+    EXPECT_EQ(interval(0.0) / interval(0.0), entire);
+    EXPECT_EQ(interval(1, 2) / interval(-1, 1), entire);
+    EXPECT_EQ(interval(-1, 2) / interval(0, 1), entire);
+    EXPECT_EQ(interval(0, 2) / interval(0, 1), entire);
+    EXPECT_EQ(interval(0.0) / interval(-3, 0), entire);
+    EXPECT_EQ(interval(1, 2) / interval(0, 4), interval(0.25, inf_d));
+    EXPECT_EQ(interval(1, 2) / interval(-4, 0), interval(-inf_d, -0.25));
+    EXPECT_EQ(interval(-2, -1) / interval(0, 4), interval(-inf_d, -0.25));
+    EXPECT_EQ(interval(-2, -1) / interval(-4, 0), interval(0.25, inf_d));
+}
+
+TEST(IntervalDivision, EmptyOperandGivesEmpty)
+{
+    EXPECT_TRUE((interval::EMPTY() / interval(1, 2)).isEmpty());
+    EXPECT_TRUE((interval(1, 2) / interval::EMPTY()).isEmpty());
+    EXPECT_TRUE((interval::EMPTY() / interval(0.0)).isEmpty());
+    EXPECT_TRUE((interval(1, 2) * interval::EMPTY()).isEmpty());
+}
+
+TEST(IntervalDivision, RoundsOutward)
+{
+    const interval third = interval(1.0) / interval(3.0);
+    EXPECT_LT(third.inf(), third.sup());
+    EXPECT_TRUE(inside(mpfr_real(1.0) / mpfr_real(3.0), third));
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+}
+
+TEST(IntervalDomain, SqrtAndLogKeepThePartInsideTheirDomain)
+{
+    EXPECT_EQ(sqrt(interval(-4, 9)), interval(0, 3));
+    EXPECT_EQ(sqrt(interval(-1, 0)), interval(0.0));
+    EXPECT_TRUE(sqrt(interval(-4, -1)).isEmpty());
+    EXPECT_EQ(sqrt(interval::ENTIRE()), interval(0, inf_d));
+    EXPECT_EQ(log(interval(0, 1)), interval(-inf_d, 0));
+    EXPECT_EQ(log(interval(-1, 1)), interval(-inf_d, 0));
+    EXPECT_EQ(log(interval::ENTIRE()), interval::ENTIRE());
+    EXPECT_TRUE(log(interval(-2, -1)).isEmpty());
+    EXPECT_EQ(text(log(interval(-1, 0))), "[ -INFTY ]");
+}
+
+TEST(IntervalDomain, PolesAndExtremaAreDecidedRigorously)
+{
+    EXPECT_EQ(tan(interval(1.5, 1.6)), interval::ENTIRE());
+    EXPECT_FALSE(tan(interval(3.0, 3.2)).isInfinite());  // crosses pi, no pole
+    EXPECT_EQ(tan(interval(0, inf_d)), interval::ENTIRE());
+    EXPECT_EQ(sin(interval(1, 2)).sup(), 1.0);
+    EXPECT_EQ(cos(interval(3, 3.5)).inf(), -1.0);
+    EXPECT_EQ(sin(interval(0, 1e300)), interval(-1, 1));
+    EXPECT_EQ(cosh(interval(-1, 2)).inf(), 1.0);
+    const double near_half_pi = 1.5707963267948966;  // just below pi/2
+    EXPECT_FALSE(tan(interval(0, near_half_pi)).isInfinite());
+    EXPECT_EQ(tan(interval(0, std::nextafter(near_half_pi, 2.0))), interval::ENTIRE());
+    EXPECT_GT(cos(interval(near_half_pi)).inf(), 0.0);
+}
+
+TEST(IntervalPower, SpecialExponentsAndZero)
+{
+    EXPECT_EQ(power(interval(-3, 2), 0), interval(1.0));
+    EXPECT_TRUE(power(interval::EMPTY(), 0).isEmpty());
+    EXPECT_EQ(power(interval(-3, 2), 2), interval(0, 9));
+    EXPECT_EQ(power(interval(-3, 2), 3), interval(-27, 8));
+    EXPECT_EQ(power(interval(-2, -1), 2), interval(1, 4));
+    EXPECT_EQ(power(interval(-1, 2), -2), interval(0.25, inf_d));
+    EXPECT_EQ(power(interval(-1, 2), -1), interval::ENTIRE());
+    EXPECT_EQ(power(interval(0.0), -1), interval::ENTIRE());
+    EXPECT_EQ(power(interval(2, 4), -1), interval(0.25, 0.5));
+}
+
+TEST(IntervalMeasures, MidDiamMagMig)
+{
+    EXPECT_EQ(interval(-3, 3).mid(), 0.0);
+    EXPECT_EQ(interval(1, 2).mid(), 1.5);
+    EXPECT_TRUE(interval(0.5 * max_d, max_d).contains(interval(0.5 * max_d, max_d).mid()));
+    EXPECT_EQ(interval(-max_d, max_d).mid(), 0.0);
+    EXPECT_EQ(interval(0x1p-1074).mid(), 0x1p-1074);
+    EXPECT_EQ(interval::ENTIRE().mid(), 0.0);
+    EXPECT_EQ(interval(2, inf_d).mid(), 2.0);
+    EXPECT_EQ(interval(-inf_d, -5).mid(), -5.0);
+    EXPECT_EQ(interval(0, 0.1).diam(), 0.1);
+    EXPECT_EQ(interval(-0x1p-60, 1).diam(), std::nextafter(1.0, 2.0));  // rounded up
+    EXPECT_EQ(interval(1, inf_d).width(), inf_d);
+    EXPECT_EQ(interval(-5, 3).mag(), 5.0);
+    EXPECT_EQ(interval(-5, 3).mig(), 0.0);
+    EXPECT_EQ(interval(-5, -3).mig(), 3.0);
+    EXPECT_TRUE(std::isnan(interval::EMPTY().diam()));
+}
+
+TEST(IntervalSets, EmptyAndInfiniteRules)
+{
+    const interval e = interval::EMPTY(), a(1, 2);
+    EXPECT_TRUE(interval(2, 1).isEmpty());
+    EXPECT_TRUE(interval(std::nan(""), 1).isEmpty());
+    EXPECT_TRUE(e.subset(a));
+    EXPECT_FALSE(a.subset(e));
+    EXPECT_TRUE(e.disjoint(a) && a.disjoint(e) && e.disjoint(e));
+    EXPECT_FALSE(a.disjoint(interval(2, 3)));  // touching intervals meet
+    EXPECT_EQ(e.hull(a), a);
+    EXPECT_EQ(a.hull(interval(-1.0)), interval(-1, 2));
+    EXPECT_TRUE(a.intersect(interval(3, 4)).isEmpty());
+    EXPECT_EQ(a.intersect(interval(1.5, 4)), interval(1.5, 2));
+    EXPECT_EQ(e, interval::EMPTY());
+    EXPECT_NE(a, interval(1, 3));
+    EXPECT_FALSE(e.contains(0) || e.isPoint() || e.isInfinite());
+    EXPECT_TRUE(interval(3.0).isPoint() && interval(1, inf_d).isInfinite());
+    EXPECT_EQ(interval(), interval(0.0));
+    EXPECT_EQ(interval(inf_d), interval(max_d, inf_d));
+}
+
+TEST(IntervalOutput, FormsAndPrecision)
+{
+    EXPECT_EQ(text(interval(1.23456, 2)), "[1.23, 2]");
+    EXPECT_EQ(text(interval(-0.0, 0.5)), "[0, 0.5]");
+    EXPECT_EQ(text(interval::EMPTY()), "[ EMPTY ]");
+    EXPECT_EQ(text(interval::ENTIRE()), "[ ENTIRE ]");
+    EXPECT_EQ(text(interval(-inf_d)), "[ -INFTY ]");
+    EXPECT_EQ(text(interval(max_d, inf_d)), "[ +INFTY ]");
+    EXPECT_EQ(text(interval(1, inf_d)), "[1, inf]");
+    interval::precision() = 6;
+    EXPECT_EQ(text(interval(1.23456789)), "[1.23457, 1.23457]");
+    interval::precision() = 3;
+    std::ostringstream os;
+    os << std::fixed << std::setprecision(2) << interval(1.0 / 3) << " " << 0.5;
+    EXPECT_EQ(os.str(), "[0.333, 0.333] 0.50");
+}
+
+}  // namespace
