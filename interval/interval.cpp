@@ -1,10 +1,12 @@
-// Interval arithmetic: Boost.Interval for + - * with directed rounding, our own
-// extended division, and MPFR for the elementary functions.
+// Interval arithmetic: + - * with directed rounding obtained from error-free
+// transformations, Boost.Interval for storage, comparisons and the division of
+// divisors without 0, our own extended division, and MPFR for the elementary
+// functions.
 //
 // Representation invariant: the lower bound is never +inf and the upper bound
 // never -inf (an infinite point is stored as [max double, +inf] or
-// [-inf, -max double]). Boost's rounded operations then never meet
-// inf - inf or 0 * inf, so no bound ever becomes NaN except for the empty set.
+// [-inf, -max double]). Sums then never meet inf - inf, and products treat
+// 0 times infinity as 0, so no bound ever becomes NaN except for the empty set.
 
 #include "interval.hpp"
 
@@ -161,6 +163,71 @@ interval nonzero_power(const interval& x, long n)
     return interval(power_rounded(b, n, MPFR_RNDD), power_rounded(a, n, MPFR_RNDU));
 }
 
+// Directed rounding without switching the rounding mode: the sum or product is
+// rounded to nearest, and an error-free transformation gives the sign of the
+// rounding error, which says whether the neighbouring double is the bound.
+// Switching the mode costs far more than these few operations.
+
+double next_up(double x) { return std::nextafter(x, infinity); }
+double next_down(double x) { return std::nextafter(x, -infinity); }
+
+// Sign of a + b - s for s = fl(a + b), by the TwoSum transformation (exact for
+// finite a, b and s); 0 when s is exact.
+double sum_error(double a, double b, double s)
+{
+    const double bb = s - a;
+    return (a - (s - bb)) + (b - bb);
+}
+
+// a + b rounded downward (upward). An infinite operand gives an exact infinite
+// sum; an overflow from finite operands is bounded by the largest double.
+double sum_down(double a, double b)
+{
+    const double s = a + b;
+    if (std::isinf(s)) return std::isinf(a) || std::isinf(b) || s < 0 ? s : max_double;
+    return sum_error(a, b, s) < 0 ? next_down(s) : s;
+}
+
+double sum_up(double a, double b)
+{
+    const double s = a + b;
+    if (std::isinf(s)) return std::isinf(a) || std::isinf(b) || s > 0 ? s : -max_double;
+    return sum_error(a, b, s) > 0 ? next_up(s) : s;
+}
+
+// Below this magnitude a product's rounding error may itself underflow, so
+// its sign cannot be read from fma; the product is then widened by one ulp.
+constexpr double tiny_product = 0x1p-960;
+
+// a * b rounded downward (upward); 0 times anything, infinity included, is 0.
+// fma(a, b, -p) is the exact error a*b - p; for an overflow it is infinite with
+// the right sign, and for an exact infinite product it is NaN (no correction).
+double product_down(double a, double b)
+{
+    if (a == 0 || b == 0) return 0.0;
+    const double p = a * b;
+    if (std::fabs(p) < tiny_product) return next_down(p);
+    return std::fma(a, b, -p) < 0 ? next_down(p) : p;
+}
+
+double product_up(double a, double b)
+{
+    if (a == 0 || b == 0) return 0.0;
+    const double p = a * b;
+    if (std::fabs(p) < tiny_product) return next_up(p);
+    return std::fma(a, b, -p) > 0 ? next_up(p) : p;
+}
+
+// x^2 by one directed product per bound: squares are frequent in the
+// analysed expressions, and this is much cheaper than the general power.
+interval square(const interval& x)
+{
+    const double a = x.inf(), b = x.sup();
+    if (a >= 0) return interval(product_down(a, a), product_up(b, b));
+    if (b <= 0) return interval(product_down(b, b), product_up(a, a));
+    return interval(0.0, std::max(product_up(a, a), product_up(b, b)));
+}
+
 // Writes a bound, showing a zero of either sign as 0.
 void write_bound(std::ostream& os, double d) { os << (d == 0 ? 0.0 : d); }
 
@@ -250,11 +317,37 @@ interval& interval::operator/=(const interval& b) { return *this = *this / b; }
 
 interval operator-(const interval& a) { return interval(-a.raw()); }
 
-interval operator+(const interval& a, const interval& b) { return interval(a.raw() + b.raw()); }
+interval operator+(const interval& a, const interval& b)
+{
+    return interval(sum_down(a.inf(), b.inf()), sum_up(a.sup(), b.sup()));
+}
 
-interval operator-(const interval& a, const interval& b) { return interval(a.raw() - b.raw()); }
+interval operator-(const interval& a, const interval& b)
+{
+    return interval(sum_down(a.inf(), -b.sup()), sum_up(a.sup(), -b.inf()));
+}
 
-interval operator*(const interval& a, const interval& b) { return interval(a.raw() * b.raw()); }
+// The bounds come from the end products that the signs of the operands select
+// (both signs mixed: the extreme of two candidates on each side).
+interval operator*(const interval& a, const interval& b)
+{
+    if (a.isEmpty() || b.isEmpty()) return interval::EMPTY();
+    const double x0 = a.inf(), x1 = a.sup(), y0 = b.inf(), y1 = b.sup();
+    if (x0 >= 0) {
+        if (y0 >= 0) return interval(product_down(x0, y0), product_up(x1, y1));
+        if (y1 <= 0) return interval(product_down(x1, y0), product_up(x0, y1));
+        return interval(product_down(x1, y0), product_up(x1, y1));
+    }
+    if (x1 <= 0) {
+        if (y0 >= 0) return interval(product_down(x0, y1), product_up(x1, y0));
+        if (y1 <= 0) return interval(product_down(x1, y1), product_up(x0, y0));
+        return interval(product_down(x0, y1), product_up(x0, y0));
+    }
+    if (y0 >= 0) return interval(product_down(x0, y1), product_up(x1, y1));
+    if (y1 <= 0) return interval(product_down(x1, y0), product_up(x0, y0));
+    return interval(std::min(product_down(x0, y1), product_down(x1, y0)),
+                    std::max(product_up(x0, y0), product_up(x1, y1)));
+}
 
 // Boost's division handles divisors without 0 and half-lines for a divisor
 // with 0 at one end; it returns the empty set for the divisor [0, 0] and [0, 0]
@@ -282,6 +375,7 @@ interval power(const interval& x, int n)
 {
     if (x.isEmpty()) return interval::EMPTY();
     if (n == 0) return interval(1.0);
+    if (n == 2) return square(x);
     if (n < 0 && x.contains(0.0)) return interval(1.0) / nonzero_power(x, -static_cast<long>(n));
     return nonzero_power(x, n);
 }

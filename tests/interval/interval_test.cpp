@@ -238,6 +238,25 @@ TEST(IntervalDivision, RoundsOutward)
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);
 }
 
+TEST(IntervalArithmetic, OverflowUnderflowAndExactResults)
+{
+    const interval huge(max_d);
+    EXPECT_EQ(huge + huge, interval(max_d, inf_d));
+    EXPECT_EQ(-huge - huge, interval(-inf_d, -max_d));
+    EXPECT_EQ(huge * interval(2.0), interval(max_d, inf_d));
+    const interval tiny = interval(1e-200) * interval(1e-200);
+    EXPECT_LT(tiny.inf(), tiny.sup());
+    EXPECT_TRUE(inside(mpfr_real(1e-200) * mpfr_real(1e-200), tiny));
+    EXPECT_EQ(interval(0.0) * interval(1.0, inf_d), interval(0.0));
+    EXPECT_EQ(interval(-1, 2) * interval(0.0, inf_d), interval::ENTIRE());
+    EXPECT_EQ(interval(3.0) * interval(1.0, 1.0), interval(3.0));
+    EXPECT_EQ(interval(0.5) + interval(0.25), interval(0.75));
+    const interval tenth = interval(0.1) + interval(0.2);
+    EXPECT_EQ(std::nextafter(tenth.inf(), inf_d), tenth.sup());
+    EXPECT_TRUE(inside(mpfr_real(0.1) + mpfr_real(0.2), tenth));
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+}
+
 TEST(IntervalDomain, SqrtAndLogKeepThePartInsideTheirDomain)
 {
     EXPECT_EQ(sqrt(interval(-4, 9)), interval(0, 3));
