@@ -40,6 +40,8 @@ public:
     newton newton_cusp;
     undecided_counts undecided;
 
+    /// Derives everything the searches need from f = (e1, e2) over the paving m,
+    /// then prints cusp_map.
     plisse(const expression& e1, const expression& e2, const mesh& m);
 
     /// Image box of b under f (variables y0, y1).
@@ -51,8 +53,11 @@ public:
     void remove_critical_points();
 
     // Cusps.
+    /// Proves the cusps in b, one box each; returns the number of boxes left undecided.
     int Cusp(const domain& b);
+    /// Whether the cusp in n is proved non-degenerate, hence unique.
     bool one_to_one_cusp(const domain& n, bool verbose) const;
+    /// Shrinks every cusp box around its cusp by Newton steps.
     void improve_cusp();
 
     // Fold–fold crossings.
@@ -73,11 +78,18 @@ public:
     void improve_boundary_boundary();
 
     // Injectivity and images.
+    /// true when det is proved non-zero on b, perhaps otherwise (never false).
     iboolean one_to_one(const domain& b) const;
+    /// Appends to singular_indices every cell whose det is not proved non-zero.
     void one_to_one();
+    /// Whether f is proved one-to-one along the boundary edge e.
     bool one_to_one_boundary(const domain& e) const;
+    /// Whether f is proved one-to-one on two boundary edges that meet.
     bool one_to_one_boundary(const domain& e1, const domain& e2) const;
+    /// The injectivity test of a box that may hold fold points: det proved
+    /// non-zero, the fold tangent proved not sent to 0, or a non-degenerate cusp.
     bool one_to_one_singular(const domain& b) const;
+    /// Appends the image box of every cell and of every boundary piece.
     void image();
 
     // Fold-curve topology and overlap lists.
@@ -91,3 +103,19 @@ public:
 
 /// Freezes the point-valued variables of b inside m and removes them from b.
 void equation(Map& m, domain& b);
+
+// Sound interval tests shared by the searches: an empty or unbounded
+// enclosure is never taken as evidence of anything.
+
+/// Whether I is a bounded, non-empty interval without 0.
+bool excludes_zero(const interval& I);
+/// Whether some interval of W excludes 0: the sound form of "the zero box is
+/// not a subset of W" (a W without variables excludes nothing).
+bool excludes_zero(const domain& W);
+/// Whether N holds every variable of B, each with a bounded, non-empty interval.
+bool bounded_over(const domain& N, const domain& B);
+/// Whether every square root, logarithm, quotient, negative power and tangent
+/// in the components of m has its argument inside its domain over the whole of b.
+bool defined_on(const Map& m, const domain& b);
+/// The same for every entry of m.
+bool defined_on(const expression_matrix& m, const domain& b);

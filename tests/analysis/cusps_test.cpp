@@ -1,0 +1,172 @@
+#include "analysis_maps.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// Whether the point (x, y) lies in the box.
+bool holds(const domain& b, double x, double y)
+{
+    return b.get("x").contains(x) && b.get("y").contains(y);
+}
+
+/// The boxes that the search settled with the given code.
+std::vector<domain> settled_with(const plisse& p, int code)
+{
+    std::vector<domain> boxes;
+    for (const auto& [box, c] : p.res.cusp_boxes) {
+        if (c == code) boxes.push_back(box);
+    }
+    return boxes;
+}
+
+/// Checks that the search found exactly one cusp, in a box holding (x, y),
+/// and settled every other box as holding none.
+void expect_single_cusp_at(const plisse& p, double x, double y)
+{
+    ASSERT_EQ(p.res.cusps.size(), 1u);
+    EXPECT_TRUE(holds(p.res.cusps[0], x, y));
+    const std::vector<domain> proved = settled_with(p, 5);
+    ASSERT_EQ(proved.size(), 1u);
+    EXPECT_TRUE(holds(proved[0], x, y));
+    for (const auto& entry : p.res.cusp_boxes) {
+        EXPECT_TRUE(entry.second == 3 || entry.second == 4 || entry.second == 5) << entry.second;
+    }
+}
+
+/// Checks that the search proved no cusp.
+void expect_no_cusp(const plisse& p)
+{
+    EXPECT_TRUE(p.res.cusps.empty());
+    EXPECT_TRUE(settled_with(p, 5).empty());
+}
+
+TEST(Cusp, BuiltInMapHasOneCuspAtMinusOneFifteenth)
+{
+    const auto p = built_in_plisse();
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    EXPECT_EQ(p->undecided.cusps, 0);
+    expect_single_cusp_at(*p, 0.0, -1.0 / 15.0);
+}
+
+TEST(Cusp, ImprovementTightensTheCuspBoxAroundTheCusp)
+{
+    const auto p = built_in_plisse();
+    p->Cusp(p->box);
+    const auto settled = p->res.cusp_boxes;
+    p->improve_cusp();
+    ASSERT_EQ(p->res.cusps.size(), 1u);
+    const domain& cusp = p->res.cusps[0];
+    EXPECT_TRUE(holds(cusp, 0.0, -1.0 / 15.0));
+    EXPECT_LT(cusp.width(), 1e-12);
+    EXPECT_EQ(p->res.cusp_boxes, settled);
+
+    // A tightened box is a Newton fixed point: a second improvement keeps it.
+    p->improve_cusp();
+    EXPECT_EQ(p->res.cusps[0], cusp);
+}
+
+TEST(Cusp, ImprovementOfNoCuspsDoesNothing)
+{
+    const auto p = quiet_plisse("x", "y^2", plane_box(-1, 1, -1, 1));
+    p->improve_cusp();
+    EXPECT_TRUE(p->res.cusps.empty());
+}
+
+TEST(Cusp, WhitneyPleatHasOneCuspAtTheOrigin)
+{
+    const auto p = quiet_plisse("x", "y^3+x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    expect_single_cusp_at(*p, 0.0, 0.0);
+    p->improve_cusp();
+    EXPECT_TRUE(holds(p->res.cusps[0], 0.0, 0.0));
+}
+
+TEST(Cusp, ShiftedWhitneyPleatIsFoundAwayFromBisectionLines)
+{
+    // (x, (y + 0.2)^3 + (x - 0.3)(y + 0.2)): the pleat moved to (0.3, -0.2).
+    const auto p = quiet_plisse("x", "(y+0.2)^3+(x-0.3)*(y+0.2)", plane_box(-0.9, 0.8, -0.75, 1.1));
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    expect_single_cusp_at(*p, 0.3, -0.2);
+}
+
+TEST(Cusp, FoldMapHasNone)
+{
+    const auto p = quiet_plisse("x", "y^2", plane_box(-1, 1, -1, 1));
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    expect_no_cusp(*p);
+    EXPECT_FALSE(p->res.cusp_boxes.empty());
+}
+
+TEST(Cusp, ZeroWhereTheGradientOfDetVanishesIsNotACusp)
+{
+    // det = 3 + 3x^2 + 3y^2 has a critical point at the origin, where the cusp
+    // system has a regular zero that the Newton operator isolates.
+    const auto p = quiet_plisse("x", "3*y+3*x^2*y+y^3", plane_box(-0.7, 1, -0.9, 0.6));
+    const int undecided = p->Cusp(p->box);
+    expect_no_cusp(*p);
+    EXPECT_GT(undecided, 0);
+    EXPECT_EQ(p->undecided.cusps, undecided);
+}
+
+TEST(Cusp, DegenerateCuspEndsUndecided)
+{
+    // (x, y^5 + x y): the cusp system vanishes to third order at the origin,
+    // so no Newton step can prove the zero unique.
+    const auto p = quiet_plisse("x", "y^5+x*y", plane_box(-0.6, 0.7, -0.5, 0.8));
+    const int undecided = p->Cusp(p->box);
+    EXPECT_GT(undecided, 0);
+    EXPECT_EQ(p->undecided.cusps, undecided);
+    expect_no_cusp(*p);
+}
+
+TEST(Cusp, DegenerateMapsEndWithoutProof)
+{
+    const std::vector<std::pair<std::string, std::string>> maps{
+        {"1", "2"},        // constant map: every point is critical
+        {"x", "x"},        // det identically 0
+        {"x", "sqrt(y)"},  // undefined for y < 0, det unbounded at y = 0
+    };
+    for (const auto& [f1, f2] : maps) {
+        const auto p = quiet_plisse(f1, f2, plane_box(-1, 1, -1, 1));
+        const int undecided = p->Cusp(p->box);
+        EXPECT_GT(undecided, 0) << f1 << ", " << f2;
+        EXPECT_EQ(p->undecided.cusps, undecided) << f1 << ", " << f2;
+        expect_no_cusp(*p);
+    }
+}
+
+TEST(Cusp, PartlyUndefinedMapProvesCuspsOnlyWhereItIsDefined)
+{
+    // The Whitney pleat plus ln(x + 0.5), which moves no cusp where it is
+    // defined: the cusp stays at the origin, away from bisection lines of this box.
+    const auto p = quiet_plisse("x", "y^3+x*y+ln(x+0.5)", plane_box(-1, 0.9, -0.8, 1.1));
+    EXPECT_GT(p->Cusp(p->box), 0);
+    expect_single_cusp_at(*p, 0.0, 0.0);
+    for (const auto& [box, code] : p->res.cusp_boxes) {
+        if (code != 4) {
+            EXPECT_GT(box.get("x").inf(), -0.5) << "code " << code << " where ln is undefined";
+        }
+    }
+}
+
+TEST(OneToOneCusp, NonDegenerateCuspIsUnique)
+{
+    const auto p = quiet_plisse("x", "y^3+x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_TRUE(p->one_to_one_cusp(plane_box(-0.1, 0.1, -0.1, 0.1), false));
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(p->one_to_one_cusp(plane_point(0, 0), true));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("y0"), std::string::npos) << printed;
+}
+
+TEST(OneToOneCusp, VanishingGradientOfDetProvesNothing)
+{
+    // W = Df . grad det contains (0, 0) on any box around the origin.
+    const auto p = quiet_plisse("x", "3*y+3*x^2*y+y^3", plane_box(-1, 1, -1, 1));
+    EXPECT_FALSE(p->one_to_one_cusp(plane_box(-0.1, 0.1, -0.1, 0.1), false));
+    const auto flat = quiet_plisse("x", "x", plane_box(-1, 1, -1, 1));
+    EXPECT_FALSE(flat->one_to_one_cusp(plane_box(-0.1, 0.1, -0.1, 0.1), false));
+}
+
+}  // namespace

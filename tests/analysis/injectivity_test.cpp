@@ -1,0 +1,156 @@
+#include "analysis_maps.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+/// Whether the fold curve x = 3y^2 + 0.2y of the built-in map meets the cell,
+/// from the exact range of 3y^2 + 0.2y over the cell's y-range (least at y = -1/30).
+bool meets_built_in_fold(const domain& cell)
+{
+    const auto g = [](double y) { return 3 * y * y + 0.2 * y; };
+    const interval x = cell.get("x"), y = cell.get("y");
+    const double lowest = g(std::clamp(-1.0 / 30.0, y.inf(), y.sup()));
+    const double highest = std::max(g(y.inf()), g(y.sup()));
+    return lowest <= x.sup() && highest >= x.inf();
+}
+
+class BuiltInImages : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        p = built_in_plisse().release();
+        p->one_to_one();
+        p->image();
+    }
+    static void TearDownTestSuite() { delete p; }
+    static plisse* p;
+};
+
+plisse* BuiltInImages::p = nullptr;
+
+TEST_F(BuiltInImages, EveryCellAndBoundaryPieceHasItsImage)
+{
+    ASSERT_EQ(p->res.images.size(), 625u);
+    ASSERT_EQ(p->res.boundary_images.size(), 100u);
+    const auto expect_encloses_corners = [](const domain& piece, const domain& image) {
+        for (int i = 0; i < 4; ++i) {
+            const domain c = piece.corner(i);
+            const double x = c.get("x").inf(), y = c.get("y").inf();
+            EXPECT_TRUE(image.get("y0").contains(x + 0.2 * y));
+            EXPECT_TRUE(image.get("y1").contains(y * y * y - x * y));
+        }
+    };
+    for (std::size_t k = 0; k < 625; ++k) expect_encloses_corners(p->res.source_mesh.boxes[k], p->res.images[k]);
+    for (std::size_t k = 0; k < 100; ++k) {
+        expect_encloses_corners(p->res.boundary_mesh.boxes[k], p->res.boundary_images[k]);
+    }
+}
+
+TEST_F(BuiltInImages, SingularCellsAreThoseOnTheFoldParabola)
+{
+    const std::vector<int>& singular = p->res.singular_indices;
+    EXPECT_TRUE(std::is_sorted(singular.begin(), singular.end()));
+    const auto is_singular = [&singular](int k) {
+        return std::binary_search(singular.begin(), singular.end(), k);
+    };
+    const double cell_width = p->res.source_mesh.boxes[0].get("x").width();
+    int on_fold = 0;
+    for (int k = 0; k < 625; ++k) {
+        const domain& cell = p->res.source_mesh.boxes[k];
+        if (meets_built_in_fold(cell)) {
+            ++on_fold;
+            EXPECT_TRUE(is_singular(k)) << "cell " << k << " meets the fold";
+        }
+        if (is_singular(k)) {
+            // Enclosure overestimation stays below one cell width in x.
+            const domain near = cell.direct_sum(domain{{"x", cell.get("x") + interval(-cell_width, cell_width)}});
+            EXPECT_TRUE(meets_built_in_fold(near)) << "cell " << k << " is far from the fold";
+        }
+    }
+    EXPECT_GT(on_fold, 25);
+}
+
+TEST_F(BuiltInImages, LocalInjectivityIsTrueOffTheFoldAndNeverFalse)
+{
+    int proved = 0;
+    for (int k = 0; k < 625; ++k) {
+        const domain& cell = p->res.source_mesh.boxes[k];
+        const iboolean verdict = p->one_to_one(cell);
+        EXPECT_NE(verdict, iboolean(false));
+        if (meets_built_in_fold(cell)) {
+            EXPECT_EQ(verdict, iboolean(iperhaps)) << "cell " << k;
+        }
+        if (verdict == iboolean(true)) ++proved;
+    }
+    EXPECT_GT(proved, 500);
+}
+
+TEST(OneToOne, UndefinedDeterminantIsNeverProvedNonZero)
+{
+    // det = d sqrt(y)/dy: empty below y = 0, unbounded at 0, positive above.
+    const auto p = quiet_plisse("x", "sqrt(y)", plane_box(-1, 1, -1, 1), 4);
+    p->one_to_one();
+    EXPECT_EQ(p->res.singular_indices, (std::vector<int>{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}));
+    EXPECT_EQ(p->one_to_one(plane_box(-1, 1, -1, -0.5)), iboolean(iperhaps));
+    EXPECT_EQ(p->one_to_one(plane_box(-1, 1, 0.5, 1)), iboolean(true));
+}
+
+TEST(OneToOneBoundary, EdgeIsInjectiveWhereOneComponentIsMonotone)
+{
+    // Whitney pleat: along x = const, df/dy = (0, 3y^2 + x).
+    const auto p = quiet_plisse("x", "y^3+x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_TRUE(p->one_to_one_boundary(plane_box(1, 1, -1, 1)));
+    EXPECT_FALSE(p->one_to_one_boundary(plane_box(-1, -1, -1, 1)));
+    EXPECT_TRUE(p->one_to_one_boundary(plane_box(-1, 1, 1, 1)));
+    EXPECT_FALSE(p->one_to_one_boundary(plane_point(1, 1)));
+}
+
+TEST(OneToOneBoundary, EdgesMeetingAtACornerAreOrientedTowardsIt)
+{
+    const domain left = plane_box(0, 0, 0, 1);           // the corner (0, 0) at its lower end
+    const domain bottom = plane_box(0, 1, 0, 0);         // at its lower end
+    const domain bottom_left = plane_box(-1, 0, 0, 0);   // at its upper end
+    // (x + y, x y): run towards the corner, x + y decreases along left and
+    // along bottom, but increases along bottom_left.
+    const auto sum = quiet_plisse("x+y", "x*y", plane_box(0, 1, 0, 1));
+    EXPECT_TRUE(sum->one_to_one_boundary(left, bottom));
+    EXPECT_TRUE(sum->one_to_one_boundary(bottom, left));
+    EXPECT_TRUE(sum->one_to_one_boundary(plane_box(1, 1, 0, 1), plane_box(0, 1, 1, 1)));
+    EXPECT_FALSE(sum->one_to_one_boundary(left, bottom_left));
+    // (x - y, x y): the other way round; det = x + y vanishes at the corner,
+    // so only the orientation can decide.
+    const auto difference = quiet_plisse("x-y", "x*y", plane_box(0, 1, 0, 1));
+    EXPECT_TRUE(difference->one_to_one_boundary(left, bottom_left));
+    EXPECT_FALSE(difference->one_to_one_boundary(left, bottom));
+}
+
+TEST(OneToOneBoundary, NonSingularHullDecidesWhenTheDerivativesStraddleZero)
+{
+    // The identity: the oriented derivatives (0, -1) and (-1, 0) hull to a box
+    // holding 0, but det = 1 on the hull of the edges.
+    const auto identity = quiet_plisse("x", "y", plane_box(0, 1, 0, 1));
+    EXPECT_TRUE(identity->one_to_one_boundary(plane_box(0, 0, 0, 1), plane_box(0, 1, 0, 0)));
+}
+
+TEST(OneToOneSingular, ConstantSignDetAndTransverseFoldAreInjective)
+{
+    const auto pleat = quiet_plisse("x", "y^3+x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_TRUE(pleat->one_to_one_singular(plane_box(0.5, 1, -0.2, 0.2)));   // det > 0
+    EXPECT_TRUE(pleat->one_to_one_singular(plane_box(-0.8, -0.7, 0.45, 0.55)));  // fold, no cusp
+    EXPECT_TRUE(pleat->one_to_one_singular(plane_box(-0.1, 0.1, -0.1, 0.1)));  // the cusp
+    const auto bowl = quiet_plisse("x", "3*y+3*x^2*y+y^3", plane_box(-1, 1, -1, 1));
+    EXPECT_TRUE(bowl->one_to_one_singular(plane_box(-0.1, 0.1, -0.1, 0.1)));
+}
+
+TEST(OneToOneSingular, DegenerateMapsAreNotProved)
+{
+    const auto flat = quiet_plisse("x", "x", plane_box(-1, 1, -1, 1));
+    EXPECT_FALSE(flat->one_to_one_singular(plane_box(-0.1, 0.1, -0.1, 0.1)));
+    const auto undefined = quiet_plisse("x", "sqrt(y)", plane_box(-1, 1, -1, 1));
+    EXPECT_FALSE(undefined->one_to_one_singular(plane_box(-0.1, 0.1, -0.8, -0.6)));
+}
+
+}  // namespace
