@@ -31,6 +31,9 @@ public:
     void add(const expression& e);
     /// A copy of the component (an empty one is inserted for a missing name).
     expression get_component(const std::string& name);
+    /// The component under name, an empty expression when absent (nothing inserted).
+    const expression& component(const std::string& name) const;
+    /// Stores e under name; the replaced component's variables leave the variable set first.
     void set_component(const std::string& name, const expression& e);
     /// Box keyed by component names: each component's enclosure over box.
     domain evalue(const domain& box) const;
@@ -42,5 +45,6 @@ public:
     Map derive(const Map& g, int n) const;
     /// Taylor coefficients (orders 0..n) of every component along the flow of g from box.
     taylor derive(const vector_field& g, int n, const domain& box) const;
+    /// Variable and component counts and names, then "name : text" per component.
     void out(std::ostream& os = std::cout) const;
 };

@@ -23,21 +23,25 @@ public:
     /// Entry (r, c), [0, 0] when absent (nothing inserted).
     interval entry(const std::string& r, const std::string& c) const;
 
+    /// Determinant of the whole matrix.
     interval determinant() const;
     /// Laplace expansion along the first column of K.
     interval determinant(const std::vector<std::string>& R, const std::vector<std::string>& K) const;
+    /// Pivot of the whole matrix.
     indice pivot() const;
     /// Entry of largest mignitude not containing 0; empty names when none.
     indice pivot(const std::vector<std::string>& R, const std::vector<std::string>& K) const;
     /// One elimination step on A and b (b changed in place), pivot chosen on this matrix.
     interval_matrix gaussian(const std::vector<std::string>& R, const std::vector<std::string>& K,
                              const interval_matrix& A, domain& b) const;
-    /// Enclosure of the solution d of (this) d = b, keyed by column names.
+    /// Enclosure of the solution d of (this) d = b, keyed by column names; a
+    /// column that the elimination cannot solve is the entire line.
     domain gaussian(domain b) const;
     /// Column c as a box keyed by the row names.
     domain row(const std::string& c) const;
     /// The product of the matrix with X, keyed by the row names.
     domain image(const domain& X) const;
+    /// One line "row|column:interval" per entry, in name-list order.
     void out(std::ostream& os = std::cout) const;
 };
 
@@ -56,6 +60,8 @@ public:
     interval_matrix evalue(const domain& box) const;
     /// Symbolic determinant of the submatrix on rows and columns.
     expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
+    /// Symbolic determinant of the whole matrix.
     expression determinant() const;
+    /// One line "row|column:text" per entry, in name-list order.
     void out(std::ostream& os = std::cout) const;
 };

@@ -18,5 +18,6 @@ public:
     explicit taylor(const domain& box);
     /// Per variable, the sum of coefficient_k * h^k.
     domain evaluate(const interval& h) const;
+    /// Per variable: a line "name: ", then "k:interval," for every coefficient.
     void out(std::ostream& os = std::cout) const;
 };

@@ -36,7 +36,7 @@ public:
     domain f(const domain& b) const;
     /// This field's components and g's, g winning on a shared name.
     vector_field direct_sum(const vector_field& g) const;
-    /// Taylor coefficients up to order of the flow started in b.
+    /// Taylor coefficients up to order of the flow started in b (a component b lacks starts at 0).
     taylor Taylor(const domain& b, int order) const;
 
     /// Upper bound of the Euclidean norm of F over b.

@@ -86,8 +86,9 @@ public:
 
 private:
     struct term {
+        explicit term(char k, int l = -1, int r = -1) : kind(k), left(l), right(r) {}
         char kind;  // 'V', 'r', '+', '-', '*', 'P'
-        int left = -1, right = -1;
+        int left, right;
         double value = 0;
         std::string name;
     };
@@ -97,7 +98,7 @@ private:
     int grow(std::mt19937& rng, int depth) {
         const int choice = std::uniform_int_distribution<int>(0, 5)(rng);
         if (depth == 0 || choice == 0) {
-            term leaf{'V'};
+            term leaf('V');
             if (std::uniform_int_distribution<int>(0, 2)(rng) == 0) {
                 leaf.kind = 'r';
                 leaf.value = std::uniform_int_distribution<int>(-12, 12)(rng) / 4.0;
@@ -108,13 +109,13 @@ private:
         }
         if (choice == 1) {
             const int base = grow(rng, std::min(depth - 1, 1));
-            term power{'P', base};
+            term power('P', base);
             power.value = std::uniform_int_distribution<int>(2, 3)(rng);
             return push(power);
         }
         const int left = grow(rng, depth - 1);
         const int right = grow(rng, depth - 1);
-        return push(term{"+-**"[choice - 2], left, right});
+        return push(term("+-**"[choice - 2], left, right));
     }
 
     int push(const term& t) {

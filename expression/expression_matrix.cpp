@@ -1,0 +1,61 @@
+// Matrices of expressions: entries by name, interval evaluation, symbolic determinant.
+
+#include "matrix.hpp"
+
+namespace {
+
+/// names without the entry at position i.
+std::vector<std::string> without_position(std::vector<std::string> names, std::size_t i) {
+    names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
+    return names;
+}
+
+}  // namespace
+
+const expression& expression_matrix::entry(const std::string& r, const std::string& c) const {
+    static const expression absent;
+    const auto row = entries.find(r);
+    if (row == entries.end()) return absent;
+    const auto e = row->second.find(c);
+    return e == row->second.end() ? absent : e->second;
+}
+
+interval_matrix expression_matrix::evalue(const domain& box) const {
+    interval_matrix m;
+    m.row_names = rows;
+    m.column_names = columns;
+    for (const std::string& r : rows) {
+        std::map<std::string, interval>& row = m.entries[r];
+        for (const std::string& c : columns) row[c] = entry(r, c).Evalue(box);
+    }
+    return m;
+}
+
+expression expression_matrix::determinant(const std::vector<std::string>& rows,
+                                          const std::vector<std::string>& columns) const {
+    // Laplace expansion along the first column. The empty matrix has
+    // determinant 1; with fewer columns than rows nothing is known (an empty
+    // expression, which evaluates to the entire line).
+    if (rows.empty()) return expression("1");
+    if (columns.empty()) return expression();
+    if (rows.size() == 1) return entry(rows[0], columns[0]);
+    const std::vector<std::string> minor_columns = without_position(columns, 0);
+    const expression plus("1");
+    const expression minus("-1");
+    expression sum("0");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const expression minor = determinant(without_position(rows, i), minor_columns);
+        const expression& sign = i % 2 == 0 ? plus : minus;
+        sum = sum + (sign * entry(rows[i], columns[0])) * minor;
+    }
+    return sum;
+}
+
+expression expression_matrix::determinant() const {
+    return determinant(rows, columns);
+}
+
+void expression_matrix::out(std::ostream& os) const {
+    for (const std::string& r : rows)
+        for (const std::string& c : columns) os << r << "|" << c << ":" << entry(r, c).text << std::endl;
+}
