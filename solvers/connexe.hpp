@@ -18,4 +18,11 @@ public:
     int star_shaped(const domain& X) const;
     /// Enclosure of the derivative of g over X in the direction V.
     interval gradient_evalue(const domain& X, const domain& V) const;
+
+private:
+    /// Whether every partial derivative of g may vanish over X.
+    bool gradient_may_vanish(const domain& X) const;
+    /// Whether g <= 0 at the corner c and, proved by set inversion at
+    /// threshold eps, the radial derivative from c is positive on g = 0 in X.
+    bool star_shaped_from(const domain& X, const domain& c, double eps) const;
 };

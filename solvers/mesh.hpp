@@ -23,10 +23,12 @@ public:
     /// Every box cut into n parts along v (point variables not cut).
     mesh cut(const std::string& v, int n) const;
     /// Position of the box holding the lower corner of P; outside
-    /// [0, boxes.size()) when P is outside the paved box.
+    /// [0, boxes.size()) when P is outside the paved box, -1 when a part
+    /// number is not a finite int (test the result with holds).
     int which_one(const domain& P) const;
     /// Whether k is a position of boxes.
     bool holds(int k) const { return k >= 0 && k < static_cast<int>(boxes.size()); }
+    /// Every box with domain::out, in list order.
     void out(std::ostream& os = std::cout) const;
     /// Appends the boxes of M.
     void myinsert(const mesh& M);

@@ -12,7 +12,9 @@ public:
 
     newton() = default;
     explicit newton(const Map& f);
+    /// The system (Map::out), then its Jacobian.
     void out(std::ostream& os = std::cout) const;
-    /// N(X) = c - J(X)^-1 f(c); the entire box when a bound is infinite or empty.
+    /// N(X) = c - J(X)^-1 f(c); the entire box when a component is unbounded,
+    /// empty or has a NaN bound.
     domain operator_newton(const domain& X) const;
 };

@@ -17,6 +17,8 @@ public:
     sivia(const Map& f, const domain& Y);
     /// true: f(X) inside the target; false: disjoint from it; perhaps otherwise.
     iboolean Inside(const domain& X) const;
-    /// Paves X0 breadth first down to width eps; returns the number of undetermined boxes.
+    /// Paves X0 breadth first down to width eps; returns the number of undetermined
+    /// boxes. eps must be positive: otherwise nothing is paved, a message goes to
+    /// std::cerr and the result is 0.
     int SIVIAfile(const domain& X0, double eps);
 };
