@@ -20,10 +20,12 @@ public:
     /// Parses s; the text stays s verbatim.
     explicit expression(const std::string& s);
 
+    /// The operands' texts glued by the operator, parsed and simplified; an
+    /// operand without a tree gives an expression without a tree.
     expression operator+(const expression& b) const;
     expression operator-(const expression& b) const;
     expression operator*(const expression& b) const;
-    /// (this)^n
+    /// (this)^n, parsed and simplified.
     expression pow(int n) const;
     /// Simplified derivative with respect to v.
     expression derive(const std::string& v) const;
@@ -38,9 +40,11 @@ public:
 
     /// Natural interval enclosure over box (the entire line for an empty tree).
     interval Evalue(const domain& box) const;
-    /// Replaces the text by the textual form of the tree.
+    /// Replaces the text by the textual form of the tree ("" without a tree).
     void ArbreToChaine();
+    /// Writes the tree as a Graphviz graph to file.
     void ToDot(const char* file) const;
+    /// Writes a LaTeX document with the text, the tree and its node table to file.
     void ToLatex(const char* file) const;
     /// One simplification step; true when no rule applies any more.
     bool simplify();

@@ -36,7 +36,8 @@ extern std::ofstream arbre2;
 /// Parses text (which must end with ';') into arbre_de_node, after clearing it.
 void parse_into_arbre_de_node(const std::string& text);
 
-/// Interval enclosure of the subtree at i over box.
+/// Interval enclosure of the subtree at i over box (the whole line for a
+/// partial operator, or for a power whose exponent is not bounded).
 interval Eval(const std::vector<Node>& tree, int i, const domain& box);
 /// Textual form of the subtree at i; it parses back to the same value.
 std::string Arbre2Chaine(const std::vector<Node>& tree, int i);
@@ -47,9 +48,10 @@ void Arbre2Dot(const std::vector<Node>& tree, int i);
 /// Writes the subtree at i as nested pstricks tree commands to arbre2.
 void Arbre2Latex(const std::vector<Node>& tree, int i);
 
-/// Appends the derivative of the subtree at i with respect to v to arbre_derive.
+/// Appends the derivative of the subtree at i with respect to v to arbre_derive;
+/// returns the position of its root (a partial operator differentiates to 0).
 int Derive_de_Arbre(const std::vector<Node>& tree, int i, const std::string& v);
-/// Appends a copy of the subtree at i to arbre_derive.
+/// Appends a copy of the subtree at i to arbre_derive; returns its root's position.
 int Copie_de_Arbre(const std::vector<Node>& tree, int i);
 /// Variables of the subtree at i (exponents not counted).
 std::set<std::string> variables2eq(const std::vector<Node>& tree, int i);

@@ -1,0 +1,115 @@
+// Expression values: construction from text, combination through text,
+// substitutions and the centred form.
+
+#include "expression.hpp"
+
+#include <sstream>
+
+namespace {
+
+/// The expression parsed from "(" + a + ")" + op + "(" + b + ")", simplified.
+/// An operand without a tree stands for no formula at all, so neither does
+/// the combination: gluing its text would silently drop it from the result.
+expression combine(const expression& a, const char* op, const expression& b)
+{
+    if (!a.has_tree() || !b.has_tree())
+        return expression();
+    expression result("(" + a.text + ")" + op + "(" + b.text + ")");
+    result.Simplify();
+    return result;
+}
+
+}  // namespace
+
+expression::expression(const std::string& s) : text(s)
+{
+    creation_arbre_de_node();
+    variables_eq();
+}
+
+void expression::creation_arbre_de_node()
+{
+    parse_into_arbre_de_node(text + ";");
+    tree = arbre_de_node;
+}
+
+expression expression::operator+(const expression& b) const
+{
+    return combine(*this, "+", b);
+}
+
+expression expression::operator-(const expression& b) const
+{
+    return combine(*this, "-", b);
+}
+
+expression expression::operator*(const expression& b) const
+{
+    return combine(*this, "*", b);
+}
+
+expression expression::pow(int n) const
+{
+    if (!has_tree())
+        return expression();
+    std::ostringstream exponent;
+    exponent << n;
+    expression result("(" + text + ")^" + exponent.str());
+    result.Simplify();
+    return result;
+}
+
+expression expression::substitute(const std::string& new_name, const std::string& old_name) const
+{
+    expression result = *this;
+    for (Node& node : result.tree)
+        if (node.kind == 'V' && node.name == old_name)
+            node.name = new_name;
+    // Simplify ends by regenerating the text from the edited tree.
+    result.Simplify();
+    result.variables_eq();
+    return result;
+}
+
+expression expression::substitute(double value, const std::string& name) const
+{
+    expression result = *this;
+    for (Node& node : result.tree) {
+        if (node.kind == 'V' && node.name == name) {
+            node.kind = 'r';
+            node.value = value;
+        }
+    }
+    result.Simplify();
+    result.variables_eq();
+    return result;
+}
+
+expression expression::substitue_partial(const std::string& v) const
+{
+    expression result = *this;
+    for (Node& node : result.tree) {
+        if (node.kind == 'p') {
+            node.kind = 'r';
+            node.value = node.name == v ? 1 : 0;
+        }
+    }
+    result.Simplify();
+    return result;
+}
+
+interval expression::forme_centre(const domain& box) const
+{
+    if (!has_tree())
+        return interval::ENTIRE();
+    // The variables are read from the tree, not from the variable set, which
+    // a derivative leaves empty: skipping a variable would drop its slope term
+    // and shrink the enclosure to the value at the centre.
+    const domain centre = box.center();
+    interval enclosure = Evalue(centre);
+    for (const std::string& v : variables2eq(tree, root())) {
+        const interval slope = derive(v).Evalue(box);
+        enclosure += (box.get(v) - centre.get(v)) * slope;
+    }
+    return enclosure;
+}
