@@ -10,7 +10,7 @@ packages=(
   libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev
   libgtest-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
-  xvfb x11-apps imagemagick xdotool
+  xvfb x11-apps imagemagick xdotool libgl1-mesa-dri
 )
 
 missing=()

@@ -1,0 +1,87 @@
+// The program run from end to end on a machine without a usable display.
+
+#include "process.hpp"
+#include "report_check.hpp"
+
+#include "grille.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Longest run of the whole analysis accepted before the test gives up.
+constexpr auto analysis_limit = 120s;
+
+/// The pictures the program must write, made here from the built-in grid constants.
+std::string expected_picture(const scratch_folder& folder, bool image)
+{
+    const std::string file = folder.file(image ? "expected_target.tex" : "expected_source.tex");
+    const grille g = image ? grille(expression("x+0.2*y"), expression("y^3-x*y"), -0.2, -0.7, 0.33, 0.61, 25)
+                           : grille(-0.2, -0.7, 0.33, 0.61, 25);
+    EXPECT_TRUE(g.dessine_latex(file));
+    return file_contents(file);
+}
+
+struct run_result {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+/// Runs the program in folder with the given display settings.
+run_result run_program(const scratch_folder& folder, const process_options& display)
+{
+    process_options options = display;
+    options.command = {PLISSE_EXECUTABLE};
+    options.directory = folder.path().string();
+    options.output = folder.file("stdout.txt");
+    options.error = folder.file("stderr.txt");
+    child_process program(options);
+    run_result r;
+    r.status = program.wait_for(analysis_limit);
+    r.out = file_contents(options.output);
+    r.err = file_contents(options.error);
+    return r;
+}
+
+TEST(Program, WithoutADisplayRunsTheWholeAnalysisAndWritesBothPictures)
+{
+    scratch_folder folder;
+    process_options no_display;
+    no_display.unset_environment = {"DISPLAY", "SDL_VIDEODRIVER"};
+    const run_result r = run_program(folder, no_display);
+
+    ASSERT_TRUE(r.status.has_value()) << "the program did not end";
+    EXPECT_EQ(*r.status, 0);
+    expect_complete_report(r.out);
+    const std::vector<std::string> notes = lines_of(r.err);
+    ASSERT_EQ(notes.size(), 1u) << r.err;
+    EXPECT_NE(notes[0].find("no window can be opened"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find("DISPLAY"), std::string::npos) << notes[0];
+
+    // The folder "output" did not exist: the program made it.
+    EXPECT_EQ(file_contents(folder.path() / "output/source.tex"), expected_picture(folder, false));
+    EXPECT_EQ(file_contents(folder.path() / "output/target.tex"), expected_picture(folder, true));
+}
+
+TEST(Program, GoesOnWithAnUnreachableDisplayAndUnwritablePictures)
+{
+    scratch_folder folder;
+    // A file where the output folder should be: neither picture can be written.
+    std::ofstream(folder.file("output")) << "not a folder";
+    process_options unreachable;
+    unreachable.set_environment = {{"DISPLAY", ":31999"}};
+    const run_result r = run_program(folder, unreachable);
+
+    ASSERT_TRUE(r.status.has_value()) << "the program did not end";
+    EXPECT_EQ(*r.status, 0);
+    expect_complete_report(r.out);
+    EXPECT_NE(r.err.find("no window can be opened"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("output/source.tex"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("output/target.tex"), std::string::npos) << r.err;
+    EXPECT_EQ(file_contents(folder.file("output")), "not a folder");
+}
+
+}  // namespace
