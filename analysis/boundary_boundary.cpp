@@ -1,0 +1,155 @@
+// Boundary–boundary crossings: two boundary points with one image, each pair
+// proved by Newton on the system of the two edges and counted once.
+
+#include "newton_proof.hpp"
+#include "pair_search.hpp"
+#include "plisse.hpp"
+
+#include <iostream>
+
+namespace {
+
+/// Passes of the search, numbered 0 to this one.
+constexpr int last_pass = 15;
+/// Newton applications on the box of a pair at most.
+constexpr int newton_applications = 6;
+/// Sweeps of improve_boundary_boundary().
+constexpr int improvement_sweeps = 100;
+
+bool settled(int code) { return code >= 1 && code <= 5; }
+
+pair_verdict boundary_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& B,
+                                       frozen_systems& systems, bool verbose)
+{
+    if (verbose) {
+        A.box.out();
+        B.box.out();
+    }
+    const auto one_to_one = [&p](const domain& e) { return p.one_to_one_boundary(e); };
+    if (A.box == B.box && injective(B, one_to_one)) return {1, {}};
+    if (!injective(B, one_to_one) || !injective(A, one_to_one)) return {8, {}};
+    if (images_apart(A.image, B.image)) return {2, {}};
+    if (!A.box.disjoint(B.box)) return {p.one_to_one_boundary(A.box, B.box) ? 3 : 7, {}};
+
+    domain X = pair_box(A.box, B.box);
+    const domain frozen = frozen_part(X);
+    if (verbose) systems.system().out();
+    const newton& op = systems.restrict_to(X);
+    if (verbose) {
+        X.out();
+        op.system.out();
+    }
+    const newton_run run = newton_iterates(op, X, newton_applications, true, verbose ? &std::cout : nullptr);
+    switch (run.verdict) {
+    case zero_count::none: return {4, {}};
+    case zero_count::one: return {5, {X, tighten(op, run.last), frozen, &op}};
+    default: return {6, {}};
+    }
+}
+
+/// The first pass: every face of D with each face before it and with itself.
+pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
+{
+    pair_pass pass;
+    const std::vector<domain> faces = D.boundary();
+    for (const domain& face : faces) pass.add(p, face);
+    for (int i = 0; i < static_cast<int>(faces.size()); ++i) {
+        for (int j = 0; j <= i; ++j) {
+            pass.pairs.emplace_back(j, i);
+            if (verbose) {
+                std::cout << j << "," << i << std::endl;
+                faces[j].out();
+                faces[i].out();
+            }
+        }
+    }
+    return pass;
+}
+
+/// One Newton step on the box of p, without intersection.
+box_pair contract(const box_pair& p, frozen_systems& systems)
+{
+    domain W = pair_box(p.first, p.second);
+    domain X = W;
+    const newton& op = systems.restrict_to(X);
+    if (!newton_applies(op, X)) return p;
+    const domain N = op.operator_newton(X);
+    // An unbounded step proves nothing and would only lose the crossing.
+    if (!bounded_over(N, X)) return p;
+    for (const auto& entry : X) W[entry.first] = N.get(entry.first);
+    return split_pair_box(W);
+}
+
+}  // namespace
+
+void plisse::boundary_boundary(const domain& D, bool verbose)
+{
+    if (verbose) {
+        std::cout << std::endl;
+        std::cout << "----------------------------------------------" << std::endl;
+        std::cout << "création de la liste initiale à partir du bord" << std::endl;
+        std::cout << "----------------------------------------------" << std::endl;
+    }
+    frozen_systems systems(same_image_system(f));
+    pair_pass pass = first_pass(*this, D, verbose);
+    // A crossing at a point shared by two pairs is proved in both, and (p, q)
+    // and (q, p) are one crossing: each is recorded once.
+    distinct_zeros crossings(true);
+    int abandoned = 0;
+    for (int number = 0;; ++number) {
+        if (verbose) {
+            std::cout << "-------------------------------------" << std::endl;
+            std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;
+        }
+        std::vector<int> open;
+        for (int k = 0; k < pass.size(); ++k) {
+            candidate_box& A = pass.boxes[pass.pairs[k].first];
+            candidate_box& B = pass.boxes[pass.pairs[k].second];
+            const pair_verdict v = boundary_boundary_verdict(*this, A, B, systems, verbose);
+            if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
+            if (!settled(v.code)) {
+                open.push_back(k);
+                continue;
+            }
+            res.boundary_boundary_coded.push_back({{A.box, B.box}, v.code});
+            if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.emplace_back(A.box, B.box);
+        }
+        if (verbose) {
+            std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
+                      << open.size() << std::endl;
+        }
+        if (open.empty()) break;
+        pass = refine(*this, pass, open);
+        if (number == last_pass) {
+            for (int k = 0; k < pass.size(); ++k) {
+                res.boundary_boundary_coded.push_back({{pass.first(k), pass.second(k)}, 8});
+            }
+            abandoned = pass.size();
+            break;
+        }
+    }
+    undecided.boundary_boundary = abandoned + crossings.unresolved();
+    if (verbose) std::cout << "cardinal des solutions :" << res.boundary_boundary_coded.size() << std::flush;
+}
+
+int plisse::boundary_boundary(const domain& A, const domain& B, bool verbose) const
+{
+    frozen_systems systems(same_image_system(f));
+    candidate_box a = candidate(*this, A);
+    candidate_box b = candidate(*this, B);
+    return boundary_boundary_verdict(*this, a, b, systems, verbose).code;
+}
+
+std::pair<domain, domain> plisse::improve_boundary_boundary(const std::pair<domain, domain>& p) const
+{
+    frozen_systems systems(same_image_system(f));
+    return contract(p, systems);
+}
+
+void plisse::improve_boundary_boundary()
+{
+    frozen_systems systems(same_image_system(f));
+    for (int sweep = 0; sweep < improvement_sweeps; ++sweep) {
+        for (box_pair& pair : res.boundary_boundary_pairs) pair = contract(pair, systems);
+    }
+}

@@ -1,0 +1,54 @@
+// The critical-point procedure and its console report, and two operations on
+// the fold curve: its set-inversion enclosure and the removal of cusp cells.
+
+#include "pair_search.hpp"
+#include "plisse.hpp"
+
+#include <algorithm>
+#include <iostream>
+
+void plisse::critical_points(const domain& b)
+{
+    std::cout << "Beginning of the procedure which find the critical points" << std::endl;
+    const int undecided_cusps = Cusp(b);
+    improve_cusp();
+    if (undecided_cusps == 0) {
+        std::cout << "     The number of cusp points is exactly : " << res.cusps.size() << std::endl;
+    } else {
+        std::cout << "     The algorithm cusp was not able to determine how many cusp it exists" << std::endl;
+    }
+
+    singular_singular(b, false);
+    std::cout << "     The number of transversal intersection of fold curves in the target is exactly : "
+              << res.fold_fold_pairs.size() << std::endl;
+    boundary_boundary(b, false);
+    std::cout << "     The number of transversal intersection of boundary curves in the target is exactly : "
+              << res.boundary_boundary_pairs.size() << std::endl;
+    singular_boundary(b, false);
+    std::cout << "     The number of intersection fold curves with boundary is exactly : "
+              << res.fold_boundary_pairs.size() << std::endl;
+    improve_singular_boundary();
+    std::cout << "End of the procedure which find the critical points" << std::endl;
+
+    std::cout << "Beginning of the procedure that check the topology of the singular curve" << std::endl;
+    std::cout << (relation4() ? " Failure  " : " The singular curve is known. ") << std::endl;
+    std::cout << "End the procedure that check the topology of the singular curve" << std::endl;
+}
+
+void plisse::courbe_singuliere(double eps)
+{
+    // A threshold that is not positive would never end an undecided bisection.
+    if (!(eps > 0.0)) return;
+    res.fold_boxes = fold_cover(*this, box, eps);
+}
+
+void plisse::remove_critical_points()
+{
+    const mesh& cells = res.source_mesh;
+    const auto holds_a_cusp = [&](int k) {
+        return cells.holds(k) && std::any_of(res.cusps.begin(), res.cusps.end(),
+                                             [&](const domain& cusp) { return cusp.subset(cells.boxes[k]); });
+    };
+    res.fold_indices.erase(std::remove_if(res.fold_indices.begin(), res.fold_indices.end(), holds_a_cusp),
+                           res.fold_indices.end());
+}

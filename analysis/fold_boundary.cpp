@@ -1,0 +1,241 @@
+// Fold–boundary crossings: where the fold image crosses the image of the
+// boundary, and where the fold curve itself runs into the boundary. Each is
+// proved unique in a small pair of boxes, counted once, then contracted.
+
+#include "newton_proof.hpp"
+#include "pair_search.hpp"
+#include "plisse.hpp"
+
+#include <iostream>
+
+namespace {
+
+/// Passes of the search, numbered 0 to this one.
+constexpr int last_pass = 10;
+/// Newton applications on the box of a pair at most.
+constexpr int crossing_applications = 6;
+/// Newton applications on an edge piece.
+constexpr int edge_applications = 4;
+/// Newton steps, each intersected with the pair box, of the contraction.
+constexpr int contraction_steps = 4;
+
+/// A fold point (x1, x2) and a boundary point (x3, x4) with one image.
+Map fold_boundary_system(const plisse& p)
+{
+    Map system = same_image_system(p.f);
+    system.add(in_variables(p.det, "x1", "x2"));
+    return system;
+}
+
+/// The restricted systems of the fold–boundary verdicts, built once per search.
+struct fold_boundary_systems {
+    /// The fold–boundary system.
+    frozen_systems crossing;
+    /// det along a face.
+    frozen_systems edge;
+
+    explicit fold_boundary_systems(const plisse& p) : crossing(fold_boundary_system(p)), edge(Map(p.det)) {}
+};
+
+bool settled(int code) { return (code >= 1 && code <= 5) || code == 7; }
+
+/// The edge test: whether det has exactly one zero on the face piece F, lying
+/// in A; when it has, the zero is stored in point.
+bool edge_point(const domain& A, const domain& F, frozen_systems& edges, bool verbose, proved_zero* point)
+{
+    if (verbose) {
+        std::cout << "--------------------------------------------------" << std::endl;
+        std::cout << "- one to one singular ----------------------------" << std::endl;
+        std::cout << "--------------------------------------------------" << std::endl;
+        edges.system().out();
+    }
+    domain G = F;
+    const domain frozen = frozen_part(G);
+    const newton& op = edges.restrict_to(G);
+    if (verbose) op.system.out();
+    const newton_run run = newton_iterates(op, G, edge_applications, false);
+    if (verbose) run.last.out();
+    const bool proved = run.verdict == zero_count::one && run.last.subset(G) && run.last.subset(A);
+    if (proved && verbose) std::cout << "trop cool 1 !" << std::endl;
+    if (proved && point != nullptr) *point = {G, tighten(op, run.last), frozen, &op};
+    return proved;
+}
+
+/// Newton on the box of a fold box A and a face box F that do not touch: codes 2, 5 or 6.
+pair_verdict crossing_verdict(const domain& A, const domain& F, frozen_systems& crossings, bool verbose)
+{
+    domain X = pair_box(A, F);
+    const domain frozen = frozen_part(X);
+    if (verbose) crossings.system().out();
+    const newton& op = crossings.restrict_to(X);
+    if (verbose) {
+        X.out();
+        op.system.out();
+    }
+    const newton_run run = newton_iterates(op, X, crossing_applications, true, verbose ? &std::cout : nullptr);
+    switch (run.verdict) {
+    case zero_count::none: return {2, {}};
+    case zero_count::one: return {5, {X, tighten(op, run.last), frozen, &op}};
+    default: return {6, {}};
+    }
+}
+
+pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& F,
+                                   fold_boundary_systems& systems, bool verbose)
+{
+    if (verbose) {
+        std::cout << "Singular :" << std::endl;
+        A.box.out();
+        std::cout << "Boundary :" << std::endl;
+        F.box.out();
+    }
+    if (!A.may_fold) return {2, {}};
+    if (images_apart(A.image, F.image)) return {2, {}};
+    if (!injective(F, [&p](const domain& b) { return p.one_to_one_boundary(b); })
+        || !injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); })) {
+        return {8, {}};
+    }
+    if (A.box.disjoint(F.box)) return crossing_verdict(A.box, F.box, systems.crossing, verbose);
+    pair_verdict v{8, {}};
+    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found)) v.code = 7;
+    return v;
+}
+
+/// The first pass: every fold box with each face of D, fold boxes outer.
+pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
+{
+    pair_pass pass;
+    const std::vector<domain> folds = fold_cover(p, D, fold_cover_width);
+    for (const domain& b : folds) pass.add(p, b);
+    const int first_face = static_cast<int>(pass.boxes.size());
+    const std::vector<domain> faces = D.boundary();
+    for (const domain& face : faces) pass.add(p, face);
+    for (int i = 0; i < first_face; ++i) {
+        for (int j = 0; j < static_cast<int>(faces.size()); ++j) {
+            pass.pairs.emplace_back(i, first_face + j);
+            if (verbose) {
+                std::cout << j << "," << i << std::endl;
+                folds[i].out();
+                faces[j].out();
+            }
+        }
+    }
+    return pass;
+}
+
+/// The pair (A, F) of a crossing contracted by Newton steps intersected with its box.
+box_pair contract_crossing(const box_pair& pair, frozen_systems& crossings)
+{
+    const domain& F = pair.second;
+    domain X = pair_box(pair.first, F);
+    const newton& op = crossings.restrict_to(X);
+    domain Y = X;
+    for (int step = 0; step < contraction_steps && newton_applies(op, Y); ++step) {
+        Y = op.operator_newton(Y).intersect(X);
+    }
+    // An empty step would only lose the crossing the pair holds.
+    if (!bounded_over(Y, X)) return pair;
+    const domain fold{{"x", Y.get("x1")}, {"y", Y.get("x2")}};
+    const domain face = F.get("x").isPoint() ? domain{{"x", F.get("x")}, {"y", Y.get("x4")}}
+                                             : domain{{"x", Y.get("x3")}, {"y", F.get("y")}};
+    return {fold, face};
+}
+
+/// The point B where the fold curve meets a face, contracted by one Newton step along the face.
+box_pair contract_edge_point(const domain& B, frozen_systems& edges)
+{
+    domain G = B;
+    const newton& op = edges.restrict_to(G);
+    if (!newton_applies(op, G)) return {B, B};
+    const domain Y = op.operator_newton(G);
+    // An unbounded step would only lose the point.
+    if (!bounded_over(Y, G)) return {B, B};
+    domain contracted = B;
+    const std::string along = B.get("x").isPoint() ? "y" : "x";
+    contracted[along] = Y.get(along);
+    return {contracted, contracted};
+}
+
+}  // namespace
+
+int plisse::singular_boundary(const domain& D, bool verbose)
+{
+    res.fold_boundary_coded.clear();
+    if (verbose) {
+        std::cout << std::endl;
+        std::cout << "----------------------------------------------------------------------" << std::endl;
+        std::cout << "création de la liste initiale à partir de tout l'espace et du bord " << std::endl;
+        std::cout << "-------------------------------------------------------------------" << std::endl;
+    }
+    fold_boundary_systems systems(*this);
+    pair_pass pass = first_pass(*this, D, verbose);
+    // A crossing or fold point on a face shared by two pairs is proved in
+    // both: each is recorded once.
+    distinct_zeros crossings(false);
+    distinct_zeros edge_points(false);
+    int still_open = 0;
+    int abandoned = 0;
+    for (int number = 0;; ++number) {
+        if (verbose) {
+            std::cout << "-------------------------------------" << std::endl;
+            std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;
+        }
+        std::vector<int> open;
+        for (int k = 0; k < pass.size(); ++k) {
+            candidate_box& A = pass.boxes[pass.pairs[k].first];
+            candidate_box& F = pass.boxes[pass.pairs[k].second];
+            const pair_verdict v = fold_boundary_verdict(*this, A, F, systems, verbose);
+            if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
+            if (!settled(v.code)) {
+                open.push_back(k);
+                continue;
+            }
+            res.fold_boundary_coded.push_back({{A.box, F.box}, v.code});
+            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.emplace_back(A.box, F.box);
+            if (v.code == 7 && edge_points.insert(v.found)) {
+                const domain meeting = A.box.intersect(F.box);
+                res.fold_boundary_pairs.emplace_back(meeting, meeting);
+            }
+        }
+        if (verbose) {
+            std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
+                      << open.size() << std::endl;
+        }
+        still_open = static_cast<int>(open.size());
+        if (open.empty()) break;
+        pass = refine(*this, pass, open);
+        if (number == last_pass) {
+            for (int k = 0; k < pass.size(); ++k) {
+                res.fold_boundary_coded.push_back({{pass.first(k), pass.second(k)}, 8});
+            }
+            abandoned = pass.size();
+            break;
+        }
+    }
+    undecided.fold_boundary = abandoned + crossings.unresolved() + edge_points.unresolved();
+    if (verbose) std::cout << "cardinal des solutions :" << res.fold_boundary_coded.size() << std::endl;
+    return still_open;
+}
+
+int plisse::singular_boundary(const domain& A, const domain& F, bool verbose) const
+{
+    fold_boundary_systems systems(*this);
+    candidate_box a = candidate(*this, A);
+    candidate_box face = candidate(*this, F);
+    return fold_boundary_verdict(*this, a, face, systems, verbose).code;
+}
+
+bool plisse::one_to_one_singular_boundary(const domain& A, const domain& F, bool verbose) const
+{
+    frozen_systems edges{Map(det)};
+    return edge_point(A, F, edges, verbose, nullptr);
+}
+
+void plisse::improve_singular_boundary()
+{
+    fold_boundary_systems systems(*this);
+    for (box_pair& pair : res.fold_boundary_pairs) {
+        pair = pair.first.disjoint(pair.second) ? contract_crossing(pair, systems.crossing)
+                                                 : contract_edge_point(pair.second, systems.edge);
+    }
+}

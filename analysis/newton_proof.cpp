@@ -1,0 +1,178 @@
+// Newton verdicts, face restrictions and distinct zeros.
+//
+// The operator N(Y) = c − J(Y)⁻¹·f(c) holds every zero of the system in Y, and
+// N(Y) ⊆ Y proves that Y holds exactly one zero. The searches apply N to a box
+// X and then to its own result: N1 = N(X), N2 = N(N1), ... Every zero of X lies
+// in every Nk, so
+// - some Nk disjoint from X proves that X holds no zero;
+// - some Nj ⊆ Nj−1 (with N0 = X) proves that Nj−1 holds exactly one zero z,
+//   which lies in every later iterate; X holds at most that one, and holds it
+//   when some Nm ⊆ X with m ≥ j − 1.
+// An iterate Nk ⊆ X alone proves nothing once k ≥ 2: Nk need not be nested in
+// the box the operator was applied to. Verdicts are drawn only from bounded,
+// non-empty iterates of boxes on which the system and its Jacobian are
+// defined; after any other box the run concludes nothing more.
+
+#include "newton_proof.hpp"
+
+#include "pair_search.hpp"
+#include "plisse.hpp"
+
+#include <algorithm>
+
+namespace {
+
+/// Newton steps of tighten at most; the steps converge quadratically, so a
+/// regular zero is enclosed to the last bits long before.
+constexpr int tightening_steps = 40;
+
+/// Newton applications when proving that one zero lies in two enclosures.
+constexpr int common_zero_applications = 6;
+
+/// Least margin around two enclosures given to the common-zero test.
+constexpr double common_zero_margin = 1e-9;
+
+enum class sameness { same, distinct, unknown };
+
+/// Whether Newton proves a box around both tight enclosures to hold a single
+/// zero: then the two zeros are one. Only for zeros of one restricted system.
+bool one_zero_in_both(const proved_zero& a, const proved_zero& b)
+{
+    if (a.op == nullptr || a.op != b.op || !(a.frozen == b.frozen)) return false;
+    const domain both = a.tight.hull(b.tight);
+    const domain around = both.inflate(std::max(both.width(), common_zero_margin));
+    return newton_iterates(*a.op, around, common_zero_applications, true).verdict == zero_count::one;
+}
+
+/// Whether a and b are one zero. Each is the only zero of its box, so a tight
+/// enclosure of one inside the box of the other makes them one; disjoint tight
+/// enclosures make them two. Boxes are compared with their frozen values, so
+/// zeros of different face restrictions are compared too.
+sameness compare(const proved_zero& a, const proved_zero& b)
+{
+    const domain a_tight = a.tight.direct_sum(a.frozen);
+    const domain b_tight = b.tight.direct_sum(b.frozen);
+    if (a_tight.subset(b.box.direct_sum(b.frozen)) || b_tight.subset(a.box.direct_sum(a.frozen))) {
+        return sameness::same;
+    }
+    if (a_tight.disjoint(b_tight)) return sameness::distinct;
+    return one_zero_in_both(a, b) ? sameness::same : sameness::unknown;
+}
+
+/// z with its two points exchanged.
+proved_zero exchanged(const proved_zero& z)
+{
+    return {swap_points(z.box), swap_points(z.tight), swap_points(z.frozen), z.op};
+}
+
+}  // namespace
+
+bool newton_applies(const newton& op, const domain& Y)
+{
+    return !Y.empty() && bounded_over(Y, Y) && defined_on(op.system, Y) && defined_on(op.jacobian, Y);
+}
+
+bool newton_chain::extend(domain N)
+{
+    if (!bounded_over(N, start_)) {
+        last_ = std::move(N);
+        return false;
+    }
+    if (verdict_ == zero_count::unknown) {
+        if (N.disjoint(start_)) {
+            verdict_ = zero_count::none;
+        } else {
+            if (!unique_ && N.subset(last_)) {
+                unique_ = true;
+                located_ = last_.subset(start_);
+            }
+            located_ = located_ || (unique_ && N.subset(start_));
+            if (unique_ && located_) verdict_ = zero_count::one;
+        }
+    }
+    last_ = std::move(N);
+    return true;
+}
+
+newton_run newton_iterates(const newton& op, const domain& X, int applications, bool stop_at_verdict,
+                           std::ostream* trace)
+{
+    newton_chain chain(X);
+    // The operator is applied only to boxes where its mean value argument holds.
+    for (int step = 0; step < applications && newton_applies(op, chain.last()); ++step) {
+        domain N = op.operator_newton(chain.last());
+        if (trace != nullptr) N.out(*trace);
+        if (!chain.extend(std::move(N))) break;
+        if (stop_at_verdict && chain.verdict() != zero_count::unknown) break;
+    }
+    return {chain.verdict(), chain.last()};
+}
+
+domain tighten(const newton& op, const domain& X)
+{
+    domain T = X;
+    for (int step = 0; step < tightening_steps && newton_applies(op, T); ++step) {
+        const domain N = op.operator_newton(T);
+        if (!bounded_over(N, T)) break;
+        domain next = T.intersect(N);
+        if (!bounded_over(next, T) || next == T) break;
+        T = std::move(next);
+    }
+    return T;
+}
+
+frozen_systems::frozen_systems(Map system) : system_(std::move(system)) {}
+
+const newton& frozen_systems::restrict_to(domain& X)
+{
+    std::vector<std::pair<std::string, double>> values;
+    for (const auto& [v, I] : X) {
+        if (I.isPoint()) values.emplace_back(v, I.inf());
+    }
+    auto found = operators_.find(values);
+    if (found == operators_.end()) {
+        Map restricted = system_;
+        domain unknowns = X;
+        equation(restricted, unknowns);
+        // The unknowns are exactly the box's free variables, so the Jacobian
+        // stays square even where a component lacks one of them.
+        restricted.variables.clear();
+        for (const auto& entry : unknowns) restricted.variables.insert(entry.first);
+        found = operators_.emplace(values, newton(restricted)).first;
+    }
+    for (const auto& entry : values) X.erase(entry.first);
+    return found->second;
+}
+
+domain frozen_part(const domain& X)
+{
+    domain points;
+    for (const auto& [v, I] : X) {
+        if (I.isPoint()) points[v] = I;
+    }
+    return points;
+}
+
+bool distinct_zeros::insert(const proved_zero& z)
+{
+    bool undecided = false;
+    for (const proved_zero& held : zeros_) {
+        sameness s = compare(z, held);
+        if (symmetric_ && s != sameness::same) {
+            const sameness t = compare(z, exchanged(held));
+            if (t == sameness::same) {
+                s = sameness::same;
+            } else if (t == sameness::unknown) {
+                s = sameness::unknown;
+            }
+        }
+        if (s == sameness::same) return false;
+        undecided = undecided || s == sameness::unknown;
+    }
+    if (undecided) {
+        ++unresolved_;
+        return false;
+    }
+    zeros_.push_back(z);
+    return true;
+}

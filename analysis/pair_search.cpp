@@ -1,0 +1,118 @@
+// The shared steps of the crossing searches.
+
+#include "pair_search.hpp"
+
+#include "sivia.hpp"
+
+namespace {
+
+/// The plane box {x ↦ X[x_name], y ↦ X[y_name]}.
+domain plane_part(const domain& X, const std::string& x_name, const std::string& y_name)
+{
+    return domain{{"x", X.get(x_name)}, {"y", X.get(y_name)}};
+}
+
+/// X with the intervals of a and b exchanged, when X holds them.
+void exchange(domain& X, const std::string& a, const std::string& b)
+{
+    const auto found_a = X.find(a);
+    const auto found_b = X.find(b);
+    if (found_a != X.end() && found_b != X.end()) {
+        std::swap(found_a->second, found_b->second);
+    } else if (found_a != X.end()) {
+        X[b] = found_a->second;
+        X.erase(a);
+    } else if (found_b != X.end()) {
+        X[a] = found_b->second;
+        X.erase(b);
+    }
+}
+
+}  // namespace
+
+domain pair_box(const domain& A, const domain& B)
+{
+    return domain{{"x1", A.get("x")}, {"x2", A.get("y")}, {"x3", B.get("x")}, {"x4", B.get("y")}};
+}
+
+std::pair<domain, domain> split_pair_box(const domain& X)
+{
+    return {plane_part(X, "x1", "x2"), plane_part(X, "x3", "x4")};
+}
+
+domain swap_points(const domain& X)
+{
+    domain swapped = X;
+    exchange(swapped, "x1", "x3");
+    exchange(swapped, "x2", "x4");
+    return swapped;
+}
+
+expression in_variables(const expression& e, const std::string& x_name, const std::string& y_name)
+{
+    return e.substitute(x_name, "x").substitute(y_name, "y");
+}
+
+Map same_image_system(const Map& f)
+{
+    Map system;
+    for (const char* name : {"y0", "y1"}) {
+        const expression& component = f.component(name);
+        system.add(in_variables(component, "x1", "x2") - in_variables(component, "x3", "x4"));
+    }
+    system.variables.insert({"x1", "x2", "x3", "x4"});
+    return system;
+}
+
+std::vector<domain> fold_cover(const plisse& p, const domain& D, double eps)
+{
+    sivia inversion(p.det_map, domain{{"y0", interval(0.0)}});
+    inversion.SIVIAfile(D, eps);
+    return std::move(inversion.undetermined_boxes);
+}
+
+bool images_apart(const domain& a, const domain& b)
+{
+    return bounded_over(a, a) && bounded_over(b, b) && a.disjoint(b);
+}
+
+candidate_box candidate(const plisse& p, const domain& b)
+{
+    return {b, p.evalue(b), !excludes_zero(p.det_map.evalue(b)), std::nullopt};
+}
+
+int pair_pass::add(const plisse& p, const domain& b)
+{
+    boxes.push_back(candidate(p, b));
+    return static_cast<int>(boxes.size()) - 1;
+}
+
+pair_pass refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open)
+{
+    pair_pass next;
+    // Each box is halved once, however many open pairs hold it: the position
+    // of its first half in the next pass, -1 until it is halved.
+    std::vector<int> first_half(pass.boxes.size(), -1);
+    std::vector<int> halves_of(pass.boxes.size(), 0);
+    const auto halve = [&](int i) {
+        if (first_half[i] < 0) {
+            const mesh halves(pass.boxes[i].box, 2);
+            first_half[i] = static_cast<int>(next.boxes.size());
+            halves_of[i] = static_cast<int>(halves.boxes.size());
+            for (const domain& half : halves.boxes) next.add(p, half);
+        }
+    };
+    for (const int k : open) {
+        const auto [a, b] = pass.pairs[k];
+        halve(a);
+        halve(b);
+        const bool same = pass.boxes[a].box == pass.boxes[b].box;
+        for (int i = 0; i < halves_of[a]; ++i) {
+            for (int j = same ? i : 0; j < halves_of[b]; ++j) {
+                const int second = same ? first_half[a] + j : first_half[b] + j;
+                next.pairs.emplace_back(first_half[a] + i, second);
+            }
+        }
+    }
+    return next;
+}

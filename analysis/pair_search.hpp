@@ -1,0 +1,85 @@
+#pragma once
+// What the three crossing searches share: the box and the equations of a pair
+// of points, the enclosure of the fold curve that seeds the fold searches, and
+// the candidate list of a pass with its refinement.
+
+#include "newton_proof.hpp"
+#include "plisse.hpp"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// X(A, B) = {x1 ↦ A[x], x2 ↦ A[y], x3 ↦ B[x], x4 ↦ B[y]}.
+domain pair_box(const domain& A, const domain& B);
+
+/// The two plane boxes of a pair box: ({x ↦ X[x1], y ↦ X[x2]}, {x ↦ X[x3], y ↦ X[x4]}).
+std::pair<domain, domain> split_pair_box(const domain& X);
+
+/// X with its two points exchanged: x1 and x3 swap intervals, and so do x2 and x4
+/// (variables X lacks stay absent).
+domain swap_points(const domain& X);
+
+/// e over other variables: x renamed x_name, then y renamed y_name.
+expression in_variables(const expression& e, const std::string& x_name, const std::string& y_name);
+
+/// The equations of two points (x1, x2) and (x3, x4) with the same image under f:
+/// y0 = f1(x1, x2) − f1(x3, x4), y1 = f2(x1, x2) − f2(x3, x4). All four unknowns are
+/// declared, so the system keeps its columns whatever variables f lacks.
+Map same_image_system(const Map& f);
+
+/// Width below which the fold boxes that seed the fold searches are final.
+constexpr double fold_cover_width = 0.1;
+
+/// The boxes narrower than eps on which the Jacobian determinant may vanish:
+/// set inversion of det over D with the target 0.
+std::vector<domain> fold_cover(const plisse& p, const domain& D, double eps);
+
+/// Whether the image boxes a and b are proved apart: both bounded and non-empty, and disjoint.
+bool images_apart(const domain& a, const domain& b);
+
+/// The verdict code on a pair, with the crossing or fold point it proves, if any.
+struct pair_verdict {
+    int code;
+    proved_zero found;
+};
+
+/// One box of a pass, with what the verdicts ask of it more than once.
+struct candidate_box {
+    domain box;
+    domain image;
+    /// Whether det may vanish on box (its enclosure is not proved free of 0).
+    bool may_fold;
+    /// The search's injectivity test on box, once asked.
+    std::optional<bool> injective;
+};
+
+/// b as a candidate: its image under p's map and the sign test of det over it.
+candidate_box candidate(const plisse& p, const domain& b);
+
+/// The search's injectivity test on c, run at most once per box of a pass.
+template <class Test>
+bool injective(candidate_box& c, Test test)
+{
+    if (!c.injective) c.injective = test(c.box);
+    return *c.injective;
+}
+
+/// The candidates of one pass of a crossing search: each box held once with its
+/// image, and the pairs as the positions of their two boxes.
+struct pair_pass {
+    std::vector<candidate_box> boxes;
+    std::vector<std::pair<int, int>> pairs;
+
+    /// Appends candidate(p, b); returns its position.
+    int add(const plisse& p, const domain& b);
+    const domain& first(int k) const { return boxes[pairs[k].first].box; }
+    const domain& second(int k) const { return boxes[pairs[k].second].box; }
+    int size() const { return static_cast<int>(pairs.size()); }
+};
+
+/// The next pass: each pair at the positions `open`, in order, replaced by the
+/// pairs of the halves of its boxes (mesh(A, 2) × mesh(B, 2), first box outer);
+/// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
+pair_pass refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open);

@@ -1,0 +1,42 @@
+#pragma once
+// The analysis of one map from end to end, in the order the program runs it,
+// without a window: construction, injectivity, images, the critical-point
+// report and the overlap lists, each step timed.
+
+#include "plisse.hpp"
+
+#include <string>
+
+/// What one run analyses: the two components in x and y, the studied box and
+/// the number of equal parts per side of its paving.
+struct analysis_input {
+    std::string first_component;
+    std::string second_component;
+    domain box;
+    int resolution = 25;
+};
+
+/// The program's built-in map: ("x+0.2*y", "y^3-x*y") over [−0.2, 0.33] × [−0.7, 0.61], paved 25 × 25.
+analysis_input built_in_input();
+
+/// Wall-clock seconds of each step of one run, in run order.
+struct step_times {
+    double construction = 0.0;
+    double one_to_one = 0.0;
+    double image = 0.0;
+    double critical_points = 0.0;
+    double relation = 0.0;
+    double relation2 = 0.0;
+
+    double total() const { return construction + one_to_one + image + critical_points + relation + relation2; }
+};
+
+/// A finished run: the analysis object holding every result, and the time of each step.
+struct analysis_run {
+    plisse analysis;
+    step_times times;
+};
+
+/// Runs the whole analysis of input: the constructor, one_to_one(), image(),
+/// critical_points(box), relation() and relation2(). The report goes to standard output.
+analysis_run run_analysis(const analysis_input& input);

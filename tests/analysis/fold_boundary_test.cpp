@@ -1,0 +1,184 @@
+#include "crossing_maps.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// The recorded entries of a fold–boundary search, split by kind.
+struct fold_boundary_entries {
+    std::vector<box_pair> crossings;  // (fold box, face box), disjoint
+    std::vector<domain> edge_points;  // (B, B): B on a face
+};
+
+fold_boundary_entries split(const std::vector<box_pair>& pairs)
+{
+    fold_boundary_entries e;
+    for (const box_pair& pair : pairs) {
+        if (pair.first == pair.second) {
+            e.edge_points.push_back(pair.first);
+        } else {
+            e.crossings.push_back(pair);
+        }
+    }
+    return e;
+}
+
+/// Checks that every entry holds exactly one true point and every true point is held by exactly one entry.
+void expect_one_to_one_match(const plisse& p, const std::vector<sampled_crossing>& true_crossings,
+                             const std::vector<xy_point>& true_edge_points, double tolerance)
+{
+    const fold_boundary_entries e = split(p.res.fold_boundary_pairs);
+    ASSERT_EQ(e.crossings.size(), true_crossings.size());
+    ASSERT_EQ(e.edge_points.size(), true_edge_points.size());
+    const auto holds = [tolerance](const box_pair& pair, const sampled_crossing& c) {
+        return near(pair.first, c.p, tolerance) && near(pair.second, c.q, tolerance);
+    };
+    for (const box_pair& pair : e.crossings) {
+        EXPECT_TRUE(pair.first.disjoint(pair.second));
+        EXPECT_EQ(std::count_if(true_crossings.begin(), true_crossings.end(),
+                                [&](const sampled_crossing& c) { return holds(pair, c); }),
+                  1);
+    }
+    for (const sampled_crossing& c : true_crossings) {
+        EXPECT_EQ(std::count_if(e.crossings.begin(), e.crossings.end(),
+                                [&](const box_pair& pair) { return holds(pair, c); }),
+                  1);
+    }
+    for (const domain& B : e.edge_points) {
+        EXPECT_EQ(B.topological_dimension(), 1);
+        EXPECT_EQ(std::count_if(true_edge_points.begin(), true_edge_points.end(),
+                                [&](xy_point q) { return near(B, q, tolerance); }),
+                  1);
+    }
+    for (const xy_point q : true_edge_points) {
+        EXPECT_EQ(std::count_if(e.edge_points.begin(), e.edge_points.end(),
+                                [&](const domain& B) { return near(B, q, tolerance); }),
+                  1);
+    }
+}
+
+class SwallowtailFoldBoundary : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        p = quiet<swallowtail_map>().release();
+        still_open = p->singular_boundary(p->box, false);
+    }
+    static void TearDownTestSuite() { delete p; }
+    static plisse* p;
+    static int still_open;
+};
+
+plisse* SwallowtailFoldBoundary::p = nullptr;
+int SwallowtailFoldBoundary::still_open = 0;
+
+TEST_F(SwallowtailFoldBoundary, CountsEachCrossingAndEachFoldPointOfTheBoundaryOnce)
+{
+    const std::vector<sampled_crossing> crossings = true_fold_boundary_crossings<swallowtail_map>();
+    const std::vector<xy_point> edge_points = true_fold_edge_points<swallowtail_map>();
+    EXPECT_EQ(crossings.size(), 6u);
+    EXPECT_EQ(edge_points.size(), 6u);
+    expect_one_to_one_match(*p, crossings, edge_points, 1e-9);
+}
+
+TEST_F(SwallowtailFoldBoundary, PairsLeftAtThePassLimitAreCodedEightAndCounted)
+{
+    int abandoned = 0;
+    for (const coded_pair& entry : p->res.fold_boundary_coded) {
+        const int c = entry.second;
+        EXPECT_TRUE(c == 2 || c == 5 || c == 7 || c == 8) << c;
+        abandoned += c == 8;
+    }
+    EXPECT_GT(still_open, 0);
+    EXPECT_EQ(abandoned, p->undecided.fold_boundary);
+}
+
+TEST_F(SwallowtailFoldBoundary, ContractionKeepsEachPointAndNarrowsItsBox)
+{
+    const std::vector<box_pair> before = p->res.fold_boundary_pairs;
+    p->improve_singular_boundary();
+    expect_one_to_one_match(*p, true_fold_boundary_crossings<swallowtail_map>(),
+                            true_fold_edge_points<swallowtail_map>(), 1e-9);
+    for (std::size_t k = 0; k < before.size(); ++k) {
+        EXPECT_LT(p->res.fold_boundary_pairs[k].first.width(), before[k].first.width());
+    }
+    p->res.fold_boundary_pairs = before;
+}
+
+TEST(FoldBoundaryDuplicates, PointsOnFacesSharedByTwoPairsAreCountedOnce)
+{
+    const auto p = quiet<grid_fold_map>();
+    p->singular_boundary(p->box, false);
+    int fives = 0, sevens = 0;
+    for (const coded_pair& entry : p->res.fold_boundary_coded) {
+        fives += entry.second == 5;
+        sevens += entry.second == 7;
+    }
+    // Each point is proved in the two pairs whose boxes share it.
+    EXPECT_EQ(fives, 4);
+    EXPECT_EQ(sevens, 4);
+    expect_one_to_one_match(*p, true_fold_boundary_crossings<grid_fold_map>(), true_fold_edge_points<grid_fold_map>(),
+                            1e-12);
+    EXPECT_EQ(p->undecided.fold_boundary, 0);
+}
+
+TEST(FoldBoundaryVerdict, EachTestGivesItsCode)
+{
+    const auto p = quiet<built_in_map>();
+    const domain right_face = plane_box(0.33, 0.33, -0.7, 0.61);
+    const domain off_the_fold = plane_box(0.0, 0.05, 0.4, 0.45);
+    const domain fold_far_left = plane_box(-0.01, 0.01, -0.04, -0.02);
+    const domain around_crossing = plane_box(0.16, 0.18, 0.2, 0.21);
+    const domain face_around_crossing = plane_box(0.33, 0.33, -0.65, -0.55);
+    const domain around_edge_point = plane_box(0.31, 0.33, 0.29, 0.31);
+    const domain face_around_edge_point = plane_box(0.33, 0.33, 0.25, 0.35);
+    const domain touching_without_fold_point = plane_box(0.30, 0.33, 0.27, 0.29);
+    const domain face_without_fold_point = plane_box(0.33, 0.33, 0.27, 0.29);
+
+    EXPECT_EQ(p->singular_boundary(off_the_fold, right_face, false), 2);
+    EXPECT_EQ(p->singular_boundary(fold_far_left, face_around_edge_point, false), 2);
+    EXPECT_EQ(p->singular_boundary(around_crossing, face_around_crossing, false), 5);
+    EXPECT_EQ(p->singular_boundary(around_edge_point, face_around_edge_point, false), 7);
+    EXPECT_EQ(p->singular_boundary(touching_without_fold_point, face_without_fold_point, false), 8);
+}
+
+TEST(FoldBoundaryEdgeTest, ProvesASingleFoldPointOnTheFacePieceInsideTheFoldBox)
+{
+    const auto p = quiet<built_in_map>();
+    const domain face_piece = plane_box(0.33, 0.33, 0.25, 0.35);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(p->one_to_one_singular_boundary(plane_box(0.31, 0.33, 0.29, 0.31), face_piece, true));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("--------------------------------------------------\n"
+                        "- one to one singular ----------------------------\n"
+                        "--------------------------------------------------\n",
+                        0),
+              0u);
+    EXPECT_EQ(out.substr(out.size() - 14), "trop cool 1 !\n");
+    // The fold point (0.33, 0.3) is not in a fold box that stops below it, and
+    // the whole face holds two fold points.
+    EXPECT_FALSE(p->one_to_one_singular_boundary(plane_box(0.31, 0.33, 0.26, 0.29), face_piece, false));
+    EXPECT_FALSE(p->one_to_one_singular_boundary(plane_box(0.31, 0.33, 0.29, 0.31), plane_box(0.33, 0.33, -0.7, 0.61),
+                                                 false));
+}
+
+TEST(FoldBoundarySearch, InvertibleLinearMapHasNoFoldBoxToPair)
+{
+    const auto p = quiet_plisse("x+0.2*y", "x-y", plane_box(-1, 1, -1, 1));
+    testing::internal::CaptureStdout();
+    const int still_open = p->singular_boundary(p->box, true);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out,
+              "\n----------------------------------------------------------------------\n"
+              "création de la liste initiale à partir de tout l'espace et du bord \n"
+              "-------------------------------------------------------------------\n"
+              "-------------------------------------\n"
+              "Passe n° : 0, taille de la liste à traiter  : 0\n"
+              "Fin de la passe 0, cardinal des couples encore à traiter : 0\n"
+              "cardinal des solutions :0\n");
+    EXPECT_EQ(still_open, 0);
+    EXPECT_TRUE(p->res.fold_boundary_coded.empty());
+    EXPECT_TRUE(p->res.fold_boundary_pairs.empty());
+}
+
+}  // namespace

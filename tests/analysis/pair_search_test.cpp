@@ -1,0 +1,92 @@
+#include "analysis_maps.hpp"
+#include "pair_search.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PairBox, NamesTheTwoPointsAndSwapsThem)
+{
+    const domain A = plane_box(0, 1, 2, 3), B = plane_box(4, 5, 6, 7);
+    const domain X = pair_box(A, B);
+    EXPECT_EQ(X, (domain{{"x1", interval(0, 1)}, {"x2", interval(2, 3)}, {"x3", interval(4, 5)}, {"x4", interval(6, 7)}}));
+    EXPECT_EQ(split_pair_box(X), std::make_pair(A, B));
+    EXPECT_EQ(swap_points(X), pair_box(B, A));
+    // A box restricted to a face keeps its frozen variables apart.
+    EXPECT_EQ(swap_points(domain{{"x1", interval(1)}, {"x4", interval(2)}}),
+              (domain{{"x3", interval(1)}, {"x2", interval(2)}}));
+}
+
+class Refinement : public testing::Test {
+protected:
+    static void SetUpTestSuite() { p = quiet_plisse("x+0.2*y", "y^3-x*y", built_in_box()).release(); }
+    static void TearDownTestSuite() { delete p; }
+    static plisse* p;
+};
+
+plisse* Refinement::p = nullptr;
+
+TEST_F(Refinement, DistinctBoxesGiveEveryPairOfHalvesFirstBoxOuter)
+{
+    pair_pass pass;
+    pass.add(*p, plane_box(0, 1, 0, 1));
+    pass.add(*p, plane_box(2, 3, 0, 1));
+    pass.pairs = {{0, 1}};
+    const pair_pass next = refine(*p, pass, {0});
+    ASSERT_EQ(next.size(), 16);
+    const mesh first(plane_box(0, 1, 0, 1), 2), second(plane_box(2, 3, 0, 1), 2);
+    for (int a = 0; a < 4; ++a) {
+        for (int b = 0; b < 4; ++b) {
+            EXPECT_EQ(next.first(4 * a + b), first.boxes[a]);
+            EXPECT_EQ(next.second(4 * a + b), second.boxes[b]);
+        }
+    }
+    EXPECT_EQ(next.boxes[0].image, p->evalue(first.boxes[0]));
+}
+
+TEST_F(Refinement, ABoxWithItselfGivesEachPairOfItsHalvesOnce)
+{
+    pair_pass pass;
+    pass.add(*p, plane_box(0, 1, 0, 1));
+    pass.add(*p, plane_box(0, 0, 0, 1));
+    pass.pairs = {{0, 0}, {1, 1}};
+    const pair_pass next = refine(*p, pass, {0, 1});
+    ASSERT_EQ(next.size(), 10 + 3);
+    const mesh quarters(plane_box(0, 1, 0, 1), 2);
+    int k = 0;
+    for (int a = 0; a < 4; ++a) {
+        for (int b = a; b < 4; ++b, ++k) {
+            EXPECT_EQ(next.first(k), quarters.boxes[a]);
+            EXPECT_EQ(next.second(k), quarters.boxes[b]);
+        }
+    }
+    EXPECT_EQ(next.first(10), plane_box(0, 0, 0, 0.5));
+    EXPECT_EQ(next.second(11), plane_box(0, 0, 0.5, 1));
+    EXPECT_EQ(next.first(12), plane_box(0, 0, 0.5, 1));
+}
+
+TEST_F(Refinement, ABoxInSeveralOpenPairsIsHalvedOnce)
+{
+    pair_pass pass;
+    for (double x : {0.0, 2.0, 4.0}) pass.add(*p, plane_box(x, x + 1, 0, 1));
+    pass.pairs = {{0, 1}, {2, 0}, {1, 2}};
+    const pair_pass next = refine(*p, pass, {0, 1});
+    EXPECT_EQ(next.size(), 32);
+    EXPECT_EQ(next.boxes.size(), 12u);
+    EXPECT_EQ(next.first(16), plane_box(4, 4.5, 0, 0.5));
+    EXPECT_EQ(next.second(16), plane_box(0, 0.5, 0, 0.5));
+}
+
+TEST(ImagesApart, OnlyBoundedNonEmptyImagesAreProvedApart)
+{
+    const domain a{{"y0", interval(0, 1)}, {"y1", interval(0, 1)}};
+    const domain b{{"y0", interval(2, 3)}, {"y1", interval(0, 1)}};
+    const domain empty{{"y0", interval::EMPTY()}, {"y1", interval(0, 1)}};
+    const domain unbounded{{"y0", interval(2, 3)}, {"y1", interval(5, INFINITY)}};
+    EXPECT_TRUE(images_apart(a, b));
+    EXPECT_FALSE(images_apart(a, a));
+    EXPECT_FALSE(images_apart(a, empty));
+    EXPECT_FALSE(images_apart(unbounded, a));
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include "analysis_maps.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+/// The cells, ascending, whose image is not disjoint from target: the overlap lists by their definition.
+std::vector<int> meeting(const std::vector<domain>& images, const domain& target)
+{
+    std::vector<int> L;
+    for (int j = 0; j < static_cast<int>(images.size()); ++j) {
+        if (!images[j].disjoint(target)) L.push_back(j);
+    }
+    return L;
+}
+
+class BuiltInTopology : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        p = built_in_plisse().release();
+        p->one_to_one();
+        p->image();
+        testing::internal::CaptureStdout();
+        failure = p->relation4();
+        printed = testing::internal::GetCapturedStdout();
+        p->relation();
+        p->relation2();
+    }
+    static void TearDownTestSuite() { delete p; }
+    static plisse* p;
+    static bool failure;
+    static std::string printed;
+};
+
+plisse* BuiltInTopology::p = nullptr;
+bool BuiltInTopology::failure = true;
+std::string BuiltInTopology::printed;
+
+TEST_F(BuiltInTopology, ImageOverlapsHoldEachCellAndAgreeWithDirectComparison)
+{
+    const resultat& r = p->res;
+    ASSERT_EQ(r.image_overlaps.size(), r.images.size());
+    ASSERT_EQ(r.meets_boundary_image.size(), r.images.size());
+    for (std::size_t i = 0; i < r.images.size(); ++i) {
+        const std::vector<int>& L = r.image_overlaps[i];
+        EXPECT_TRUE(std::binary_search(L.begin(), L.end(), static_cast<int>(i))) << i;
+        EXPECT_EQ(L, meeting(r.images, r.images[i])) << i;
+        const bool meets = std::any_of(r.boundary_images.begin(), r.boundary_images.end(),
+                                       [&](const domain& piece) { return !r.images[i].disjoint(piece); });
+        EXPECT_EQ(r.meets_boundary_image[i], meets) << i;
+    }
+}
+
+TEST_F(BuiltInTopology, BoundaryAndSingularOverlapsAgreeWithDirectComparison)
+{
+    const resultat& r = p->res;
+    ASSERT_EQ(r.boundary_overlaps.size(), r.boundary_images.size());
+    for (std::size_t k = 0; k < r.boundary_images.size(); ++k) {
+        EXPECT_EQ(r.boundary_overlaps[k], meeting(r.images, r.boundary_images[k])) << k;
+    }
+    ASSERT_EQ(r.singular_overlaps.size(), r.singular_indices.size());
+    for (std::size_t k = 0; k < r.singular_indices.size(); ++k) {
+        EXPECT_EQ(r.singular_overlaps[k], meeting(r.images, r.images[r.singular_indices[k]])) << k;
+    }
+}
+
+TEST_F(BuiltInTopology, FoldCellsAreSingularCellsThatTheFoldCurveCrosses)
+{
+    const resultat& r = p->res;
+    EXPECT_FALSE(failure);
+    ASSERT_FALSE(r.fold_indices.empty());
+    // A subsequence of the singular cells, in their order.
+    EXPECT_TRUE(std::includes(r.singular_indices.begin(), r.singular_indices.end(), r.fold_indices.begin(),
+                              r.fold_indices.end()));
+    for (const int k : r.fold_indices) {
+        const domain& cell = r.source_mesh.boxes[k];
+        double lowest = INFINITY, highest = -INFINITY;
+        for (int c = 0; c < 4; ++c) {
+            const domain corner = cell.corner(c);
+            const double x = corner.get("x").inf(), y = corner.get("y").inf();
+            const double det = 3 * y * y - x + 0.2 * y;
+            lowest = std::min(lowest, det);
+            highest = std::max(highest, det);
+        }
+        EXPECT_TRUE(lowest < 0 && highest > 0) << "cell " << k;
+    }
+}
+
+TEST_F(BuiltInTopology, AnEdgeGrazedByTheFoldCurveIsReportedFromBothCells)
+{
+    // The fold curve passes 1.5e-5 above the vertex (0.2664, -0.3332): set
+    // inversion cannot clear the edge below it, seen from both of its cells.
+    EXPECT_EQ(printed, "mince\nmince\n");
+}
+
+TEST(FoldCurveTopology, NoSingularCellMeansNoFailureAndNoFoldCell)
+{
+    const auto p = quiet_plisse("x+0.2*y", "x-y", plane_box(-1, 1, -1, 1));
+    p->one_to_one();
+    p->image();
+    EXPECT_FALSE(p->relation4());
+    p->relation2();
+    EXPECT_TRUE(p->res.fold_indices.empty());
+    EXPECT_TRUE(p->res.singular_overlaps.empty());
+}
+
+TEST(FoldCurveTopology, AFoldCurveThroughGridCornersIsAFailure)
+{
+    // det = x − y: the fold curve runs through the corners of the diagonal cells.
+    const auto p = quiet_plisse("x+y", "x*y", plane_box(0, 1, 0, 1), 4);
+    p->one_to_one();
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(p->relation4());
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("mince\n"), std::string::npos);
+    EXPECT_TRUE(p->res.fold_indices.empty());
+}
+
+TEST(CellGraph, NeighboursMeetAtEdgesOrCorners)
+{
+    const auto p = quiet_plisse("x+0.2*y", "x-y", plane_box(0, 1, 0, 1), 4);
+    const std::vector<int> L{0, 1, 5, 15};
+    EXPECT_EQ(p->graphe(L), (std::vector<std::vector<int>>{{1, 0}, {5, 0}, {5, 1}}));
+    EXPECT_EQ(p->composantes_connexes(L), (components{{5, 1, 0}, {15}}));
+    EXPECT_EQ(p->composantes_connexes({0, 0}), (components{{0}, {0}}));
+    EXPECT_TRUE(p->composantes_connexes({}).empty());
+}
+
+TEST(BoundaryComponents, MissingEntryGivesNoComponent)
+{
+    const auto p = built_in_plisse();
+    EXPECT_TRUE(p->fr_composantes_connexes(0).empty());
+    EXPECT_TRUE(p->fr_composantes_connexes(-1).empty());
+}
+
+TEST(BoundaryComponents, ComponentAroundAnInjectiveBoundaryPieceIsEmptied)
+{
+    const auto p = built_in_plisse();
+    // Boundary piece 0 lies in cell 0, far from the fold.
+    p->res.cc_boundary_overlaps = {{{300}, {0, 1}}};
+    EXPECT_EQ(p->fr_composantes_connexes(0), (components{{300}, {}}));
+    // Without a component holding the piece, the first one is tested.
+    p->res.cc_boundary_overlaps = {{{1}, {300}}};
+    EXPECT_EQ(p->fr_composantes_connexes(0), (components{{}, {300}}));
+}
+
+}  // namespace
