@@ -97,6 +97,7 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
     distinct_zeros crossings(true);
     int abandoned = 0;
     for (int number = 0;; ++number) {
+        report_pass("boundary–boundary crossings", number, pass.size());
         if (verbose) {
             std::cout << "-------------------------------------" << std::endl;
             std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;

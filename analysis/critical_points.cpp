@@ -18,20 +18,21 @@ void plisse::critical_points(const domain& b)
         std::cout << "     The algorithm cusp was not able to determine how many cusp it exists" << std::endl;
     }
 
-    singular_singular(b, false);
+    singular_singular(b, verbose);
     std::cout << "     The number of transversal intersection of fold curves in the target is exactly : "
               << res.fold_fold_pairs.size() << std::endl;
-    boundary_boundary(b, false);
+    boundary_boundary(b, verbose);
     std::cout << "     The number of transversal intersection of boundary curves in the target is exactly : "
               << res.boundary_boundary_pairs.size() << std::endl;
-    singular_boundary(b, false);
+    singular_boundary(b, verbose);
     std::cout << "     The number of intersection fold curves with boundary is exactly : "
               << res.fold_boundary_pairs.size() << std::endl;
     improve_singular_boundary();
     std::cout << "End of the procedure which find the critical points" << std::endl;
 
     std::cout << "Beginning of the procedure that check the topology of the singular curve" << std::endl;
-    std::cout << (relation4() ? " Failure  " : " The singular curve is known. ") << std::endl;
+    fold_curve_known = !relation4();
+    std::cout << (fold_curve_known ? " The singular curve is known. " : " Failure  ") << std::endl;
     std::cout << "End the procedure that check the topology of the singular curve" << std::endl;
 }
 

@@ -176,6 +176,7 @@ int plisse::singular_boundary(const domain& D, bool verbose)
     int still_open = 0;
     int abandoned = 0;
     for (int number = 0;; ++number) {
+        report_pass("fold–boundary crossings", number, pass.size());
         if (verbose) {
             std::cout << "-------------------------------------" << std::endl;
             std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;

@@ -71,6 +71,7 @@ void plisse::singular_singular(const domain& D, bool verbose)
     // and (q, p) are one crossing: each is recorded once.
     distinct_zeros crossings(true);
     for (int number = 0;; ++number) {
+        report_pass("fold–fold crossings", number, pass.size());
         if (verbose) {
             std::cout << "_____________ passe :" << number << " __________taille :" << pass.size()
                       << "______________________" << std::endl;

@@ -24,12 +24,14 @@ analysis_input built_in_input()
     return {"x+0.2*y", "y^3-x*y", domain{{"x", interval(-0.2, 0.33)}, {"y", interval(-0.7, 0.61)}}, 25};
 }
 
-analysis_run run_analysis(const analysis_input& input)
+analysis_run run_analysis(const analysis_input& input, const search_reporting& reporting)
 {
     clock_type::time_point start = clock_type::now();
     analysis_run run{plisse(expression(input.first_component), expression(input.second_component),
                             mesh(input.box, input.resolution)),
                      {}};
+    run.analysis.verbose = reporting.verbose;
+    run.analysis.progress = reporting.progress;
     step_times& t = run.times;
     t.construction = lap(start);
     run.analysis.one_to_one();

@@ -31,6 +31,13 @@ struct step_times {
     double total() const { return construction + one_to_one + image + critical_points + relation + relation2; }
 };
 
+/// How the searches of a run report as they go: their diagnostic lines in
+/// the report, and their progress.
+struct search_reporting {
+    bool verbose = false;
+    progress_report progress;
+};
+
 /// A finished run: the analysis object holding every result, and the time of each step.
 struct analysis_run {
     plisse analysis;
@@ -39,4 +46,4 @@ struct analysis_run {
 
 /// Runs the whole analysis of input: the constructor, one_to_one(), image(),
 /// critical_points(box), relation() and relation2(). The report goes to standard output.
-analysis_run run_analysis(const analysis_input& input);
+analysis_run run_analysis(const analysis_input& input, const search_reporting& reporting = {});

@@ -9,6 +9,7 @@
 #include "newton.hpp"
 #include "resultat.hpp"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,10 @@ struct undecided_counts {
     int fold_boundary = 0;
 };
 
+/// Told by a search at the start of each pass: the search's name, the pass
+/// number (from 0) and the number of candidates of the pass.
+using progress_report = std::function<void(const char* search, int pass, int candidates)>;
+
 class plisse {
 public:
     Map f;
@@ -39,6 +44,13 @@ public:
     Map cusp_map;
     newton newton_cusp;
     undecided_counts undecided;
+    /// Whether critical_points lets the crossing searches write their diagnostic lines.
+    bool verbose = false;
+    /// Whether the last critical_points proved the topology of the fold curve
+    /// (its report then says " The singular curve is known. ").
+    bool fold_curve_known = false;
+    /// Called, when set, at the start of each pass of each search.
+    progress_report progress;
 
     /// Derives everything the searches need from f = (e1, e2) over the paving m,
     /// then prints cusp_map.
@@ -46,6 +58,11 @@ public:
 
     /// Image box of b under f (variables y0, y1).
     domain evalue(const domain& b) const;
+    /// Tells progress, when set, that search starts a pass.
+    void report_pass(const char* search, int pass, int candidates) const
+    {
+        if (progress) progress(search, pass, candidates);
+    }
 
     // Critical points and the report.
     void critical_points(const domain& b);

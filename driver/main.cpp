@@ -1,20 +1,24 @@
-// plisse: proves how the built-in map folds the plane over the built-in box,
-// prints the report, writes the pictures of the grid and of its image, and
-// shows the results in an interactive window.
+// plisse: proves how a map of the plane folds a rectangle, prints the report,
+// writes the pictures of the grid and of its image (and the results file when
+// asked), and shows the results in an interactive window. The map, the box
+// and the resolution come from the command line; without options they are
+// the built-in map's.
 
 #include "grille.hpp"
+#include "json_report.hpp"
+#include "options.hpp"
 #include "pipeline.hpp"
 #include "viewer.hpp"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 
 namespace {
-
-const char* const source_picture = "output/source.tex";
-const char* const target_picture = "output/target.tex";
 
 /// Writes grid g as the LaTeX picture file, creating its folder when missing;
 /// a picture that cannot be written is named on the error stream and the run goes on.
@@ -30,17 +34,68 @@ void write_picture(const grille& g, const std::string& file)
     std::cerr << std::endl;
 }
 
+/// The window, opened unless the options ask for none; a window that cannot
+/// be opened is explained on the error stream and the run goes on without it.
+std::unique_ptr<window> open_window(const run_options& options)
+{
+    if (!options.window)
+        return nullptr;
+    auto screen = std::make_unique<window>();
+    if (!screen->is_open())
+        std::cerr << "plisse: no window can be opened (" << screen->failure()
+                  << "); the report and the pictures are produced without it" << std::endl;
+    return screen;
+}
+
+/// Shows where the searches are on the error stream: on one line rewritten in
+/// place, or line after line where the report shares the terminal (its lines
+/// would break into a line rewritten in place).
+progress_report progress_display(bool in_place)
+{
+    return [in_place](const char* search, int pass, int candidates) {
+        std::cerr << (in_place ? "\r" : "") << "plisse: " << search << ", pass " << pass << ": " << candidates
+                  << " candidates" << (in_place ? "\033[K" : "\n") << std::flush;
+    };
+}
+
+/// Runs the analysis of input; the searches show their progress when the
+/// error stream is a terminal, and a line rewritten in place is cleared at the end.
+analysis_run analyse(const analysis_input& input, const run_options& options)
+{
+    search_reporting reporting;
+    reporting.verbose = options.verbose;
+    if (isatty(STDERR_FILENO) != 1)
+        return run_analysis(input, reporting);
+    const bool in_place = isatty(STDOUT_FILENO) != 1;
+    reporting.progress = progress_display(in_place);
+    analysis_run run = run_analysis(input, reporting);
+    if (in_place)
+        std::cerr << "\r\033[K" << std::flush;
+    return run;
+}
+
+/// Writes the results file when the options ask for one; false when it cannot be written.
+bool write_results_file(const analysis_input& input, const analysis_run& run, const run_options& options)
+{
+    if (options.json_file.empty() || write_results(results_json(input, run), options.json_file))
+        return true;
+    std::cerr << "plisse: cannot write the results file " << options.json_file << std::endl;
+    return false;
+}
+
 }  // namespace
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
-    viewer view;
-    const window screen;
-    if (!screen.is_open())
-        std::cerr << "plisse: no window can be opened (" << screen.failure()
-                  << "); the report and the pictures are produced without it" << std::endl;
+    run_options options;
+    const command_line_outcome outcome = read_command_line(argc, argv, options);
+    if (!outcome.run)
+        return outcome.exit_status;
 
-    const analysis_input input = built_in_input();
+    viewer view;
+    const std::unique_ptr<window> screen = open_window(options);
+
+    const analysis_input input = analysis_input_of(options);
     const expression e1(input.first_component);
     const expression e2(input.second_component);
     const double x_low = inf(input.box.get("x"));
@@ -49,12 +104,13 @@ int main(int, char**)
     const double y_high = sup(input.box.get("y"));
     const grille source_grid(x_low, y_low, x_high, y_high, input.resolution);
     const grille target_grid(e1, e2, x_low, y_low, x_high, y_high, input.resolution);
-    write_picture(source_grid, source_picture);
-    write_picture(target_grid, target_picture);
+    write_picture(source_grid, picture_file(options, true));
+    write_picture(target_grid, picture_file(options, false));
 
-    const analysis_run run = run_analysis(input);
+    const analysis_run run = analyse(input, options);
+    const bool written = write_results_file(input, run, options);
 
-    if (screen.is_open())
+    if (screen && screen->is_open())
         view.run(run.analysis.res, source_grid, target_grid);
-    return 0;
+    return written ? 0 : 1;
 }

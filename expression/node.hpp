@@ -36,6 +36,21 @@ extern std::ofstream arbre2;
 /// Parses text (which must end with ';') into arbre_de_node, after clearing it.
 void parse_into_arbre_de_node(const std::string& text);
 
+/// What a parse writes to standard output: the characters outside the token
+/// set, which the scanner echoes, and the parser's error message.
+struct parse_messages {
+    std::string skipped;
+    /// "" when the text parsed.
+    std::string error;
+};
+/// Parses text like parse_into_arbre_de_node, but returns what the parse
+/// would write to standard output instead of writing it.
+parse_messages parse_quietly(const std::string& text);
+/// The scanner's echo of a character outside the token set.
+void echo_skipped(char c);
+/// The parser's report of an error.
+void report_parse_error(const char* message);
+
 /// Interval enclosure of the subtree at i over box (the whole line for a
 /// partial operator, or for a power whose exponent is not bounded).
 interval Eval(const std::vector<Node>& tree, int i, const domain& box);

@@ -4,8 +4,17 @@
 #include "parser.hpp"
 #include "scanner.hpp"
 
+#include <cstdio>
+
 Node node_val;
 std::vector<Node> arbre_de_node;
+
+namespace {
+
+/// Where a quiet parse under way keeps its messages; none when parses write them.
+parse_messages* quiet_messages = nullptr;
+
+}  // namespace
 
 void parse_into_arbre_de_node(const std::string& text)
 {
@@ -16,4 +25,29 @@ void parse_into_arbre_de_node(const std::string& text)
     YY_BUFFER_STATE buffer = yy_scan_bytes(text.data(), static_cast<int>(text.size()));
     yyparse();
     yy_delete_buffer(buffer);
+}
+
+parse_messages parse_quietly(const std::string& text)
+{
+    parse_messages messages;
+    quiet_messages = &messages;
+    parse_into_arbre_de_node(text);
+    quiet_messages = nullptr;
+    return messages;
+}
+
+void echo_skipped(char c)
+{
+    if (quiet_messages != nullptr)
+        quiet_messages->skipped += c;
+    else
+        std::putchar(c);
+}
+
+void report_parse_error(const char* message)
+{
+    if (quiet_messages != nullptr)
+        quiet_messages->error = message;
+    else
+        std::printf("ERREUR: %s\n", message);
 }

@@ -13,8 +13,6 @@
 %{
 #include "node.hpp"
 
-#include <cstdio>
-
 int yylex();
 void yyerror(const char* message);
 
@@ -103,5 +101,5 @@ operator
 
 void yyerror(const char* message)
 {
-    std::printf("ERREUR: %s\n", message);
+    report_parse_error(message);
 }

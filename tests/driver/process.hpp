@@ -174,3 +174,33 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+/// What a run of the program left: its exit status (nothing when it did not
+/// end within the time limit) and what it wrote on its two streams.
+struct program_run {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+
+/// Runs the program with arguments in folder, with the environment changes of
+/// settings; its streams go to the files settings names, by default stdout.txt
+/// and stderr.txt in folder.
+inline program_run run_program(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
+                               process_options settings = {},
+                               std::chrono::milliseconds limit = std::chrono::seconds(120))
+{
+    settings.command = {PLISSE_EXECUTABLE};
+    settings.command.insert(settings.command.end(), arguments.begin(), arguments.end());
+    settings.directory = folder.string();
+    if (settings.output.empty())
+        settings.output = (folder / "stdout.txt").string();
+    if (settings.error.empty())
+        settings.error = (folder / "stderr.txt").string();
+    child_process program(settings);
+    program_run r;
+    r.status = program.wait_for(limit);
+    r.out = file_contents(settings.output);
+    r.err = file_contents(settings.error);
+    return r;
+}

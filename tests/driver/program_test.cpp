@@ -24,26 +24,10 @@ std::string expected_picture(const scratch_folder& folder, bool image)
     return file_contents(file);
 }
 
-struct run_result {
-    std::optional<int> status;
-    std::string out;
-    std::string err;
-};
-
-/// Runs the program in folder with the given display settings.
-run_result run_program(const scratch_folder& folder, const process_options& display)
+/// Runs the program without options in folder with the given display settings.
+program_run run_program(const scratch_folder& folder, const process_options& display)
 {
-    process_options options = display;
-    options.command = {PLISSE_EXECUTABLE};
-    options.directory = folder.path().string();
-    options.output = folder.file("stdout.txt");
-    options.error = folder.file("stderr.txt");
-    child_process program(options);
-    run_result r;
-    r.status = program.wait_for(analysis_limit);
-    r.out = file_contents(options.output);
-    r.err = file_contents(options.error);
-    return r;
+    return run_program(folder.path(), {}, display, analysis_limit);
 }
 
 TEST(Program, WithoutADisplayRunsTheWholeAnalysisAndWritesBothPictures)
@@ -51,11 +35,16 @@ TEST(Program, WithoutADisplayRunsTheWholeAnalysisAndWritesBothPictures)
     scratch_folder folder;
     process_options no_display;
     no_display.unset_environment = {"DISPLAY", "SDL_VIDEODRIVER"};
-    const run_result r = run_program(folder, no_display);
+    const program_run r = run_program(folder, no_display);
 
     ASSERT_TRUE(r.status.has_value()) << "the program did not end";
     EXPECT_EQ(*r.status, 0);
     expect_complete_report(r.out);
+    // Byte for byte the report of the built-in run.
+    const std::string golden = PLISSE_BUILT_IN_REPORT;
+    if (r.out != file_contents(golden))
+        ADD_FAILURE() << "the report differs from " << golden << ":\n"
+                      << command_output("diff " + golden + " " + folder.file("stdout.txt"));
     const std::vector<std::string> notes = lines_of(r.err);
     ASSERT_EQ(notes.size(), 1u) << r.err;
     EXPECT_NE(notes[0].find("no window can be opened"), std::string::npos) << notes[0];
@@ -73,7 +62,7 @@ TEST(Program, GoesOnWithAnUnreachableDisplayAndUnwritablePictures)
     std::ofstream(folder.file("output")) << "not a folder";
     process_options unreachable;
     unreachable.set_environment = {{"DISPLAY", ":31999"}};
-    const run_result r = run_program(folder, unreachable);
+    const program_run r = run_program(folder, unreachable);
 
     ASSERT_TRUE(r.status.has_value()) << "the program did not end";
     EXPECT_EQ(*r.status, 0);

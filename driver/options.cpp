@@ -1,0 +1,308 @@
+// Reading the command line, and checking every input before anything runs:
+// a run that starts is a run whose inputs the analysis can handle soundly.
+
+#include "options.hpp"
+
+#include "node.hpp"
+
+#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <limits>
+#include <sstream>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Largest magnitude of an exponent. The analysis differentiates the
+/// components up to about the fifth order, which multiplies exponents into
+/// coefficients; up to here these products stay exact in double.
+constexpr double largest_exponent = 1000;
+
+/// Bytes one cell may take besides its overlap lists (its box, its image box,
+/// its points of the two grids, its list headers), generously.
+constexpr double bytes_per_cell = 1024;
+
+const char* const description =
+    "plisse proves with interval arithmetic how a map f = (f1, f2) of the plane\n"
+    "into the plane folds a rectangle: its cusps, the crossings of the fold image\n"
+    "and of the boundary image, and the topology of the fold curve. The report goes\n"
+    "to standard output; the pictures of the grid and of its image go to the output\n"
+    "folder.";
+
+const char* const example =
+    "Example: the map (x+0.3*y, y^3+x*y) over [-0.9, 1.1] x [-1, 1], paved 10 x 10,\n"
+    "without a window, with its results in a JSON file:\n"
+    "  plisse --f1 'x+0.3*y' --f2 'y^3+x*y' --x -0.9,1.1 --y -1,1 -n 10 --no-window --json results.json";
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+/// A number as the messages show it: the shortest text that reads back to it.
+std::string number_text(double d)
+{
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, d);
+    return std::string(text, end.ptr);
+}
+
+/// A character outside the language as a message shows it.
+std::string character_text(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (std::isprint(u)) return std::string("'") + c + "'";
+    std::ostringstream os;
+    os << "the byte 0x" << std::hex << static_cast<int>(u);
+    return os.str();
+}
+
+bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+/// Whether the subtree at i holds a variable or a partial-derivative operator.
+bool varies(const std::vector<Node>& tree, int i)
+{
+    if (i < 0) return false;
+    const Node& node = tree[i];
+    return node.kind == 'V' || node.kind == 'p' || varies(tree, node.left) || varies(tree, node.right);
+}
+
+/// What keeps the exponent subtree at i from being used exactly: the language
+/// raises to the truncated upper bound of an exponent's enclosure, which is the
+/// exponent itself only for an integer constant.
+std::string exponent_problem(const std::vector<Node>& tree, int i)
+{
+    if (varies(tree, i)) return "raises to a power that is not constant; exponents must be integer constants";
+    const interval n = Eval(tree, i, domain());
+    if (n.isEmpty() || !n.isPoint() || !std::isfinite(n.inf())) {
+        return "raises to a power that is not an integer constant";
+    }
+    if (std::trunc(n.inf()) != n.inf()) {
+        return "raises to the power " + number_text(n.inf())
+               + ", which is not an integer; exponents must be integer constants";
+    }
+    if (std::fabs(n.inf()) > largest_exponent) {
+        return "raises to the power " + number_text(n.inf()) + "; exponents are limited to ±"
+               + number_text(largest_exponent);
+    }
+    return "";
+}
+
+/// What in a parsed component the analysis does not handle: a variable other
+/// than x and y, a partial-derivative operator, an exponent it would truncate.
+std::string tree_problem(const std::vector<Node>& tree)
+{
+    for (const Node& node : tree) {
+        switch (node.kind) {
+        case 'p': return "holds a partial-derivative operator, which is not a map component";
+        case 'V':
+            if (node.name != "x" && node.name != "y") {
+                return "uses the variable " + node.name + "; the components are functions of x and y only";
+            }
+            break;
+        case 'P': {
+            const std::string problem = exponent_problem(tree, node.right);
+            if (!problem.empty()) return problem;
+            break;
+        }
+        default: break;
+        }
+    }
+    return "";
+}
+
+/// What is wrong with a component text, "" when it is sound. Blanks between
+/// tokens are allowed; any other character outside the language is not.
+std::string component_problem(const std::string& text)
+{
+    const parse_messages messages = parse_quietly(text + ";");
+    const auto stray = std::find_if_not(messages.skipped.begin(), messages.skipped.end(), is_blank);
+    if (stray != messages.skipped.end()) {
+        return quoted(text) + " holds " + character_text(*stray) + ", which is not part of the expression language";
+    }
+    if (!messages.error.empty() || arbre_de_node.empty()) {
+        const std::string reason = messages.error == "memory exhausted" ? "nested too deeply" : messages.error;
+        return quoted(text) + " is not a complete expression (" + reason + ")";
+    }
+    const std::string problem = tree_problem(arbre_de_node);
+    return problem.empty() ? "" : quoted(text) + " " + problem;
+}
+
+/// What is wrong with the range r of a box side cut into n cells.
+std::string range_problem(const std::pair<double, double>& r, int n)
+{
+    const auto [lo, hi] = r;
+    const std::string shown = "[" + number_text(lo) + ", " + number_text(hi) + "]";
+    if (!std::isfinite(lo) || !std::isfinite(hi)) return "the bounds of " + shown + " must be finite numbers";
+    if (!(lo < hi)) return "the lower bound " + number_text(lo) + " is not below the upper bound " + number_text(hi);
+    if (!std::isfinite(hi - lo)) return "the width of " + shown + " is too large to be a number";
+    // The cells' bounds j*step + lo are distinct when a step spans several
+    // units in the last place of the largest bound.
+    const double step = (hi - lo) / std::max(n, 1);
+    const double ulp = std::numeric_limits<double>::epsilon() * std::max(std::fabs(lo), std::fabs(hi));
+    if (!(step > 4 * ulp)) return shown + " is too narrow to be cut into " + std::to_string(n) + " cells";
+    return "";
+}
+
+/// The most the run can need at resolution n, in bytes. Every cell's overlap
+/// list (image_overlaps), and every singular cell's (singular_overlaps), can
+/// hold every cell, and every boundary piece's (boundary_overlaps) too: up to
+/// 2 n^4 + 4 n^3 cell indices, each list up to twice its length while it grows.
+double worst_case_bytes(int n)
+{
+    const double cells = double(n) * n;
+    const double indices = 2 * cells * cells + 4 * cells * n;
+    return 2 * sizeof(int) * indices + bytes_per_cell * cells;
+}
+
+double physical_memory_bytes()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && page_size > 0 ? double(pages) * page_size : std::numeric_limits<double>::infinity();
+}
+
+/// bytes in gigabytes, to three significant digits.
+std::string gigabytes(double bytes)
+{
+    std::ostringstream os;
+    os << std::setprecision(3) << bytes / 1e9 << " GB";
+    return os.str();
+}
+
+std::string resolution_problem(int n)
+{
+    if (n < 1) return std::to_string(n) + " is below 1";
+    const double needed = worst_case_bytes(n);
+    const double memory = physical_memory_bytes();
+    if (needed > memory) {
+        return std::to_string(n) + " cells per side can need up to " + gigabytes(needed)
+               + " of memory, and this machine has " + gigabytes(memory);
+    }
+    return "";
+}
+
+/// What keeps the results file from being written: the path is a folder or
+/// cannot be written, or its nearest existing ancestor is not a folder that
+/// can be written in (missing folders are created when the file is written).
+std::string json_file_problem(const std::string& file)
+{
+    if (file.empty()) return "";
+    const fs::path path(file);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::exists(status)) {
+        if (fs::is_directory(status)) return quoted(file) + " is a folder";
+        return access(path.c_str(), W_OK) == 0 ? "" : quoted(file) + " cannot be written";
+    }
+    for (fs::path parent = path.parent_path();; parent = parent.parent_path()) {
+        const fs::path folder = parent.empty() ? fs::path(".") : parent;
+        const fs::file_status s = fs::status(folder, error);
+        if (fs::exists(s)) {
+            if (!fs::is_directory(s)) return quoted(folder.string()) + " is not a folder";
+            const bool writable = access(folder.c_str(), W_OK) == 0;
+            return writable ? "" : "the folder " + quoted(folder.string()) + " cannot be written in";
+        }
+        if (parent.empty() || parent == parent.parent_path()) return "";
+    }
+}
+
+/// The help's note of a range's default.
+std::string default_range(const std::pair<double, double>& r)
+{
+    return " (default " + number_text(r.first) + "," + number_text(r.second) + ")";
+}
+
+/// "option: problem", or "" when there is no problem.
+std::string named(const char* option, const std::string& problem)
+{
+    return problem.empty() ? "" : std::string(option) + ": " + problem;
+}
+
+}  // namespace
+
+std::string input_problem(const run_options& options)
+{
+    const int n = options.resolution;
+    for (const std::string& problem :
+         {named("--f1", component_problem(options.first_component)),
+          named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
+          named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
+          named("--json", json_file_problem(options.json_file))}) {
+        if (!problem.empty()) return problem;
+    }
+    return "";
+}
+
+command_line_outcome read_command_line(int argc, const char* const* argv, run_options& options)
+{
+    CLI::App app(description, "plisse");
+    app.footer(example);
+    // As with GNU tools, an option given twice takes its last value; a box
+    // side must be given once, so that a third bound is never dropped unseen.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.set_version_flag("--version", std::string("plisse ") + PLISSE_VERSION);
+    app.add_option("--f1", options.first_component, "First component, an expression in x and y")
+        ->capture_default_str();
+    app.add_option("--f2", options.second_component, "Second component, an expression in x and y")
+        ->capture_default_str();
+    app.add_option("--x", options.x_range, "Range of x in the studied box" + default_range(options.x_range))
+        ->delimiter(',')
+        ->type_name("LO,HI")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("--y", options.y_range, "Range of y in the studied box" + default_range(options.y_range))
+        ->delimiter(',')
+        ->type_name("LO,HI")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("-n,--resolution", options.resolution, "Cells per side of the paving and of the grids")
+        ->capture_default_str();
+    app.add_option("-o,--output-dir", options.output_dir, "Folder of the pictures source.tex and target.tex")
+        ->capture_default_str();
+    app.add_flag("--no-window", [&options](std::int64_t) { options.window = false; },
+                 "Print the report and write the files without opening the window");
+    app.add_option("--json", options.json_file, "Write every proved result to this JSON file")
+        ->type_name("FILE")
+        ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return {false, app.exit(e)};
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "plisse: " << e.what() << " (plisse --help lists the options)" << std::endl;
+        return {false, bad_input_status};
+    }
+    const std::string problem = input_problem(options);
+    if (!problem.empty()) {
+        std::cerr << "plisse: " << problem << std::endl;
+        return {false, bad_input_status};
+    }
+    return {true, 0};
+}
+
+std::string without_blanks(const std::string& text)
+{
+    std::string kept;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(kept), [](char c) { return !is_blank(c); });
+    return kept;
+}
+
+analysis_input analysis_input_of(const run_options& options)
+{
+    const auto [x_lo, x_hi] = options.x_range;
+    const auto [y_lo, y_hi] = options.y_range;
+    return {without_blanks(options.first_component), without_blanks(options.second_component),
+            domain{{"x", interval(x_lo, x_hi)}, {"y", interval(y_lo, y_hi)}}, options.resolution};
+}
+
+std::string picture_file(const run_options& options, bool source)
+{
+    return (fs::path(options.output_dir) / (source ? "source.tex" : "target.tex")).string();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The program's command line: the map, the studied box, the resolution and
+// where the results go, with the built-in map as defaults, and the checks
+// every input passes before anything runs.
+
+#include "pipeline.hpp"
+
+#include <string>
+#include <utility>
+
+/// Everything a run is told on its command line. The defaults are the
+/// built-in map, so that a run without options is the built-in run.
+struct run_options {
+    /// The two components in x and y, as given (blanks included).
+    std::string first_component = "x+0.2*y";
+    std::string second_component = "y^3-x*y";
+    /// The studied box, as (lower, upper) bounds of x and of y.
+    std::pair<double, double> x_range{-0.2, 0.33};
+    std::pair<double, double> y_range{-0.7, 0.61};
+    /// Equal parts per side of the paving and of the two grids.
+    int resolution = 25;
+    /// Folder of the two LaTeX pictures, created when missing.
+    std::string output_dir = "output";
+    /// Whether the interactive window is opened after the analysis.
+    bool window = true;
+    /// The JSON results file; empty for none.
+    std::string json_file;
+    /// Whether the crossing searches write their diagnostic lines.
+    bool verbose = false;
+};
+
+/// What main does after reading the command line.
+struct command_line_outcome {
+    /// Go on with the run.
+    bool run = false;
+    /// The status to exit with when not running.
+    int exit_status = 0;
+};
+
+/// The exit status of any bad input.
+constexpr int bad_input_status = 2;
+
+/// Reads argv into options and checks every input. Help and version are
+/// written to standard output (status 0); a bad input is one message on the
+/// error stream, naming the option and the problem (status 2).
+command_line_outcome read_command_line(int argc, const char* const* argv, run_options& options);
+
+/// The problem with the inputs, naming the option; "" when they are sound.
+std::string input_problem(const run_options& options);
+
+/// text without its blanks. In a text that parses completely no two names or
+/// numbers stand side by side, so removing the blanks between tokens keeps
+/// every token; the scanner would echo them into the report.
+std::string without_blanks(const std::string& text);
+
+/// The analysis input the options describe, the components without their blanks.
+analysis_input analysis_input_of(const run_options& options);
+
+/// Where the picture of the source grid (true) or of the target grid (false) goes.
+std::string picture_file(const run_options& options, bool source);

@@ -1,0 +1,258 @@
+#include "options.hpp"
+
+#include "process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+/// What read_command_line made of one command line.
+struct reading {
+    command_line_outcome outcome;
+    run_options options;
+    std::string out;
+    std::string err;
+};
+
+reading read(const std::vector<std::string>& arguments)
+{
+    std::vector<const char*> argv{"plisse"};
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    reading r;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    r.outcome = read_command_line(static_cast<int>(argv.size()), argv.data(), r.options);
+    r.out = testing::internal::GetCapturedStdout();
+    r.err = testing::internal::GetCapturedStderr();
+    return r;
+}
+
+/// The problem reported for the component text given as --f1 and as --f2.
+std::string component_problem(const std::string& text, bool first = true)
+{
+    run_options o;
+    (first ? o.first_component : o.second_component) = text;
+    return input_problem(o);
+}
+
+bool mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(CommandLine, NoOptionIsTheBuiltInRun)
+{
+    const reading r = read({});
+    EXPECT_TRUE(r.outcome.run);
+    EXPECT_TRUE(r.out.empty() && r.err.empty());
+    EXPECT_TRUE(r.options.window);
+    EXPECT_FALSE(r.options.verbose);
+    EXPECT_TRUE(r.options.json_file.empty());
+    EXPECT_EQ(picture_file(r.options, true), "output/source.tex");
+    EXPECT_EQ(picture_file(r.options, false), "output/target.tex");
+
+    const analysis_input built_in = built_in_input();
+    const analysis_input read_in = analysis_input_of(r.options);
+    EXPECT_EQ(read_in.first_component, built_in.first_component);
+    EXPECT_EQ(read_in.second_component, built_in.second_component);
+    EXPECT_EQ(read_in.box, built_in.box);
+    EXPECT_EQ(read_in.resolution, built_in.resolution);
+}
+
+TEST(CommandLine, ReadsEveryOptionWithNegativeBoundsInEveryForm)
+{
+    const reading r = read({"--f1", "x + 0.3*y", "--f2=y^3+x*y", "--x", "-1,-0.5", "--y=-2.5,-1e-3", "-n", "7",
+                            "-o", "pictures", "--no-window", "--json", "results.json", "-v"});
+    ASSERT_TRUE(r.outcome.run) << r.err;
+    EXPECT_EQ(r.options.first_component, "x + 0.3*y");
+    EXPECT_EQ(r.options.second_component, "y^3+x*y");
+    EXPECT_EQ(r.options.x_range, std::make_pair(-1.0, -0.5));
+    EXPECT_EQ(r.options.y_range, std::make_pair(-2.5, -1e-3));
+    EXPECT_EQ(r.options.resolution, 7);
+    EXPECT_EQ(picture_file(r.options, false), "pictures/target.tex");
+    EXPECT_FALSE(r.options.window);
+    EXPECT_EQ(r.options.json_file, "results.json");
+    EXPECT_TRUE(r.options.verbose);
+    EXPECT_EQ(analysis_input_of(r.options).first_component, "x+0.3*y");
+
+    const reading spaced =
+        read({"--x", "-1", "-0.5", "--resolution", "3", "--output-dir", "o", "--verbose", "-n", "4"});
+    ASSERT_TRUE(spaced.outcome.run) << spaced.err;
+    EXPECT_EQ(spaced.options.x_range, std::make_pair(-1.0, -0.5));
+    // An option given twice takes its last value.
+    EXPECT_EQ(spaced.options.resolution, 4);
+    EXPECT_EQ(spaced.options.output_dir, "o");
+    EXPECT_TRUE(spaced.options.verbose);
+}
+
+TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
+{
+    const reading help = read({"--help"});
+    EXPECT_FALSE(help.outcome.run);
+    EXPECT_EQ(help.outcome.exit_status, 0);
+    for (const char* part : {"--f1", "--f2", "--x", "--y", "--resolution", "--output-dir", "--no-window", "--json",
+                             "--verbose", "--version", "Example", "plisse --f1"}) {
+        EXPECT_TRUE(mentions(help.out, part)) << part << " missing from\n" << help.out;
+    }
+    EXPECT_TRUE(help.err.empty());
+
+    const reading version = read({"--version"});
+    EXPECT_FALSE(version.outcome.run);
+    EXPECT_EQ(version.outcome.exit_status, 0);
+    EXPECT_EQ(version.out, "plisse 3.0\n");
+}
+
+TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--frobnicate"}, "--frobnicate"},
+        {{"stray"}, "stray"},
+        {{"--x", "1"}, "--x"},
+        {{"--x", "1,2,3"}, "--x"},
+        {{"--x", "1,2", "--x", "3,4"}, "--x"},
+        {{"--y", "a,b"}, "--y"},
+        {{"-n", "many"}, "--resolution"},
+        {{"-n", "99999999999"}, "--resolution"},
+        {{"--resolution"}, "--resolution"},
+        {{"--json", ""}, "--json"},
+        {{"--f1", "x+"}, "--f1"},
+        {{"--x", "1,0"}, "--x"},
+        {{"-n", "0"}, "--resolution"},
+    };
+    for (const auto& [arguments, option] : cases) {
+        const reading r = read(arguments);
+        EXPECT_FALSE(r.outcome.run) << arguments[0];
+        EXPECT_EQ(r.outcome.exit_status, 2) << arguments[0];
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        const std::vector<std::string> lines = lines_of(r.err);
+        ASSERT_EQ(lines.size(), 1u) << r.err;
+        EXPECT_EQ(lines[0].rfind("plisse: ", 0), 0u) << lines[0];
+        EXPECT_TRUE(mentions(lines[0], option)) << lines[0];
+    }
+}
+
+TEST(InputCheck, RefusesComponentTextsThatAreNotCompleteExpressionsOfTheLanguage)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "not a complete expression (syntax error)"},
+        {"x+", "not a complete expression (syntax error)"},
+        {"2x", "not a complete expression (syntax error)"},
+        {"x y", "not a complete expression (syntax error)"},
+        {"2 3", "not a complete expression (syntax error)"},
+        {"x;y", "not a complete expression (syntax error)"},
+        {"x+y;", "not a complete expression (syntax error)"},
+        {"sIn(x)", "not a complete expression (syntax error)"},
+        {std::string(300, '(') + "x" + std::string(300, ')'), "not a complete expression (nested too deeply)"},
+        {"x+y$", "holds '$', which is not part of the expression language"},
+        {"x,y", "holds ','"},
+        {"5.", "holds '.'"},
+        {"x\xc3\x97y", "holds the byte 0xc3"},
+    };
+    for (const auto& [text, problem] : cases) {
+        const std::string found = component_problem(text);
+        EXPECT_EQ(found.rfind("--f1: \"" + text + "\" ", 0), 0u) << found;
+        EXPECT_TRUE(mentions(found, problem)) << text << ": " << found;
+    }
+    // The parse writes nothing while checking.
+    testing::internal::CaptureStdout();
+    component_problem("x y$");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(InputCheck, RefusesWhatTheAnalysisCannotEvaluateSoundly)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"x+z", "uses the variable z; the components are functions of x and y only"},
+        {"sin2", "uses the variable sin2"},
+        {"X*y", "uses the variable X"},
+        {"partial_x", "partial-derivative operator"},
+        {"x*partial_y+y*partial_x", "partial-derivative operator"},
+        {"x^y", "raises to a power that is not constant"},
+        {"2^(x+1)", "raises to a power that is not constant"},
+        {"x^2.5", "raises to the power 2.5, which is not an integer"},
+        {"x^(1/3)", "not an integer"},
+        {"x^(2^0.5)", "raises to the power 0.5"},
+        {"x^ln(0-1)", "not an integer"},
+        {"x^1001", "raises to the power 1001; exponents are limited to ±1000"},
+        {"y^-5000", "raises to the power -5000"},
+    };
+    for (const auto& [text, problem] : cases) {
+        const std::string found = component_problem(text, false);
+        EXPECT_EQ(found.rfind("--f2: \"" + text + "\" ", 0), 0u) << found;
+        EXPECT_TRUE(mentions(found, problem)) << text << ": " << found;
+    }
+}
+
+TEST(InputCheck, AcceptsSoundComponentsWithBlanksBetweenTokens)
+{
+    for (const char* text : {"x + 0.2 * y", " x\t+\ny ", "x^-2", "x^(1+1)", "y^1000", "(x*y)^0", "sin(x)*exp(y)",
+                             "sqrt(x) - ln(y)", "tan(x)+atan(y)+sqr(x)+cosh(y)-sinh(x)", "-x^2", "1e-3*x",
+                             "SIN(x)+Cos(y)", "3"}) {
+        EXPECT_EQ(component_problem(text), "") << text;
+    }
+    EXPECT_EQ(without_blanks(" x\t+ 0.2 *\ny "), "x+0.2*y");
+}
+
+TEST(InputCheck, RefusesBoxesWhoseSidesAreNotFiniteIncreasingAndWideEnoughToCut)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::pair<std::pair<double, double>, std::string>> cases = {
+        {{1, 0}, "the lower bound 1 is not below the upper bound 0"},
+        {{0.5, 0.5}, "the lower bound 0.5 is not below the upper bound 0.5"},
+        {{nan, 1}, "must be finite numbers"},
+        {{-inf, 1}, "must be finite numbers"},
+        {{0, inf}, "must be finite numbers"},
+        {{-1e308, 1e308}, "too large to be a number"},
+        {{1, 1.0000000000000002}, "[1, 1.0000000000000002] is too narrow to be cut into 25 cells"},
+    };
+    for (const auto& [range, problem] : cases) {
+        run_options o;
+        o.y_range = range;
+        const std::string found = input_problem(o);
+        EXPECT_EQ(found.rfind("--y: ", 0), 0u) << found;
+        EXPECT_TRUE(mentions(found, problem)) << found;
+    }
+    run_options tiny;
+    tiny.x_range = {1, 1 + 1e-12};
+    EXPECT_EQ(input_problem(tiny), "");
+}
+
+TEST(InputCheck, RefusesResolutionsBelowOneOrBeyondTheMachinesMemory)
+{
+    run_options o;
+    for (const int n : {0, -3}) {
+        o.resolution = n;
+        EXPECT_EQ(input_problem(o), "--resolution: " + std::to_string(n) + " is below 1");
+    }
+    // 10^5 cells per side can need some 10^21 bytes for the overlap lists.
+    o.resolution = 100000;
+    const std::string found = input_problem(o);
+    EXPECT_EQ(found.rfind("--resolution: 100000 cells per side can need up to ", 0), 0u) << found;
+    EXPECT_TRUE(mentions(found, "this machine has")) << found;
+    for (const int n : {1, 2, 60}) {
+        o.resolution = n;
+        EXPECT_EQ(input_problem(o), "") << n;
+    }
+}
+
+TEST(InputCheck, RefusesAResultsFileThatCannotBeWritten)
+{
+    scratch_folder folder;
+    std::ofstream(folder.file("plain")) << "a file";
+    run_options o;
+    o.json_file = folder.path().string();
+    EXPECT_EQ(input_problem(o), "--json: \"" + o.json_file + "\" is a folder");
+    o.json_file = folder.file("plain") + "/results.json";
+    EXPECT_EQ(input_problem(o), "--json: \"" + folder.file("plain") + "\" is not a folder");
+    // Missing folders are made when the file is written.
+    o.json_file = folder.file("new/deeper/results.json");
+    EXPECT_EQ(input_problem(o), "");
+    o.json_file = folder.file("plain");
+    EXPECT_EQ(input_problem(o), "");
+    // Checking writes nothing.
+    EXPECT_FALSE(std::filesystem::exists(folder.file("new")));
+    EXPECT_EQ(file_contents(folder.file("plain")), "a file");
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// The program run from end to end on maps given on the command line, whose
+// answers are worked out here independently of the analysis.
+
+#include "options.hpp"
+#include "process.hpp"
+#include "results_fields.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using nlohmann::json;
+using point = std::array<double, 2>;
+using polyline = std::vector<point>;
+
+/// Whether the segments [a, b) and [c, d) cross.
+bool segments_cross(const point& a, const point& b, const point& c, const point& d)
+{
+    const double ux = b[0] - a[0], uy = b[1] - a[1], vx = d[0] - c[0], vy = d[1] - c[1];
+    const double det = ux * vy - uy * vx;
+    if (det == 0) return false;
+    const double wx = c[0] - a[0], wy = c[1] - a[1];
+    const double s = (wx * vy - wy * vx) / det;
+    const double t = (wx * uy - wy * ux) / det;
+    return s >= 0 && s < 1 && t >= 0 && t < 1;
+}
+
+/// Crossings of p with itself, between segments that do not follow each other
+/// (in a closed polyline the last segment also follows the first).
+int self_crossings(const polyline& p, bool closed)
+{
+    const std::size_t n = p.size() - 1;
+    int count = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (closed && i == 0 && j == n - 1) continue;
+            count += segments_cross(p[i], p[i + 1], p[j], p[j + 1]);
+        }
+    }
+    return count;
+}
+
+/// Crossings of p with q, leaving out the segments at the ends of p (which
+/// end on q when p is the image of a fold arc that runs into the boundary).
+int crossings(const polyline& p, const polyline& q)
+{
+    const std::size_t ends = 5;
+    int count = 0;
+    for (std::size_t i = ends; i + 1 + ends < p.size(); ++i) {
+        for (std::size_t j = 0; j + 1 < q.size(); ++j) count += segments_cross(p[i], p[i + 1], q[j], q[j + 1]);
+    }
+    return count;
+}
+
+/// A map over a box whose fold curve is one arc x = fold_x(y), y in
+/// [fold_y_lo, fold_y_hi], with both ends on the boundary. The cusps stay off
+/// the lines along which the searches bisect the box: the cusp search leaves a
+/// cusp on a face between two of its boxes undecided.
+struct known_map {
+    /// The test's name for the map.
+    std::string name;
+    std::string f1;
+    std::string f2;
+    /// The box as the options give it, and its corners (x_lo, y_lo), (x_hi, y_hi).
+    std::string x_range;
+    std::string y_range;
+    point low;
+    point high;
+    std::function<point(double, double)> f;
+    std::function<double(double)> fold_x;
+    double fold_y_lo;
+    double fold_y_hi;
+    std::vector<point> cusps;
+};
+
+/// The answers a correct run gives, from polylines through the images.
+struct expected_counts {
+    int fold_fold;
+    int boundary_boundary;
+    int fold_boundary_crossings;
+    /// The two ends of the fold arc.
+    int fold_boundary_points = 2;
+};
+
+expected_counts work_out(const known_map& m)
+{
+    const int steps = 400;
+    polyline boundary;
+    const point& l = m.low;
+    const point& h = m.high;
+    const std::array<point, 5> corners{{l, {h[0], l[1]}, h, {l[0], h[1]}, l}};
+    for (int side = 0; side < 4; ++side) {
+        for (int k = 0; k < steps; ++k) {
+            const double t = double(k) / steps;
+            const point& a = corners[side];
+            const point& b = corners[side + 1];
+            boundary.push_back(m.f(a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])));
+        }
+    }
+    boundary.push_back(boundary.front());
+    polyline fold;
+    for (int k = 0; k <= 4 * steps; ++k) {
+        const double y = m.fold_y_lo + (m.fold_y_hi - m.fold_y_lo) * k / (4 * steps);
+        fold.push_back(m.f(m.fold_x(y), y));
+    }
+    return {self_crossings(fold, false), self_crossings(boundary, true), crossings(fold, boundary)};
+}
+
+/// (x + 0.3y, y^3 + xy) over [-0.9, 1.1] x [-1, 1]: fold x = 0.3y - 3y^2,
+/// which meets the edge x = -0.9 at y = -0.5 and y = 0.6; one cusp at (0, 0.1).
+known_map one_cusp()
+{
+    return {"OneCusp",
+            "x + 0.3*y",
+            "y^3+x*y",
+            "-0.9,1.1",
+            "-1,1",
+            {-0.9, -1},
+            {1.1, 1},
+            [](double x, double y) { return point{x + 0.3 * y, y * y * y + x * y}; },
+            [](double y) { return 0.3 * y - 3 * y * y; },
+            -0.5,
+            0.6,
+            {{0, 0.1}}};
+}
+
+/// g(x + 0.2y, y) with g(u, v) = (u, v^4/4 - 0.375v^2 + uv), a section of the
+/// swallowtail, over [-1, 1] x [-1, 1.1]: fold u = 0.75v - v^3, from the
+/// bottom edge to the top edge, with cusps at v = ±0.5 and its image crossing
+/// itself once.
+known_map swallowtail()
+{
+    return {"SwallowtailSection",
+            "x+0.2*y",
+            "y^4/4-0.375*y^2+(x+0.2*y)*y",
+            "-1,1",
+            "-1,1.1",
+            {-1, -1},
+            {1, 1.1},
+            [](double x, double y) {
+                const double u = x + 0.2 * y;
+                return point{u, y * y * y * y / 4 - 0.375 * y * y + u * y};
+            },
+            [](double y) { return 0.55 * y - y * y * y; },
+            -1,
+            1.1,
+            {{0.15, 0.5}, {-0.15, -0.5}}};
+}
+
+/// The count printed after message in the report; -1 when the line is missing.
+long report_count(const std::string& report, const std::string& message)
+{
+    for (const std::string& line : lines_of(report)) {
+        if (line.rfind(message, 0) == 0) return std::stol(line.substr(message.size()));
+    }
+    return -1;
+}
+
+bool holds(const json& box, const point& p)
+{
+    const auto inside = [](const json& I, double v) { return I[0].get<double>() <= v && v <= I[1].get<double>(); };
+    return inside(box["x"], p[0]) && inside(box["y"], p[1]);
+}
+
+class UserMap : public testing::TestWithParam<known_map (*)()> {};
+
+TEST_P(UserMap, ReportAndResultsFileGiveTheCountsWorkedOutIndependently)
+{
+    const known_map m = GetParam()();
+    const expected_counts expected = work_out(m);
+    scratch_folder folder;
+    const program_run r = run_program(folder.path(), {"--f1", m.f1, "--f2", m.f2, "--x=" + m.x_range, "--y", m.y_range,
+                                                      "-n", "10", "-o", "pictures", "--no-window", "--json",
+                                                      "results/run.json"});
+    ASSERT_TRUE(r.status.has_value()) << "the program did not end";
+    ASSERT_EQ(*r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+
+    const int folds = expected.fold_boundary_crossings + expected.fold_boundary_points;
+    const std::string crossings_of = "     The number of transversal intersection of ";
+    EXPECT_EQ(report_count(r.out, "     The number of cusp points is exactly : "), long(m.cusps.size())) << r.out;
+    EXPECT_EQ(report_count(r.out, crossings_of + "fold curves in the target is exactly : "), expected.fold_fold);
+    EXPECT_EQ(report_count(r.out, crossings_of + "boundary curves in the target is exactly : "),
+              expected.boundary_boundary);
+    EXPECT_EQ(report_count(r.out, "     The number of intersection fold curves with boundary is exactly : "), folds);
+
+    const json results = json::parse(file_contents(folder.file("results/run.json")));
+    EXPECT_TRUE(field_problems(results, documented_fields(PLISSE_README)).empty());
+    EXPECT_EQ(results["inputs"]["f1"], without_blanks(m.f1));
+    const json& counts = results["counts"];
+    EXPECT_EQ(counts["cusps"], m.cusps.size());
+    EXPECT_EQ(counts["cusps_exact"], true);
+    EXPECT_EQ(counts["fold_fold_crossings"], expected.fold_fold);
+    EXPECT_EQ(counts["boundary_boundary_crossings"], expected.boundary_boundary);
+    EXPECT_EQ(counts["fold_boundary_intersections"], folds);
+    EXPECT_EQ(results["fold_boundary"]["crossings"].size(), std::size_t(expected.fold_boundary_crossings));
+    EXPECT_EQ(results["fold_boundary"]["points"].size(), std::size_t(expected.fold_boundary_points));
+    EXPECT_EQ(results["fold_curve_known"], r.out.find(" The singular curve is known. ") != std::string::npos);
+
+    // Each cusp box holds its own true cusp.
+    ASSERT_EQ(results["cusps"].size(), m.cusps.size());
+    for (const point& cusp : m.cusps) {
+        const auto found = std::count_if(results["cusps"].begin(), results["cusps"].end(),
+                                         [&cusp](const json& box) { return holds(box, cusp); });
+        EXPECT_EQ(found, 1) << "cusp (" << cusp[0] << ", " << cusp[1] << ") in " << results["cusps"].dump();
+    }
+    // Each point where the fold meets the boundary is an end of the fold arc.
+    for (const json& box : results["fold_boundary"]["points"]) {
+        const auto on_end = [&](double y) {
+            const point end{m.fold_x(y), y};
+            const json wider = {{"x", {box["x"][0].get<double>() - 1e-12, box["x"][1].get<double>() + 1e-12}},
+                                {"y", {box["y"][0].get<double>() - 1e-12, box["y"][1].get<double>() + 1e-12}}};
+            return holds(wider, end);
+        };
+        EXPECT_TRUE(on_end(m.fold_y_lo) || on_end(m.fold_y_hi)) << box.dump();
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder.file("pictures/source.tex")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("pictures/target.tex")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("output")));
+}
+
+INSTANTIATE_TEST_SUITE_P(KnownAnswers, UserMap, testing::Values(&one_cusp, &swallowtail),
+                         [](const testing::TestParamInfo<known_map (*)()>& info) { return info.param().name; });
+
+/// A map without folds, analysed in no time.
+const std::vector<std::string> linear_map = {"--f1", "x+0.3*y", "--f2", "y+0.1*x", "-n", "4", "--no-window"};
+
+/// Whether the lines of part end lines of whole, in the same order (some
+/// diagnostic lines end without a line end, so a report line may follow one).
+bool in_order(const std::string& part, const std::string& whole)
+{
+    const std::vector<std::string> wanted = lines_of(part);
+    const std::vector<std::string> lines = lines_of(whole);
+    auto at = lines.begin();
+    for (const std::string& line : wanted) {
+        at = std::find_if(at, lines.end(), [&line](const std::string& l) {
+            return l.size() >= line.size() && l.compare(l.size() - line.size(), line.size(), line) == 0;
+        });
+        if (at == lines.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
+TEST(UserRun, VerboseAddsTheDiagnosticLinesOfTheCrossingSearchesToTheReport)
+{
+    scratch_folder folder;
+    const program_run quiet = run_program(folder.path(), linear_map);
+    std::vector<std::string> arguments = linear_map;
+    arguments.push_back("--verbose");
+    const program_run verbose = run_program(folder.path(), arguments);
+    ASSERT_EQ(quiet.status, 0);
+    ASSERT_EQ(verbose.status, 0);
+    EXPECT_EQ(quiet.out.find("Passe n° : "), std::string::npos);
+    EXPECT_NE(verbose.out.find("création de la liste initiale à partir du bord"), std::string::npos);
+    EXPECT_NE(verbose.out.find("Passe n° : 0, taille de la liste à traiter  : "), std::string::npos);
+    EXPECT_GT(verbose.out.size(), quiet.out.size());
+    EXPECT_TRUE(in_order(quiet.out, verbose.out));
+    EXPECT_EQ(verbose.err, "");
+}
+
+/// A pseudo-terminal: its terminal side is a file a child can write to, and
+/// what it writes is read from the controlling side.
+class pseudo_terminal {
+public:
+    pseudo_terminal() : control_(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        if (control_ >= 0 && (grantpt(control_) != 0 || unlockpt(control_) != 0)) {
+            close(control_);
+            control_ = -1;
+        }
+    }
+    ~pseudo_terminal()
+    {
+        if (control_ >= 0) close(control_);
+    }
+    pseudo_terminal(const pseudo_terminal&) = delete;
+    pseudo_terminal& operator=(const pseudo_terminal&) = delete;
+
+    bool open() const { return control_ >= 0; }
+    std::string terminal() const { return ptsname(control_); }
+    /// Appends what was written so far to text, without waiting.
+    void read_into(std::string& text) const
+    {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = read(control_, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(n));
+    }
+
+private:
+    int control_;
+};
+
+TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
+{
+    scratch_folder folder;
+    const program_run plain = run_program(folder.path(), linear_map);
+    ASSERT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.err, "");
+
+    pseudo_terminal terminal;
+    ASSERT_TRUE(terminal.open());
+    process_options options;
+    options.command = {PLISSE_EXECUTABLE};
+    options.command.insert(options.command.end(), linear_map.begin(), linear_map.end());
+    options.directory = folder.path().string();
+    options.output = folder.file("stdout.txt");
+    options.error = terminal.terminal();
+    child_process program(options);
+    std::string shown;
+    // Read while the program runs, so that it never waits on a full terminal.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (program.running() && std::chrono::steady_clock::now() < end) {
+        terminal.read_into(shown);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    terminal.read_into(shown);
+    ASSERT_EQ(program.wait_for(std::chrono::seconds(0)), 0);
+
+    EXPECT_EQ(file_contents(options.output), plain.out);
+    for (const char* search :
+         {"cusps", "fold–fold crossings", "boundary–boundary crossings", "fold–boundary crossings"}) {
+        EXPECT_NE(shown.find(std::string("plisse: ") + search + ", pass 0: "), std::string::npos)
+            << search << " missing from " << shown;
+    }
+    // The last progress line is cleared.
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
+}
+
+}  // namespace
