@@ -2,6 +2,7 @@
 // derived here once, symbolically; plus the shared services evalue, equation
 // and the sound interval tests.
 
+#include "pair_search.hpp"
 #include "plisse.hpp"
 
 #include <cmath>
@@ -9,21 +10,13 @@
 
 namespace {
 
-/// f1(a, b): e with x renamed a, then y renamed b.
-expression in_variables(const expression& e, const std::string& a, const std::string& b)
+/// The fold–fold system in x1..x4: equal images of two fold points, (x1, x2)
+/// and (x3, x4) both on the fold curve.
+Map fold_fold_system(const Map& f, const expression& det)
 {
-    return e.substitute(a, "x").substitute(b, "y");
-}
-
-/// The fold–fold system in x1..x4: equal images of two fold points. Every
-/// unknown is declared even when a component lacks it, so that the system
-/// stays square whatever the map.
-Map fold_fold_system(const expression& e1, const expression& e2, const expression& det)
-{
-    Map system({in_variables(e1, "x1", "x2") - in_variables(e1, "x3", "x4"),
-                in_variables(e2, "x1", "x2") - in_variables(e2, "x3", "x4"),
-                in_variables(det, "x1", "x2"), in_variables(det, "x3", "x4")});
-    system.variables.insert({"x1", "x2", "x3", "x4"});
+    Map system = same_image_system(f);
+    system.add(in_variables(det, "x1", "x2"));
+    system.add(in_variables(det, "x3", "x4"));
     return system;
 }
 
@@ -91,7 +84,7 @@ plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
     tangent = Map({expression("-1") * grad_det.entry("y0", "y"), grad_det.entry("y0", "x")});
     tangent.variables.insert({"x", "y"});
 
-    newton_fold_fold = newton(fold_fold_system(e1, e2, det));
+    newton_fold_fold = newton(fold_fold_system(f, det));
 
     const expression& det_x = grad_det.entry("y0", "x");
     const expression& det_y = grad_det.entry("y0", "y");

@@ -60,6 +60,16 @@ bool newton_cusp_applies(const plisse& p, const domain& B)
     return defined_on(p.f, B) && defined_on(p.cusp_map, B) && defined_on(p.newton_cusp.jacobian, B);
 }
 
+/// Whether B holds no zero of the cusp condition on the fold curve: either
+/// cusp_map has no zero in B, or det has none, and a cusp is a zero of both.
+/// Code 4 stands for either; the second settles at once the boxes of a map
+/// whose determinant never vanishes, where cusp_map may vanish identically
+/// (a linear map) or where the gradient of det does.
+bool no_cusp_condition_zero(const plisse& p, const domain& B)
+{
+    return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.det_map.evalue(B).get("y0"));
+}
+
 /// The verdict code of B in the cusp search (5, 4 or 3), or 0 when B stays undecided.
 int cusp_verdict(const plisse& p, const domain& B)
 {
@@ -69,7 +79,7 @@ int cusp_verdict(const plisse& p, const domain& B)
         && p.one_to_one_cusp(N, false)) {
         return 5;
     }
-    if (excludes_zero(p.cusp_map.evalue(B))) return 4;
+    if (no_cusp_condition_zero(p, B)) return 4;
     if (usable && N.disjoint(B) && newton_cusp_applies(p, B)) return 3;
     return 0;
 }
@@ -81,7 +91,15 @@ int plisse::Cusp(const domain& b)
     const double narrowest = cusp_relative_width * scale(b);
     std::deque<domain> L{b};
     int set_aside = 0;
+    // Breadth first: whenever the boxes of one depth are all examined, the
+    // queue holds exactly those of the next depth, the search's next pass.
+    int depth = 0;
+    int next_depth_at = 0;
     for (int examined = 0; !L.empty() && examined < cusp_box_limit; ++examined) {
+        if (examined == next_depth_at) {
+            report_pass("cusps", depth++, static_cast<int>(L.size()));
+            next_depth_at += static_cast<int>(L.size());
+        }
         const domain B = std::move(L.front());
         L.pop_front();
         const int code = cusp_verdict(*this, B);

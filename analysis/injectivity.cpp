@@ -1,6 +1,9 @@
 // Injectivity tests on boxes and boundary pieces, and the image boxes of the pavings.
 
 #include "plisse.hpp"
+#include "vector_field.hpp"
+
+#include <vector>
 
 namespace {
 
@@ -24,6 +27,78 @@ domain derivative_towards(const plisse& p, const domain& e, const domain& I)
     const domain D = p.jacobian.evalue(e).row(v);
     const interval s = I.get(v) - e.center().get(v);
     return s.inf() > 0.0 ? D : D * -1.0;
+}
+
+/// The other variable of the plane.
+std::string other_variable(const std::string& u) { return u == "x" ? "y" : "x"; }
+
+/// The other component of f.
+std::string other_component(const std::string& k) { return k == "y0" ? "y1" : "y0"; }
+
+/// The face of b where v is fixed at its lower or upper bound.
+domain face(const domain& b, const std::string& v, bool upper)
+{
+    domain F = b;
+    const interval I = b.get(v);
+    F[v] = interval(upper ? I.sup() : I.inf());
+    return F;
+}
+
+/// Whether the fold points of b form at most one arc, the graph of a function
+/// of u. With v the other variable: ∂det/∂v keeps its sign on b, so for each u
+/// det has at most one zero (u, φ(u)) in b, and it has one exactly when
+/// det(u, v_lo) and det(u, v_hi) have opposite signs or vanish. On each of the
+/// faces v = v_lo and v = v_hi, det keeps its sign or is strictly monotone in u,
+/// so the u where it is ≤ 0 (or ≥ 0) there form an interval, and so do the u
+/// that have a fold point. φ is continuous on that interval (its zero is
+/// unique), differentiable with φ' = −(∂det/∂u)/(∂det/∂v): the fold points of b
+/// make one arc, along which the derivative of a function q with respect to u
+/// is ±∇q·T/(∂det/∂v), with T = (∂det/∂y, −∂det/∂x) the fold's tangent
+/// direction and a sign fixed by u: q is strictly monotone along the arc when
+/// ∇q·T excludes 0 on b.
+bool fold_is_one_graph(const plisse& p, const domain& b, const interval_matrix& gradient, const std::string& u)
+{
+    const std::string v = other_variable(u);
+    if (!excludes_zero(gradient.entry("y0", v))) return false;
+    for (const bool upper : {false, true}) {
+        const domain F = face(b, v, upper);
+        if (!excludes_zero(p.det_map.evalue(F).get("y0")) && !excludes_zero(p.grad_det.evalue(F).entry("y0", u))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+/// Whether f is one-to-one on the fold points of b, which the caller has shown
+/// to lie on one arc (fold_is_one_graph), also across a cusp, where Df·T
+/// vanishes and no component of f is monotone along the arc. Along the arc f
+/// moves as g' = ±Df·T/(∂det/∂v), and at fold points Df has rank one, so with
+/// R a column of Df and R_k ≠ 0 on b, g' = λ·(e_k + σ·e_j), where
+/// λ = ±(Df·T)_k/(∂det/∂v), σ = R_j/R_k and j is the other component.
+/// When (Df·T)_k is strictly monotone along the arc, λ changes sign at most
+/// once, at some point c; when σ is strictly monotone too, λ·(σ − σ(c)) keeps
+/// its sign and vanishes only at c. Two arc points with one image would give
+/// ∫λ = 0 and ∫λ·σ = 0 between them, hence ∫λ·(σ − σ(c)) = 0: impossible.
+/// Derivatives along the arc are those along the tangent field V = −T, up to
+/// the sign of ∂det/∂v, read from Taylor coefficients along V's flow: order 1
+/// of R, and order 2 of f (half the derivative of Df·V).
+bool one_to_one_through_cusp(const plisse& p, const domain& b)
+{
+    vector_field V;
+    V.components["x"] = p.tangent.component("y0");
+    V.components["y"] = p.tangent.component("y1");
+    const taylor flow = V.Taylor(b, 2);
+    for (const char* c : {"x", "y"}) {
+        for (const char* k : {"y0", "y1"}) {
+            const std::vector<interval> R_k = p.jacobian.entry(k, c).taylor_ode(flow, 1);
+            if (!excludes_zero(R_k[0])) continue;
+            const std::vector<interval> R_j = p.jacobian.entry(other_component(k), c).taylor_ode(flow, 1);
+            const interval slope_change = R_j[1] * R_k[0] - R_j[0] * R_k[1];
+            const interval speed_change = p.f.component(k).taylor_ode(flow, 2)[2];
+            if (excludes_zero(slope_change) && excludes_zero(speed_change)) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -67,8 +142,20 @@ bool plisse::one_to_one_boundary(const domain& e1, const domain& e2) const
 bool plisse::one_to_one_singular(const domain& b) const
 {
     if (one_to_one(b) == iboolean(true)) return true;
+    // The arguments below apply the mean value theorem over b and follow the
+    // fold curve through it: every partial function of f, of its Jacobian and
+    // of det's gradient must be defined on the whole of b.
+    if (!defined_on(f, b) || !defined_on(jacobian, b) || !defined_on(grad_det, b)) return false;
     const interval_matrix gradient = grad_det.evalue(b);
+    // W_k = ∂f_k/∂x·∂det/∂y − ∂f_k/∂y·∂det/∂x, evaluated from independent
+    // enclosures over b, encloses the determinant of every matrix whose rows
+    // are ∇f_k and ∇det taken at any points of b. When it excludes 0 the mean
+    // value theorem makes (f_k, det) one-to-one on b: two fold points of b,
+    // however many arcs they lie on, have different f_k.
     const domain T{{"x", gradient.entry("y0", "y")}, {"y", interval(-1.0) * gradient.entry("y0", "x")}};
     if (excludes_zero(jacobian.evalue(b).image(T))) return true;
-    return one_to_one_cusp(b, false);
+    // Near a cusp no component is monotone along the fold, and the argument
+    // that replaces it holds on one arc only.
+    return (fold_is_one_graph(*this, b, gradient, "x") || fold_is_one_graph(*this, b, gradient, "y"))
+           && one_to_one_through_cusp(*this, b);
 }

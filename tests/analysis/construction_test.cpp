@@ -131,6 +131,9 @@ TEST(Construction, DegenerateMapsStillGetSquareSystemsOverThePlane)
         EXPECT_EQ(p->tangent.variables, plane) << f1 << ", " << f2;
         EXPECT_EQ(p->newton_cusp.system.variables, plane) << f1 << ", " << f2;
         EXPECT_EQ(p->jacobian.columns, (std::vector<std::string>{"x", "y"})) << f1 << ", " << f2;
+        EXPECT_EQ(p->newton_fold_fold.system.variables, (std::set<std::string>{"x1", "x2", "x3", "x4"}))
+            << f1 << ", " << f2;
+        EXPECT_EQ(p->newton_fold_fold.system.component_names.size(), 4u) << f1 << ", " << f2;
         // A singular system leaves the Newton operator with nothing to prove.
         const domain N = p->newton_cusp.operator_newton(plane_box(-1, 1, -1, 1));
         EXPECT_FALSE(bounded_over(N, plane_box(-1, 1, -1, 1))) << f1 << ", " << f2;

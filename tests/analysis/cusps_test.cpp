@@ -98,11 +98,42 @@ TEST(Cusp, FoldMapHasNone)
     EXPECT_FALSE(p->res.cusp_boxes.empty());
 }
 
-TEST(Cusp, ZeroWhereTheGradientOfDetVanishesIsNotACusp)
+TEST(Cusp, MapsWithoutFoldPointsSettleTheWholeBoxAtOnce)
 {
-    // det = 3 + 3x^2 + 3y^2 has a critical point at the origin, where the cusp
-    // system has a regular zero that the Newton operator isolates.
-    const auto p = quiet_plisse("x", "3*y+3*x^2*y+y^3", plane_box(-0.7, 1, -0.9, 0.6));
+    // det never vanishes, so no box holds a cusp: exp(x) > 0 (cusp_map
+    // (0, -exp(x))), the constant -1.2 of a linear map (cusp_map identically 0),
+    // and 3 + 3x^2 + 3y^2, whose cusp system has a regular zero at the origin,
+    // where the gradient of det vanishes.
+    const std::vector<std::pair<std::string, std::string>> maps{
+        {"exp(x)", "y+0.5*x"}, {"x+0.2*y", "x-y"}, {"x", "3*y+3*x^2*y+y^3"}};
+    for (const auto& [f1, f2] : maps) {
+        const auto p = quiet_plisse(f1, f2, plane_box(-0.7, 1, -0.9, 0.6));
+        EXPECT_EQ(p->Cusp(p->box), 0) << f1 << ", " << f2;
+        EXPECT_EQ(p->undecided.cusps, 0) << f1 << ", " << f2;
+        expect_no_cusp(*p);
+        const std::vector<std::pair<domain, int>> whole_box{{p->box, 4}};
+        EXPECT_EQ(p->res.cusp_boxes, whole_box) << f1 << ", " << f2;
+    }
+}
+
+TEST(Cusp, ReportOfAMapWithoutFoldPointsCountsNoCusp)
+{
+    for (const auto& [f1, f2] : {std::pair{"exp(x)", "y+0.5*x"}, std::pair{"x+0.2*y", "x-y"}}) {
+        const auto p = quiet_plisse(f1, f2, plane_box(-1, 1, -1, 1));
+        p->one_to_one();
+        p->image();
+        testing::internal::CaptureStdout();
+        p->critical_points(p->box);
+        const std::string report = testing::internal::GetCapturedStdout();
+        EXPECT_NE(report.find("     The number of cusp points is exactly : 0\n"), std::string::npos) << report;
+    }
+}
+
+TEST(Cusp, FoldPointWhereTheGradientOfDetVanishesIsNotACusp)
+{
+    // (x, y^3/3 + x^2 y): det = x^2 + y^2, whose only zero, the origin, is
+    // also a zero of its gradient, so of the tangent field and of cusp_map.
+    const auto p = quiet_plisse("x", "y^3/3+x^2*y", plane_box(-0.7, 1, -0.9, 0.6));
     const int undecided = p->Cusp(p->box);
     expect_no_cusp(*p);
     EXPECT_GT(undecided, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -143,6 +144,46 @@ TEST(OneToOneSingular, ConstantSignDetAndTransverseFoldAreInjective)
     EXPECT_TRUE(pleat->one_to_one_singular(plane_box(-0.1, 0.1, -0.1, 0.1)));  // the cusp
     const auto bowl = quiet_plisse("x", "3*y+3*x^2*y+y^3", plane_box(-1, 1, -1, 1));
     EXPECT_TRUE(bowl->one_to_one_singular(plane_box(-0.1, 0.1, -0.1, 0.1)));
+}
+
+TEST(OneToOneSingular, SeveralFoldArcsAreApartWhenOneComponentAndDetSeparatePoints)
+{
+    // (x y^2 - x^3/3, y): det = y^2 - x^2 vanishes on the two arcs y = x and
+    // y = -x of the box; along both, y and det form a regular pair, so the
+    // arcs' images (2x^3/3, ±x) are apart although the fold is not one arc.
+    const auto p = quiet_plisse("x*y^2-x^3/3", "y", plane_box(1, 1.1, -1.2, 1.2));
+    EXPECT_TRUE(p->det_map.evalue(plane_point(1.05, 1.05)).get("y0").contains(0.0));
+    EXPECT_TRUE(p->det_map.evalue(plane_point(1.05, -1.05)).get("y0").contains(0.0));
+    EXPECT_TRUE(p->one_to_one_singular(plane_box(1, 1.1, -1.2, 1.2)));
+}
+
+TEST(OneToOneSingular, FoldArcsWhoseImagesCrossAreNotProved)
+{
+    // (x + 0.2 x y, e^x cos y): det = -e^x ((1 + 0.2 y) sin y + 0.2 x cos y)
+    // vanishes at (0, 0), (0, pi) and (0, 2 pi), on three arcs of the box, and
+    // (0, 0) and (0, 2 pi) both go to (0, 1).
+    const auto p = quiet_plisse("x+0.2*x*y", "exp(x)*cos(y)", plane_box(-0.1, 0.1, -0.2, 6.5));
+    const double two_pi = 2.0 * std::acos(-1.0);
+    const domain from_origin = p->evalue(plane_point(0, 0));
+    const domain from_two_pi = p->evalue(plane_point(0, two_pi));
+    EXPECT_TRUE(from_origin.get("y0").contains(0.0) && from_two_pi.get("y0").contains(0.0));
+    EXPECT_NEAR(from_origin.get("y1").mid(), from_two_pi.get("y1").mid(), 1e-12);
+    EXPECT_FALSE(p->one_to_one_singular(plane_box(-0.1, 0.1, -0.2, 6.5)));
+    EXPECT_FALSE(p->one_to_one_singular(plane_box(-0.01, 0.01, -0.01, two_pi + 0.01)));
+}
+
+TEST(OneToOneSingular, CuspIsCrossedOnlyOnASingleFoldArc)
+{
+    // The built-in map: no component of f is monotone along its fold near the
+    // cusp (0, -1/15), where Df.T vanishes.
+    const auto p = built_in_plisse();
+    EXPECT_TRUE(p->one_to_one_singular(plane_box(-0.01, 0.01, -0.08, -0.05)));
+    // Here the fold x = 3y^2 + 0.2y leaves the box through x = 0.001 and comes
+    // back: two arcs, the cusp outside. The uniqueness test of a cusp accepts
+    // the box, but nothing it checks ties the two arcs together.
+    const domain two_arcs = plane_box(0.001, 0.05, -0.2, 0.1);
+    EXPECT_TRUE(p->one_to_one_cusp(two_arcs, false));
+    EXPECT_FALSE(p->one_to_one_singular(two_arcs));
 }
 
 TEST(OneToOneSingular, DegenerateMapsAreNotProved)
