@@ -1,3 +1,4 @@
+#include "boxes.hpp"
 #include "resultat.hpp"
 
 #include "gl_recorder.hpp"
@@ -9,13 +10,6 @@
 
 namespace {
 
-domain plane_box(double xl, double xu, double yl, double yu)
-{
-    domain b;
-    b["x"] = interval(xl, xu);
-    b["y"] = interval(yl, yu);
-    return b;
-}
 
 domain image_box(double xl, double xu, double yl, double yu)
 {

@@ -1,17 +1,7 @@
+#include "boxes.hpp"
 #include "connexe.hpp"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-domain plane_box(const interval& x, const interval& y) {
-    domain D;
-    D["x"] = x;
-    D["y"] = y;
-    return D;
-}
-
-}  // namespace
 
 TEST(Connexe, BuildsTheGradientAndTheRadialDerivative) {
     const connexe c(expression("x^2+y^2-1"));

@@ -1,9 +1,10 @@
+#include "boxes.hpp"
 #include "newton.hpp"
 
 #include <gtest/gtest.h>
-#include <cstdlib>
 
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -11,12 +12,6 @@
 
 namespace {
 
-domain plane_box(const interval& x, const interval& y) {
-    domain D;
-    D["x"] = x;
-    D["y"] = y;
-    return D;
-}
 
 newton system_of(const std::string& f1, const std::string& f2) {
     return newton(Map(std::vector<expression>{expression(f1), expression(f2)}));

@@ -1,3 +1,4 @@
+#include "boxes.hpp"
 #include "sivia.hpp"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,6 @@
 
 namespace {
 
-domain plane_box(const interval& x, const interval& y) {
-    domain D;
-    D["x"] = x;
-    D["y"] = y;
-    return D;
-}
 
 domain target(const interval& y0) {
     domain Y;

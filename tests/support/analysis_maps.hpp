@@ -2,6 +2,7 @@
 // Analysis objects of small maps for the analysis tests, built without
 // letting the constructor's report reach the test log.
 
+#include "boxes.hpp"
 #include "plisse.hpp"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,6 @@
 #include <string>
 
 /// The plane box [x_lo, x_hi] x [y_lo, y_hi].
-inline domain plane_box(double x_lo, double x_hi, double y_lo, double y_hi)
-{
-    return domain{{"x", interval(x_lo, x_hi)}, {"y", interval(y_lo, y_hi)}};
-}
 
 /// The point box (x, y).
 inline domain plane_point(double x, double y) { return plane_box(x, x, y, y); }

@@ -1,3 +1,4 @@
+#include "boxes.hpp"
 #include "vector_field.hpp"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,6 @@ vector_field field(const std::vector<std::pair<std::string, std::string>>& compo
     return F;
 }
 
-domain plane_box(double x_lo, double x_hi, double y_lo, double y_hi)
-{
-    return domain{{"x", interval(x_lo, x_hi)}, {"y", interval(y_lo, y_hi)}};
-}
 
 /// n evenly spaced points of [lo, hi], both ends included.
 std::vector<double> samples(double lo, double hi, int n = 5)
