@@ -1,6 +1,7 @@
 // Cusps: a breadth-first branch-and-prune search on the cusp condition map,
 // each cusp proved to exist and to be unique in its box by the interval
-// Newton operator, then tightened.
+// Newton operator, then tightened. A box left undecided because its cusp lies
+// on its face is tried again widened, and every proved cusp is counted once.
 
 #include "newton_proof.hpp"
 #include "plisse.hpp"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <deque>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -70,18 +72,56 @@ bool no_cusp_condition_zero(const plisse& p, const domain& B)
     return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.det_map.evalue(B).get("y0"));
 }
 
-/// The verdict code of B in the cusp search (5, 4 or 3), or 0 when B stays undecided.
-int cusp_verdict(const plisse& p, const domain& B)
+/// Whether Newton proves that B holds exactly one cusp, N being the operator's
+/// image of B: N inside B, the map and the cusp system defined on B, the fold
+/// tangent non-zero on B and the cusp non-degenerate.
+bool proves_one_cusp(const plisse& p, const domain& B, const domain& N)
 {
-    const domain N = p.newton_cusp.operator_newton(B);
-    const bool usable = bounded_over(N, B);
-    if (usable && N.subset(B) && newton_cusp_applies(p, B) && excludes_zero(p.tangent.evalue(B))
-        && p.one_to_one_cusp(N, false)) {
-        return 5;
-    }
+    return bounded_over(N, B) && N.subset(B) && newton_cusp_applies(p, B) && excludes_zero(p.tangent.evalue(B))
+           && p.one_to_one_cusp(N, false);
+}
+
+/// The verdict code of B in the cusp search (5, 4 or 3), or 0 when B stays
+/// undecided; N is the operator's image of B.
+int cusp_verdict(const plisse& p, const domain& B, const domain& N)
+{
+    if (proves_one_cusp(p, B, N)) return 5;
     if (no_cusp_condition_zero(p, B)) return 4;
-    if (usable && N.disjoint(B) && newton_cusp_applies(p, B)) return 3;
+    if (bounded_over(N, B) && N.disjoint(B) && newton_cusp_applies(p, B)) return 3;
     return 0;
+}
+
+/// Fraction of its width by which each interval of an undecided box is
+/// widened on either side for a second attempt at the proof.
+constexpr double inflation = 0.25;
+
+/// B with each interval widened by inflation times its width on either side.
+domain widened(const domain& B)
+{
+    domain W;
+    for (const auto& [v, I] : B) {
+        const double margin = inflation * I.width();
+        W[v] = I + interval(-margin, margin);
+    }
+    return W;
+}
+
+/// A cusp of b proved around the undecided box B, if any. A cusp on a line
+/// along which the search bisects lies on a face of every box that holds it,
+/// and the Newton image of each such box sticks out of the box. When the
+/// image N of B sticks out of B but stays inside B widened, the proof is tried
+/// again on the widened box: the cusp proved there is the only one of B, and a
+/// cusp of b when its tight enclosure lies in b (one on a face of b, or beyond
+/// it, is left to the search).
+std::optional<proved_zero> widened_proof(const plisse& p, const domain& B, const domain& N, const domain& b)
+{
+    const domain W = widened(B);
+    if (!bounded_over(N, B) || N.subset(B) || !N.subset(W)) return std::nullopt;
+    const domain NW = p.newton_cusp.operator_newton(W);
+    if (!proves_one_cusp(p, W, NW)) return std::nullopt;
+    domain tight = tighten(p.newton_cusp, NW);
+    if (!tight.subset(b)) return std::nullopt;
+    return proved_zero{W, std::move(tight), domain(), &p.newton_cusp};
 }
 
 }  // namespace
@@ -91,6 +131,8 @@ int plisse::Cusp(const domain& b)
     const double narrowest = cusp_relative_width * scale(b);
     std::deque<domain> L{b};
     int set_aside = 0;
+    // A cusp proved from two boxes (one of them widened) is counted once.
+    distinct_zeros found(false);
     // Breadth first: whenever the boxes of one depth are all examined, the
     // queue holds exactly those of the next depth, the search's next pass.
     int depth = 0;
@@ -102,17 +144,32 @@ int plisse::Cusp(const domain& b)
         }
         const domain B = std::move(L.front());
         L.pop_front();
-        const int code = cusp_verdict(*this, B);
-        if (code != 0) {
+        const domain N = newton_cusp.operator_newton(B);
+        const int code = cusp_verdict(*this, B, N);
+        std::optional<proved_zero> cusp;
+        if (code == 5) {
+            cusp = proved_zero{B, tighten(newton_cusp, N), domain(), &newton_cusp};
+        } else if (code == 0) {
+            cusp = widened_proof(*this, B, N, b);
+        }
+        if (cusp) {
+            // The box recorded is the one in which the cusp is proved unique:
+            // B, or B widened (which then overlaps its neighbours). B is
+            // settled either way, with no entry of its own when its cusp is
+            // one already recorded or one counted as undecided.
+            if (found.insert(*cusp)) {
+                res.cusp_boxes.emplace_back(cusp->box, 5);
+                res.cusps.push_back(cusp->box);
+            }
+        } else if (code != 0) {
             res.cusp_boxes.emplace_back(B, code);
-            if (code == 5) res.cusps.push_back(B);
         } else if (bisectable(*this, B, narrowest)) {
             for (domain& piece : mesh(B, 2).boxes) L.push_back(std::move(piece));
         } else {
             ++set_aside;
         }
     }
-    undecided.cusps = set_aside + static_cast<int>(L.size());
+    undecided.cusps = set_aside + static_cast<int>(L.size()) + found.unresolved();
     return undecided.cusps;
 }
 

@@ -19,6 +19,7 @@
 #include "plisse.hpp"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -31,6 +32,26 @@ constexpr int common_zero_applications = 6;
 
 /// Least margin around two enclosures given to the common-zero test.
 constexpr double common_zero_margin = 1e-9;
+
+/// Units in the last place of a box's largest bound below which a Newton
+/// step's moves are rounding noise.
+constexpr double noise_ulps = 4.0;
+
+/// Whether next moves no bound of T by more than rounding noise at the scale
+/// of T's largest bound. Near a zero whose coordinates differ widely in
+/// magnitude, the small coordinate's bounds keep creeping by amounts far
+/// below that noise for dozens of steps, changing nothing that matters.
+bool only_noise(const domain& T, const domain& next)
+{
+    double largest = 0.0;
+    for (const auto& entry : T) largest = std::max(largest, entry.second.mag());
+    const double noise = noise_ulps * std::numeric_limits<double>::epsilon() * largest;
+    return std::all_of(T.begin(), T.end(), [&](const auto& entry) {
+        const interval& before = entry.second;
+        const interval after = next.get(entry.first);
+        return after.inf() - before.inf() <= noise && before.sup() - after.sup() <= noise;
+    });
+}
 
 enum class sameness { same, distinct, unknown };
 
@@ -115,7 +136,7 @@ domain tighten(const newton& op, const domain& X)
         const domain N = op.operator_newton(T);
         if (!bounded_over(N, T)) break;
         domain next = T.intersect(N);
-        if (!bounded_over(next, T) || next == T) break;
+        if (!bounded_over(next, T) || only_noise(T, next)) break;
         T = std::move(next);
     }
     return T;

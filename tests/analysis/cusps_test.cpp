@@ -90,6 +90,67 @@ TEST(Cusp, ShiftedWhitneyPleatIsFoundAwayFromBisectionLines)
     expect_single_cusp_at(*p, 0.3, -0.2);
 }
 
+TEST(Cusp, CuspOnTheMiddleLineOfTheBoxIsCountedOnce)
+{
+    // (x + 0.3y, y^3 + xy): the cusp (0, 0.1) lies on x = 0, the line along
+    // which [-1, 1]^2 is first halved, so on a face of every box that holds it.
+    const auto p = quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    EXPECT_EQ(p->undecided.cusps, 0);
+    expect_single_cusp_at(*p, 0.0, 0.1);
+    p->improve_cusp();
+    EXPECT_TRUE(holds(p->res.cusps[0], 0.0, 0.1));
+    EXPECT_LT(p->res.cusps[0].width(), 1e-12);
+}
+
+TEST(Cusp, CuspsOnCornersOfTheBisectionAreEachCountedOnce)
+{
+    // A swallowtail section, g(x + 0.5y, y) with g(u, v) = (u, v^4/4 - 0.375v^2
+    // + uv), has its cusps at (0, 0.5) and (0, -0.5): corners shared by four
+    // boxes of the bisection of [-1, 1]^2.
+    const auto swallowtail = quiet_plisse("x+0.5*y", "y^4/4-0.375*y^2+(x+0.5*y)*y", plane_box(-1, 1, -1, 1));
+    EXPECT_EQ(swallowtail->Cusp(swallowtail->box), 0);
+    ASSERT_EQ(swallowtail->res.cusps.size(), 2u);
+    EXPECT_EQ(settled_with(*swallowtail, 5), swallowtail->res.cusps);
+    const domain& first = swallowtail->res.cusps[0];
+    const domain& second = swallowtail->res.cusps[1];
+    EXPECT_TRUE((holds(first, 0, 0.5) && holds(second, 0, -0.5)) || (holds(first, 0, -0.5) && holds(second, 0, 0.5)));
+}
+
+TEST(Cusp, CuspMovedOverTheLinesOfTheBisectionIsCountedOnceEverywhere)
+{
+    // (X + 0.3Y, Y^3 + XY) with X = x - a and Y = y - c + 0.1 has its one cusp
+    // at (a, c); over [-1, 1]^2 each of these points lies on lines of the
+    // bisection, most of them on corners of its boxes.
+    const std::vector<double> at{-0.75, -0.5, -0.25, 0, 0.25, 0.5, 0.75};
+    for (const double a : at) {
+        for (const double c : at) {
+            const std::string X = "(x-(" + std::to_string(a) + "))";
+            const std::string Y = "(y-(" + std::to_string(c) + ")+0.1)";
+            const auto p = quiet_plisse(X + "+0.3*" + Y, Y + "^3+" + X + "*" + Y, plane_box(-1, 1, -1, 1));
+            SCOPED_TRACE("cusp at (" + std::to_string(a) + ", " + std::to_string(c) + ")");
+            EXPECT_EQ(p->Cusp(p->box), 0);
+            expect_single_cusp_at(*p, a, c);
+        }
+    }
+}
+
+TEST(Cusp, CuspOutsideTheBoxIsNeverCounted)
+{
+    // The cusp (0, 0.1) of (x + 0.3y, y^3 + xy) lies just outside [1e-9, 1] x
+    // [-1, 1]: proofs on boxes widened across the edge x = 1e-9 find it, and
+    // must not count it.
+    const auto beyond = quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(1e-9, 1, -1, 1));
+    EXPECT_EQ(beyond->Cusp(beyond->box), 0);
+    expect_no_cusp(*beyond);
+
+    // On the edge x = 0 the cusp belongs to the box: counted, or the count is
+    // not claimed.
+    const auto on_edge = quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(0, 1, -1, 1));
+    const int undecided = on_edge->Cusp(on_edge->box);
+    EXPECT_TRUE(undecided > 0 || on_edge->res.cusps.size() == 1) << undecided;
+}
+
 TEST(Cusp, FoldMapHasNone)
 {
     const auto p = quiet_plisse("x", "y^2", plane_box(-1, 1, -1, 1));
