@@ -120,14 +120,12 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
                       << open.size() << std::endl;
         }
         if (open.empty()) break;
-        pass = refine(*this, pass, open);
-        if (number == last_pass) {
-            for (int k = 0; k < pass.size(); ++k) {
-                res.boundary_boundary_coded.push_back({{pass.first(k), pass.second(k)}, 8});
-            }
-            abandoned = pass.size();
+        std::optional<pair_pass> next = refine(*this, pass, open);
+        if (!next || number == last_pass) {
+            abandoned = give_up(pass, open, next, res.boundary_boundary_coded);
             break;
         }
+        pass = std::move(*next);
     }
     undecided.boundary_boundary = abandoned + crossings.unresolved();
     if (verbose) std::cout << "cardinal des solutions :" << res.boundary_boundary_coded.size() << std::flush;

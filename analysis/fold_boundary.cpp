@@ -204,14 +204,12 @@ int plisse::singular_boundary(const domain& D, bool verbose)
         }
         still_open = static_cast<int>(open.size());
         if (open.empty()) break;
-        pass = refine(*this, pass, open);
-        if (number == last_pass) {
-            for (int k = 0; k < pass.size(); ++k) {
-                res.fold_boundary_coded.push_back({{pass.first(k), pass.second(k)}, 8});
-            }
-            abandoned = pass.size();
+        std::optional<pair_pass> next = refine(*this, pass, open);
+        if (!next || number == last_pass) {
+            abandoned = give_up(pass, open, next, res.fold_boundary_coded);
             break;
         }
+        pass = std::move(*next);
     }
     undecided.fold_boundary = abandoned + crossings.unresolved() + edge_points.unresolved();
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_boundary_coded.size() << std::endl;

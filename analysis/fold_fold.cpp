@@ -5,6 +5,8 @@
 #include "pair_search.hpp"
 #include "plisse.hpp"
 
+#include <algorithm>
+#include <climits>
 #include <iostream>
 
 namespace {
@@ -51,11 +53,18 @@ void write_undecided(int k, const candidate_box& A, const candidate_box& B, int 
     std::cout << "---------------------------------" << std::endl;
 }
 
-/// The first pass: every fold box paired with each one before it and with itself.
-pair_pass first_pass(const plisse& p, const domain& D)
+/// The pairs n fold boxes form, each with each one before it and with itself.
+long long pairs_of(std::size_t n) { return static_cast<long long>(n) * (static_cast<long long>(n) + 1) / 2; }
+
+/// The first pass: every fold box paired with each one before it and with
+/// itself; nothing when these are more pairs than a pass may hold (a map whose
+/// determinant is not proved non-zero anywhere, or a box much larger than the
+/// fold boxes).
+std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& folds)
 {
+    if (pairs_of(folds.size()) > pass_pair_limit) return std::nullopt;
     pair_pass pass;
-    for (const domain& b : fold_cover(p, D, fold_cover_width)) pass.add(p, b);
+    for (const domain& b : folds) pass.add(p, b);
     for (int i = 0; i < static_cast<int>(pass.boxes.size()); ++i) {
         for (int j = 0; j <= i; ++j) pass.pairs.emplace_back(i, j);
     }
@@ -66,20 +75,24 @@ pair_pass first_pass(const plisse& p, const domain& D)
 
 void plisse::singular_singular(const domain& D, bool verbose)
 {
-    pair_pass pass = first_pass(*this, D);
+    const std::vector<domain> folds = fold_cover(*this, D, fold_cover_width);
+    std::optional<pair_pass> pass = first_pass(*this, folds);
+    // Without a first pass every pair of fold boxes is dropped undecided.
+    undecided.fold_fold = static_cast<int>(std::min<long long>(pairs_of(folds.size()), INT_MAX));
     // A crossing on a face shared by two pairs is proved in both, and (p, q)
     // and (q, p) are one crossing: each is recorded once.
     distinct_zeros crossings(true);
-    for (int number = 0;; ++number) {
-        report_pass("fold–fold crossings", number, pass.size());
+    for (int number = 0; pass; ++number) {
+        pair_pass& current = *pass;
+        report_pass("fold–fold crossings", number, current.size());
         if (verbose) {
-            std::cout << "_____________ passe :" << number << " __________taille :" << pass.size()
+            std::cout << "_____________ passe :" << number << " __________taille :" << current.size()
                       << "______________________" << std::endl;
         }
         std::vector<int> open;
-        for (int k = 0; k < pass.size(); ++k) {
-            candidate_box& A = pass.boxes[pass.pairs[k].first];
-            candidate_box& B = pass.boxes[pass.pairs[k].second];
+        for (int k = 0; k < current.size(); ++k) {
+            candidate_box& A = current.boxes[current.pairs[k].first];
+            candidate_box& B = current.boxes[current.pairs[k].second];
             const pair_verdict v = fold_fold_verdict(*this, A, B);
             if (!settled(v.code)) {
                 open.push_back(k);
@@ -91,11 +104,9 @@ void plisse::singular_singular(const domain& D, bool verbose)
             std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
                       << open.size() << std::endl;
         }
-        if (open.empty() || number == last_pass) {
-            undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
-            break;
-        }
-        pass = refine(*this, pass, open);
+        // The pairs still open when the search stops are dropped.
+        undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
+        pass = !open.empty() && number < last_pass ? refine(*this, current, open) : std::nullopt;
     }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }

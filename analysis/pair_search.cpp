@@ -87,19 +87,20 @@ int pair_pass::add(const plisse& p, const domain& b)
     return static_cast<int>(boxes.size()) - 1;
 }
 
-pair_pass refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open)
+std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open, int limit)
 {
     pair_pass next;
     // Each box is halved once, however many open pairs hold it: the position
     // of its first half in the next pass, -1 until it is halved.
     std::vector<int> first_half(pass.boxes.size(), -1);
     std::vector<int> halves_of(pass.boxes.size(), 0);
+    std::vector<domain> halves;
     const auto halve = [&](int i) {
         if (first_half[i] < 0) {
-            const mesh halves(pass.boxes[i].box, 2);
-            first_half[i] = static_cast<int>(next.boxes.size());
-            halves_of[i] = static_cast<int>(halves.boxes.size());
-            for (const domain& half : halves.boxes) next.add(p, half);
+            std::vector<domain> pieces = mesh(pass.boxes[i].box, 2).boxes;
+            first_half[i] = static_cast<int>(halves.size());
+            halves_of[i] = static_cast<int>(pieces.size());
+            for (domain& half : pieces) halves.push_back(std::move(half));
         }
     };
     for (const int k : open) {
@@ -113,6 +114,24 @@ pair_pass refine(const plisse& p, const pair_pass& pass, const std::vector<int>&
                 next.pairs.emplace_back(first_half[a] + i, second);
             }
         }
+        if (next.size() > limit) return std::nullopt;
     }
+    // The images of the halves, the costly part, only for a pass that will be examined.
+    next.boxes.reserve(halves.size());
+    for (const domain& half : halves) next.add(p, half);
     return next;
+}
+
+int give_up(const pair_pass& pass, const std::vector<int>& open, const std::optional<pair_pass>& next,
+            std::vector<coded_pair>& coded)
+{
+    const auto record = [&coded](const pair_pass& from, int k) {
+        coded.push_back({{from.first(k), from.second(k)}, 8});
+    };
+    if (!next) {
+        for (const int k : open) record(pass, k);
+        return static_cast<int>(open.size());
+    }
+    for (int k = 0; k < next->size(); ++k) record(*next, k);
+    return next->size();
 }

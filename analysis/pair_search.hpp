@@ -79,7 +79,25 @@ struct pair_pass {
     int size() const { return static_cast<int>(pairs.size()); }
 };
 
+/// Candidate pairs a pass of a crossing search may hold. Each undecided pair
+/// becomes up to 16 pairs, so on a map where no pass settles anything (a
+/// constant map, a determinant that vanishes everywhere, boundary images that
+/// overlap) a search would fill memory within a few passes. The maps the
+/// searches settle stay below 30000 pairs a pass; a pass of this many pairs
+/// takes from a fraction of a second (polynomial maps) to a few seconds.
+constexpr int pass_pair_limit = 150000;
+
 /// The next pass: each pair at the positions `open`, in order, replaced by the
 /// pairs of the halves of its boxes (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
-pair_pass refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open);
+/// Nothing when the next pass would hold more than `limit` pairs: the search
+/// then stops as at its last pass.
+std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,
+                                int limit = pass_pair_limit);
+
+/// Appends to coded, with code 8, the pairs a search gives up when it stops
+/// after `pass` with the pairs at `open` undecided: every pair of `next`, the
+/// pass it would have examined, or the open pairs themselves when that pass
+/// would have been too large to form. Returns their number.
+int give_up(const pair_pass& pass, const std::vector<int>& open, const std::optional<pair_pass>& next,
+            std::vector<coded_pair>& coded);

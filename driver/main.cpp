@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -74,6 +75,22 @@ analysis_run analyse(const analysis_input& input, const run_options& options)
     return run;
 }
 
+/// Names on the error stream each crossing search that left candidate pairs
+/// undecided: the report still says "exactly", but its count is then only a
+/// lower bound (every crossing it counts is proved; some may be missing).
+void note_undecided(const undecided_counts& undecided)
+{
+    const std::pair<const char*, int> searches[] = {
+        {"transversal intersections of fold curves in the target", undecided.fold_fold},
+        {"transversal intersections of boundary curves in the target", undecided.boundary_boundary},
+        {"intersections of fold curves with the boundary", undecided.fold_boundary}};
+    for (const auto& [search, count] : searches) {
+        if (count > 0)
+            std::cerr << "plisse: the search for " << search << " left " << count
+                      << " candidate pairs undecided: the number the report gives is a lower bound" << std::endl;
+    }
+}
+
 /// Writes the results file when the options ask for one; false when it cannot be written.
 bool write_results_file(const analysis_input& input, const analysis_run& run, const run_options& options)
 {
@@ -108,6 +125,7 @@ int main(int argc, char** argv)
     write_picture(target_grid, picture_file(options, false));
 
     const analysis_run run = analyse(input, options);
+    note_undecided(run.analysis.undecided);
     const bool written = write_results_file(input, run, options);
 
     if (screen && screen->is_open())

@@ -1,4 +1,6 @@
 #include "crossing_maps.hpp"
+#include "pair_search.hpp"
+#include "pass_sizes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +115,26 @@ TEST(BoundaryBoundarySearch, VerboseSearchWritesItsPassesAndCountsEveryCodedPair
     // The images of an injective map never cross.
     EXPECT_TRUE(p->res.boundary_boundary_pairs.empty());
     EXPECT_EQ(p->undecided.boundary_boundary, 0);
+}
+
+TEST(BoundaryBoundarySearch, AConstantMapGivesUpTheOpenPairsOfThePassBeforeTheOneTooLarge)
+{
+    // Every boundary point of a constant map has one image and no injectivity
+    // test holds: no pair is ever settled, and each pass would hold about four
+    // times as many pairs as the one before.
+    const auto p = quiet_plisse("1", "2", plane_box(-1, 1, -1, 1));
+    pass_sizes passes;
+    passes.watch(*p);
+    p->boundary_boundary(p->box, false);
+
+    const std::vector<int>& sizes = passes.of["boundary–boundary crossings"];
+    EXPECT_LE(passes.largest("boundary–boundary crossings"), pass_pair_limit);
+    EXPECT_LT(sizes.size(), 16u);
+    EXPECT_TRUE(p->res.boundary_boundary_pairs.empty());
+    const auto given_up = std::count_if(p->res.boundary_boundary_coded.begin(), p->res.boundary_boundary_coded.end(),
+                                        [](const coded_pair& entry) { return entry.second == 8; });
+    EXPECT_EQ(given_up, sizes.back());
+    EXPECT_EQ(p->undecided.boundary_boundary, given_up);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include "crossing_maps.hpp"
+#include "pair_search.hpp"
+#include "pass_sizes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +181,26 @@ TEST(FoldBoundarySearch, InvertibleLinearMapHasNoFoldBoxToPair)
     EXPECT_EQ(still_open, 0);
     EXPECT_TRUE(p->res.fold_boundary_coded.empty());
     EXPECT_TRUE(p->res.fold_boundary_pairs.empty());
+}
+
+TEST(FoldBoundarySearch, AMapWithoutAProvableFoldGivesUpTheOpenPairsBeforeAPassGrowsTooLarge)
+{
+    // det of (xy, xy) is 0, but its enclosure over a box never shows it, and
+    // no injectivity test holds: each open pair would become 8 pairs.
+    const auto p = quiet_plisse("x*y", "x*y", plane_box(-1, 1, -1, 1));
+    pass_sizes passes;
+    passes.watch(*p);
+    const int still_open = p->singular_boundary(p->box, false);
+
+    const std::vector<int>& sizes = passes.of["fold–boundary crossings"];
+    EXPECT_LE(passes.largest("fold–boundary crossings"), pass_pair_limit);
+    EXPECT_LT(sizes.size(), 11u);
+    EXPECT_TRUE(p->res.fold_boundary_pairs.empty());
+    const auto given_up = std::count_if(p->res.fold_boundary_coded.begin(), p->res.fold_boundary_coded.end(),
+                                        [](const coded_pair& entry) { return entry.second == 8; });
+    EXPECT_GT(still_open, 0);
+    EXPECT_EQ(given_up, still_open);
+    EXPECT_EQ(p->undecided.fold_boundary, given_up);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include "crossing_maps.hpp"
+#include "pair_search.hpp"
+#include "pass_sizes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +98,40 @@ TEST(FoldFoldSearch, VerboseSearchWritesABlockForEachUndecidedPair)
     EXPECT_NE(out.find(" resultat : "), std::string::npos);
     EXPECT_NE(out.find("pavé i :\nx["), std::string::npos);
     EXPECT_EQ(out.substr(out.rfind('\n') + 1), "cardinal des solutions :1");
+}
+
+TEST(FoldFoldSearch, AMapWithoutAProvableFoldDropsItsPairsBeforeAPassGrowsTooLarge)
+{
+    // det of (xy, xy) is 0, but its enclosure over a box never shows it: every
+    // box may hold fold points, no pair is settled, and each undecided pair of
+    // boxes would become 16 pairs of their quarters.
+    const auto p = quiet_plisse("x*y", "x*y", built_in_box());
+    pass_sizes passes;
+    passes.watch(*p);
+    p->singular_singular(p->box, false);
+
+    const std::vector<int>& sizes = passes.of["fold–fold crossings"];
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_LE(passes.largest("fold–fold crossings"), pass_pair_limit);
+    EXPECT_LT(sizes.size(), 11u);
+    EXPECT_TRUE(p->res.fold_fold_pairs.empty());
+    EXPECT_GT(p->undecided.fold_fold, 0);
+    EXPECT_LE(p->undecided.fold_fold, sizes.back());
+}
+
+TEST(FoldFoldSearch, TooManyFoldBoxesToPairAreDroppedWithEveryPairCounted)
+{
+    // Over [-1, 1]^2 the fold boxes of (xy, xy) are 1024, with 524800 pairs.
+    const auto p = quiet_plisse("x*y", "x*y", plane_box(-1, 1, -1, 1));
+    pass_sizes passes;
+    passes.watch(*p);
+    p->singular_singular(p->box, false);
+
+    const long long n = static_cast<long long>(fold_cover(*p, p->box, fold_cover_width).size());
+    ASSERT_GT(n * (n + 1) / 2, pass_pair_limit);
+    EXPECT_EQ(passes.of.count("fold–fold crossings"), 0u);
+    EXPECT_TRUE(p->res.fold_fold_pairs.empty());
+    EXPECT_EQ(p->undecided.fold_fold, n * (n + 1) / 2);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(Refinement, DistinctBoxesGiveEveryPairOfHalvesFirstBoxOuter)
     pass.add(*p, plane_box(0, 1, 0, 1));
     pass.add(*p, plane_box(2, 3, 0, 1));
     pass.pairs = {{0, 1}};
-    const pair_pass next = refine(*p, pass, {0});
+    const pair_pass next = refine(*p, pass, {0}).value();
     ASSERT_EQ(next.size(), 16);
     const mesh first(plane_box(0, 1, 0, 1), 2), second(plane_box(2, 3, 0, 1), 2);
     for (int a = 0; a < 4; ++a) {
@@ -50,7 +50,7 @@ TEST_F(Refinement, ABoxWithItselfGivesEachPairOfItsHalvesOnce)
     pass.add(*p, plane_box(0, 1, 0, 1));
     pass.add(*p, plane_box(0, 0, 0, 1));
     pass.pairs = {{0, 0}, {1, 1}};
-    const pair_pass next = refine(*p, pass, {0, 1});
+    const pair_pass next = refine(*p, pass, {0, 1}).value();
     ASSERT_EQ(next.size(), 10 + 3);
     const mesh quarters(plane_box(0, 1, 0, 1), 2);
     int k = 0;
@@ -70,11 +70,45 @@ TEST_F(Refinement, ABoxInSeveralOpenPairsIsHalvedOnce)
     pair_pass pass;
     for (double x : {0.0, 2.0, 4.0}) pass.add(*p, plane_box(x, x + 1, 0, 1));
     pass.pairs = {{0, 1}, {2, 0}, {1, 2}};
-    const pair_pass next = refine(*p, pass, {0, 1});
+    const pair_pass next = refine(*p, pass, {0, 1}).value();
     EXPECT_EQ(next.size(), 32);
     EXPECT_EQ(next.boxes.size(), 12u);
     EXPECT_EQ(next.first(16), plane_box(4, 4.5, 0, 0.5));
     EXPECT_EQ(next.second(16), plane_box(0, 0.5, 0, 0.5));
+}
+
+TEST_F(Refinement, ANextPassBeyondTheLimitIsNotFormed)
+{
+    pair_pass pass;
+    for (double x : {0.0, 2.0}) pass.add(*p, plane_box(x, x + 1, 0, 1));
+    pass.pairs = {{0, 1}, {1, 1}};
+    // 16 pairs of halves of distinct boxes, then 10 of a box with itself.
+    EXPECT_EQ(refine(*p, pass, {0, 1}, 26).value().size(), 26);
+    EXPECT_FALSE(refine(*p, pass, {0, 1}, 25));
+    EXPECT_FALSE(refine(*p, pass, {0}, 15));
+}
+
+TEST_F(Refinement, GivingUpRecordsTheNextPassOrElseTheOpenPairsWithCodeEight)
+{
+    pair_pass pass;
+    for (double x : {0.0, 2.0, 4.0}) pass.add(*p, plane_box(x, x + 1, 0, 1));
+    pass.pairs = {{0, 1}, {2, 0}, {1, 2}};
+    const std::vector<int> open{0, 2};
+
+    std::vector<coded_pair> coded{{{pass.first(1), pass.second(1)}, 2}};
+    EXPECT_EQ(give_up(pass, open, std::nullopt, coded), 2);
+    const std::vector<coded_pair> open_pairs{{{pass.first(1), pass.second(1)}, 2},
+                                             {{pass.first(0), pass.second(0)}, 8},
+                                             {{pass.first(2), pass.second(2)}, 8}};
+    EXPECT_EQ(coded, open_pairs);
+
+    const std::optional<pair_pass> next = refine(*p, pass, open);
+    coded.clear();
+    EXPECT_EQ(give_up(pass, open, next, coded), 32);
+    ASSERT_EQ(coded.size(), 32u);
+    for (int k = 0; k < next->size(); ++k) {
+        EXPECT_EQ(coded[k], (coded_pair{{next->first(k), next->second(k)}, 8})) << k;
+    }
 }
 
 TEST(ImagesApart, OnlyBoundedNonEmptyImagesAreProvedApart)
