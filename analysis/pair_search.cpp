@@ -68,7 +68,12 @@ std::vector<domain> fold_cover(const plisse& p, const domain& D, double eps)
 {
     sivia inversion(p.det_map, domain{{"y0", interval(0.0)}});
     inversion.SIVIAfile(D, eps);
-    return std::move(inversion.undetermined_boxes);
+    // A box whose determinant is proved to be 0 throughout (a degenerate map),
+    // or undefined throughout, is all fold as far as anything is proved: it
+    // stays a fold box, so the searches leave it undecided instead of dropping it.
+    std::vector<domain> cover = std::move(inversion.undetermined_boxes);
+    for (domain& b : inversion.inside_boxes) cover.push_back(std::move(b));
+    return cover;
 }
 
 bool images_apart(const domain& a, const domain& b)

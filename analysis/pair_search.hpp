@@ -32,8 +32,9 @@ Map same_image_system(const Map& f);
 /// Width below which the fold boxes that seed the fold searches are final.
 constexpr double fold_cover_width = 0.1;
 
-/// The boxes narrower than eps on which the Jacobian determinant may vanish:
-/// set inversion of det over D with the target 0.
+/// The boxes narrower than eps on which the Jacobian determinant may vanish,
+/// then the boxes on which it is proved to vanish throughout: set inversion of
+/// det over D with the target 0.
 std::vector<domain> fold_cover(const plisse& p, const domain& D, double eps);
 
 /// Whether the image boxes a and b are proved apart: both bounded and non-empty, and disjoint.

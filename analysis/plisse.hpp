@@ -18,11 +18,11 @@
 struct undecided_counts {
     /// Cusp candidates set aside as too narrow or beyond the work bound.
     int cusps = 0;
-    /// Fold–fold pairs still open after the last pass (dropped).
+    /// Fold–fold pairs still open after the last pass or beyond the pair limit (dropped).
     int fold_fold = 0;
-    /// Boundary–boundary pairs recorded with code 8 at the pass limit.
+    /// Boundary–boundary pairs recorded with code 8 at the pass or pair limit.
     int boundary_boundary = 0;
-    /// Fold–boundary pairs recorded with code 8 at the pass limit.
+    /// Fold–boundary pairs recorded with code 8 at the pass or pair limit.
     int fold_boundary = 0;
 };
 

@@ -79,6 +79,15 @@ TEST(FoldFoldSearch, InvertibleLinearMapFormsNoPair)
     EXPECT_EQ(p->undecided.fold_fold, 0);
 }
 
+TEST(FoldFoldSearch, MapFoldedEverywhereIsLeftUndecidedNotCountedAsZero)
+{
+    // A constant map: det is 0 on the whole box, which is all fold.
+    const auto p = quiet_plisse("1", "2", plane_box(-1, 1, -1, 1));
+    p->singular_singular(p->box, false);
+    EXPECT_TRUE(p->res.fold_fold_pairs.empty());
+    EXPECT_GT(p->undecided.fold_fold, 0);
+}
+
 TEST(FoldFoldSearch, VerboseSearchWritesABlockForEachUndecidedPair)
 {
     const auto p = quiet<swallowtail_map>();
