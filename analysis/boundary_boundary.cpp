@@ -91,43 +91,18 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
         std::cout << "----------------------------------------------" << std::endl;
     }
     frozen_systems systems(same_image_system(f));
-    pair_pass pass = first_pass(*this, D, verbose);
     // A crossing at a point shared by two pairs is proved in both, and (p, q)
     // and (q, p) are one crossing: each is recorded once.
     distinct_zeros crossings(true);
-    int abandoned = 0;
-    for (int number = 0;; ++number) {
-        report_pass("boundary–boundary crossings", number, pass.size());
-        if (verbose) {
-            std::cout << "-------------------------------------" << std::endl;
-            std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;
-        }
-        std::vector<int> open;
-        for (int k = 0; k < pass.size(); ++k) {
-            candidate_box& A = pass.boxes[pass.pairs[k].first];
-            candidate_box& B = pass.boxes[pass.pairs[k].second];
-            const pair_verdict v = boundary_boundary_verdict(*this, A, B, systems, verbose);
-            if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
-            if (!settled(v.code)) {
-                open.push_back(k);
-                continue;
-            }
-            res.boundary_boundary_coded.push_back({{A.box, B.box}, v.code});
-            if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.emplace_back(A.box, B.box);
-        }
-        if (verbose) {
-            std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
-                      << open.size() << std::endl;
-        }
-        if (open.empty()) break;
-        std::optional<pair_pass> next = refine(*this, pass, open);
-        if (!next || number == last_pass) {
-            abandoned = give_up(pass, open, next, res.boundary_boundary_coded);
-            break;
-        }
-        pass = std::move(*next);
-    }
-    undecided.boundary_boundary = abandoned + crossings.unresolved();
+    const coded_search_outcome outcome = run_coded_passes(
+        *this, first_pass(*this, D, verbose), last_pass, "boundary–boundary crossings", verbose,
+        res.boundary_boundary_coded,
+        [&](candidate_box& A, candidate_box& B) { return boundary_boundary_verdict(*this, A, B, systems, verbose); },
+        settled,
+        [&](const domain& A, const domain& B, const pair_verdict& v) {
+            if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.emplace_back(A, B);
+        });
+    undecided.boundary_boundary = outcome.abandoned + crossings.unresolved();
     if (verbose) std::cout << "cardinal des solutions :" << res.boundary_boundary_coded.size() << std::flush;
 }
 

@@ -168,52 +168,25 @@ int plisse::singular_boundary(const domain& D, bool verbose)
         std::cout << "-------------------------------------------------------------------" << std::endl;
     }
     fold_boundary_systems systems(*this);
-    pair_pass pass = first_pass(*this, D, verbose);
     // A crossing or fold point on a face shared by two pairs is proved in
     // both: each is recorded once.
     distinct_zeros crossings(false);
     distinct_zeros edge_points(false);
-    int still_open = 0;
-    int abandoned = 0;
-    for (int number = 0;; ++number) {
-        report_pass("fold–boundary crossings", number, pass.size());
-        if (verbose) {
-            std::cout << "-------------------------------------" << std::endl;
-            std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;
-        }
-        std::vector<int> open;
-        for (int k = 0; k < pass.size(); ++k) {
-            candidate_box& A = pass.boxes[pass.pairs[k].first];
-            candidate_box& F = pass.boxes[pass.pairs[k].second];
-            const pair_verdict v = fold_boundary_verdict(*this, A, F, systems, verbose);
-            if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
-            if (!settled(v.code)) {
-                open.push_back(k);
-                continue;
-            }
-            res.fold_boundary_coded.push_back({{A.box, F.box}, v.code});
-            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.emplace_back(A.box, F.box);
+    const coded_search_outcome outcome = run_coded_passes(
+        *this, first_pass(*this, D, verbose), last_pass, "fold–boundary crossings", verbose,
+        res.fold_boundary_coded,
+        [&](candidate_box& A, candidate_box& F) { return fold_boundary_verdict(*this, A, F, systems, verbose); },
+        settled,
+        [&](const domain& A, const domain& F, const pair_verdict& v) {
+            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.emplace_back(A, F);
             if (v.code == 7 && edge_points.insert(v.found)) {
-                const domain meeting = A.box.intersect(F.box);
+                const domain meeting = A.intersect(F);
                 res.fold_boundary_pairs.emplace_back(meeting, meeting);
             }
-        }
-        if (verbose) {
-            std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
-                      << open.size() << std::endl;
-        }
-        still_open = static_cast<int>(open.size());
-        if (open.empty()) break;
-        std::optional<pair_pass> next = refine(*this, pass, open);
-        if (!next || number == last_pass) {
-            abandoned = give_up(pass, open, next, res.fold_boundary_coded);
-            break;
-        }
-        pass = std::move(*next);
-    }
-    undecided.fold_boundary = abandoned + crossings.unresolved() + edge_points.unresolved();
+        });
+    undecided.fold_boundary = outcome.abandoned + crossings.unresolved() + edge_points.unresolved();
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_boundary_coded.size() << std::endl;
-    return still_open;
+    return outcome.still_open;
 }
 
 int plisse::singular_boundary(const domain& A, const domain& F, bool verbose) const

@@ -6,6 +6,7 @@
 #include "newton_proof.hpp"
 #include "plisse.hpp"
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -102,3 +103,57 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
 /// would have been too large to form. Returns their number.
 int give_up(const pair_pass& pass, const std::vector<int>& open, const std::optional<pair_pass>& next,
             std::vector<coded_pair>& coded);
+
+/// What a search that codes every pair left: the pairs still open after the
+/// last pass it made, and the pairs it gave up with code 8.
+struct coded_search_outcome {
+    int still_open = 0;
+    int abandoned = 0;
+};
+
+/// The passes of a search that codes every pair (boundary–boundary,
+/// fold–boundary), from the pairs of `pass`: each pair gets verdict(A, B); a
+/// code that `settled` accepts is appended to coded with the pair and handed
+/// to record(A, B, verdict); the open pairs are refined into the next pass
+/// until pass number last_pass or the pair limit, where they are given up.
+/// Writes the searches' verbose lines and tells p's progress hook of each pass.
+template <class Verdict, class Settled, class Record>
+coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_pass, const char* name,
+                                      bool verbose, std::vector<coded_pair>& coded, Verdict verdict,
+                                      Settled settled, Record record)
+{
+    coded_search_outcome outcome;
+    for (int number = 0;; ++number) {
+        p.report_pass(name, number, pass.size());
+        if (verbose) {
+            std::cout << "-------------------------------------" << std::endl;
+            std::cout << "Passe n° : " << number << ", taille de la liste à traiter  : " << pass.size() << std::endl;
+        }
+        std::vector<int> open;
+        for (int k = 0; k < pass.size(); ++k) {
+            candidate_box& A = pass.boxes[pass.pairs[k].first];
+            candidate_box& B = pass.boxes[pass.pairs[k].second];
+            const pair_verdict v = verdict(A, B);
+            if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
+            if (!settled(v.code)) {
+                open.push_back(k);
+                continue;
+            }
+            coded.push_back({{A.box, B.box}, v.code});
+            record(A.box, B.box, v);
+        }
+        if (verbose) {
+            std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
+                      << open.size() << std::endl;
+        }
+        outcome.still_open = static_cast<int>(open.size());
+        if (open.empty()) break;
+        std::optional<pair_pass> next = refine(p, pass, open);
+        if (!next || number == last_pass) {
+            outcome.abandoned = give_up(pass, open, next, coded);
+            break;
+        }
+        pass = std::move(*next);
+    }
+    return outcome;
+}
