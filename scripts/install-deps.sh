@@ -11,6 +11,9 @@ packages=(
   libgtest-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   xvfb x11-apps imagemagick xdotool libgl1-mesa-dri
+  libcairo2-dev libsdl-ttf2.0-dev fonts-dejavu-core poppler-utils
+  python3 python3-numpy python3-sympy python3-mpmath
+  clang libclang-rt-14-dev
 )
 
 missing=()
