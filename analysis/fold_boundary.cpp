@@ -27,15 +27,72 @@ Map fold_boundary_system(const plisse& p)
     return system;
 }
 
+/// The second derivatives of the component k of f: row y0 holds ∂²f_k/∂x∂·,
+/// row y1 holds ∂²f_k/∂y∂·, columns x and y.
+expression_matrix second_derivatives(const plisse& p, const std::string& k)
+{
+    Map gradient({p.jacobian.entry(k, "x"), p.jacobian.entry(k, "y")});
+    gradient.variables.insert("x");
+    gradient.variables.insert("y");
+    return gradient.differentielle();
+}
+
 /// The restricted systems of the fold–boundary verdicts, built once per search.
 struct fold_boundary_systems {
     /// The fold–boundary system.
     frozen_systems crossing;
     /// det along a face.
     frozen_systems edge;
+    /// The second derivatives of the components y0 and y1 of f.
+    expression_matrix hessian[2];
 
-    explicit fold_boundary_systems(const plisse& p) : crossing(fold_boundary_system(p)), edge(Map(p.det)) {}
+    explicit fold_boundary_systems(const plisse& p)
+        : crossing(fold_boundary_system(p)), edge(Map(p.det)),
+          hessian{second_derivatives(p, "y0"), second_derivatives(p, "y1")}
+    {
+    }
 };
+
+/// The row of a second-derivative matrix that holds the derivatives of ∂/∂u.
+const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
+
+/// Whether a fold point p of A and a point q ≠ p of the face piece F never have
+/// one image, for A touching F. With H = A hull F (convex), d = p − q, k a
+/// component with ∂f_k/∂v ≠ 0 on H (v along F, w across) and j the other:
+/// f_k(p) = f_k(q) gives ∇f_k(r1)·d = 0 at some r1 ∈ H, so d = d_w·(ρ e_v + e_w)
+/// with ρ = −∂_w f_k/∂_v f_k (r1) and d_w ≠ 0. At the fold point p, ∇f_j = λ∇f_k
+/// with λ = ∂_v f_j/∂_v f_k (p). ψ(s) = (f_j − λ f_k)(q + s·d) has ψ(0) = ψ(1) and
+/// ψ'(1) = 0, so by Rolle twice ψ''(s) = dᵀ(∇²f_j − λ∇²f_k)(r)d = 0 at some r ∈ H.
+/// An enclosure of (ρ, 1)ᵀ(∇²f_j − λ∇²f_k)(ρ, 1) over H that excludes 0 rules
+/// out every such pair.
+bool no_pair_but_meeting_point(const plisse& p, const fold_boundary_systems& systems, const domain& A,
+                               const domain& F)
+{
+    const std::string v = F.get("x").isPoint() ? "y" : "x";
+    const std::string w = v == "x" ? "y" : "x";
+    const domain H = A.hull(F);
+    if (!defined_on(p.f, H) || !defined_on(p.jacobian, H) || !defined_on(systems.hessian[0], H)
+        || !defined_on(systems.hessian[1], H)) {
+        return false;
+    }
+    const interval_matrix J = p.jacobian.evalue(H);
+    const interval_matrix J_at_fold = p.jacobian.evalue(A);
+    const interval_matrix second[2] = {systems.hessian[0].evalue(H), systems.hessian[1].evalue(H)};
+    for (int k = 0; k < 2; ++k) {
+        const std::string f_k = k == 0 ? "y0" : "y1";
+        const std::string f_j = k == 0 ? "y1" : "y0";
+        if (!excludes_zero(J.entry(f_k, v)) || !excludes_zero(J_at_fold.entry(f_k, v))) continue;
+        const interval rho = -J.entry(f_k, w) / J.entry(f_k, v);
+        const interval lambda = J_at_fold.entry(f_j, v) / J_at_fold.entry(f_k, v);
+        const auto projected = [&](const std::string& a, const std::string& b) {
+            return second[1 - k].entry(hessian_row(a), b) - lambda * second[k].entry(hessian_row(a), b);
+        };
+        const interval curvature = power(rho, 2) * projected(v, v) + interval(2.0) * rho * projected(v, w)
+                                   + projected(w, w);
+        if (excludes_zero(curvature)) return true;
+    }
+    return false;
+}
 
 bool settled(int code) { return (code >= 1 && code <= 5) || code == 7; }
 
@@ -96,8 +153,17 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
         return {8, {}};
     }
     if (A.box.disjoint(F.box)) return crossing_verdict(A.box, F.box, systems.crossing, verbose);
+    // No fold point on the face piece and no pair of distinct points: nothing there.
+    if (excludes_zero(p.det_map.evalue(A.box.intersect(F.box)).get("y0"))
+        && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
+        return {2, {}};
+    }
     pair_verdict v{8, {}};
-    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found)) v.code = 7;
+    // The fold point on the face settles the pair only when no other pair of a
+    // fold point of A and a point of F shares an image; else A is refined.
+    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found) && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
+        v.code = 7;
+    }
     return v;
 }
 

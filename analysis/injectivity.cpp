@@ -3,6 +3,7 @@
 #include "plisse.hpp"
 #include "vector_field.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,6 +28,14 @@ domain derivative_towards(const plisse& p, const domain& e, const domain& I)
     const domain D = p.jacobian.evalue(e).row(v);
     const interval s = I.get(v) - e.center().get(v);
     return s.inf() > 0.0 ? D : D * -1.0;
+}
+
+/// Whether every interval of I is one and the same point (I not empty).
+bool is_one_point(const domain& I)
+{
+    return !I.empty() && std::all_of(I.begin(), I.end(), [](const auto& entry) {
+        return !entry.second.isEmpty() && entry.second.isPoint();
+    });
 }
 
 /// The other variable of the plane.
@@ -133,9 +142,19 @@ bool plisse::one_to_one_boundary(const domain& e) const
 
 bool plisse::one_to_one_boundary(const domain& e1, const domain& e2) const
 {
+    // For p on e1, q on e2 and I their single common point, with D1, D2 the
+    // derivatives along e1, e2 oriented towards I and D̄ their means on the
+    // segments [p, I], [q, I]: f(p) − f(q) = −|p − I|·D̄1 + |q − I|·D̄2. When a
+    // component k of D1 and of −D2 keeps one strict sign, both terms of the
+    // k-th difference have that sign's opposite and vanish only for p = q = I.
     const domain I = e1.intersect(e2);
-    const domain H = derivative_towards(*this, e1, I).hull(derivative_towards(*this, e2, I));
-    if (excludes_zero(H)) return true;
+    if (is_one_point(I)) {
+        const domain towards1 = derivative_towards(*this, e1, I);
+        const domain towards2 = derivative_towards(*this, e2, I);
+        if (!towards1.empty() && !towards2.empty() && excludes_zero(towards1.hull(towards2 * -1.0))) return true;
+    }
+    // The mean value theorem on the convex hull: a regular interval Jacobian
+    // makes f one-to-one there.
     return one_to_one(e1.hull(e2)) == iboolean(true);
 }
 

@@ -3,12 +3,14 @@
 // cells.
 
 #include "connexe.hpp"
+#include "mesh.hpp"
 #include "plisse.hpp"
 #include "sivia.hpp"
 
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -60,9 +62,82 @@ enum class contact {
 
 const domain zero_box{{"y0", interval(0.0)}};
 
+/// The work of establishing the fold curve in the singular cells: boxes and
+/// side pieces examined, up to a bound beyond which the curve stays unknown.
+struct fold_accounting {
+    const plisse& p;
+    long work = 0;
+    static constexpr long work_bound = 200000;
+    /// Halvings of a side at most.
+    static constexpr int side_depth = 24;
+    /// Quarterings of a cell at most.
+    static constexpr int cell_depth = 6;
+
+    bool spent() { return ++work > work_bound; }
+    interval det(const domain& b) const { return p.det_map.evalue(b).get("y0"); }
+
+    /// The number of zeros of det on the side S (one free variable v), when it
+    /// is known: S splits into pieces on each of which det excludes 0, or is
+    /// strictly monotone with end values of strict sign (so it has no zero, or
+    /// exactly one, where it changes sign transversally).
+    std::optional<int> side_zeros(const domain& S, const std::string& v, int depth)
+    {
+        if (spent()) return std::nullopt;
+        if (excludes_zero(det(S))) return 0;
+        if (excludes_zero(p.grad_det.evalue(S).entry("y0", v))) {
+            const interval lower = det(S.corner(0)), upper = det(S.corner(1));
+            if (!excludes_zero(lower) || !excludes_zero(upper)) return std::nullopt;
+            return (lower.sup() < 0.0) == (upper.sup() < 0.0) ? 0 : 1;
+        }
+        if (depth == 0) return std::nullopt;
+        const interval range = S.get(v);
+        domain lower = S, upper = S;
+        lower[v] = interval(range.inf(), range.mid());
+        upper[v] = interval(range.mid(), range.sup());
+        const std::optional<int> below = side_zeros(lower, v, depth - 1);
+        if (!below) return std::nullopt;
+        const std::optional<int> above = side_zeros(upper, v, depth - 1);
+        if (!above) return std::nullopt;
+        return *below + *above;
+    }
+
+    /// Whether the fold curve in the cell P is known: det excludes 0 on P, or
+    /// some partial derivative u of det excludes 0 on P and the zeros of det on
+    /// the four sides are known. Then every line along u meets det = 0 at most
+    /// once in P, so no closed component lies in P and every arc is a graph
+    /// over the other variable with both ends among the known side zeros.
+    /// Otherwise P is cut in four and each quarter must be known.
+    bool cell_known(const domain& P, int depth)
+    {
+        if (spent() || !defined_on(p.det_map, P) || !defined_on(p.grad_det, P)) return false;
+        if (excludes_zero(det(P))) return true;
+        const interval_matrix gradient = p.grad_det.evalue(P);
+        if (excludes_zero(gradient.entry("y0", "x")) || excludes_zero(gradient.entry("y0", "y"))) {
+            for (const std::string v : {"x", "y"}) {
+                const std::string across = v == "x" ? "y" : "x";
+                for (const bool upper : {false, true}) {
+                    domain S = P;
+                    S[across] = interval(upper ? P.get(across).sup() : P.get(across).inf());
+                    if (!side_zeros(S, v, side_depth)) return false;
+                }
+            }
+            return true;
+        }
+        if (depth == 0) return false;
+        for (const domain& quarter : mesh(P, 2).boxes) {
+            if (!cell_known(quarter, depth - 1)) return false;
+        }
+        return true;
+    }
+};
+
 /// The contact along the edge I shared by two cells.
 contact along_edge(const plisse& p, const domain& I)
 {
+    // One zero proved on the edge, where det changes sign: the curve crosses it once.
+    fold_accounting accounting{p};
+    const std::string v = I.get("x").isPoint() ? "y" : "x";
+    if (accounting.side_zeros(I, v, fold_accounting::side_depth) == 1) return contact::crossed;
     Map M = p.det_map;
     domain E = I;
     equation(M, E);
@@ -144,6 +219,15 @@ bool plisse::relation4()
             }
         }
         if (crossed > 0) res.fold_indices.push_back(singular[i]);
+    }
+    // The edges between singular cells say where the curve passes, not that
+    // nothing else is there: a closed component inside one cell, or an edge
+    // grazed or crossed twice, leaves the curve unknown unless every singular
+    // cell accounts for its fold arcs.
+    fold_accounting accounting{*this};
+    for (const int k : singular) {
+        if (failure) break;
+        failure = !accounting.cell_known(cells[k], fold_accounting::cell_depth);
     }
     return failure;
 }

@@ -76,6 +76,19 @@ TEST_F(CubeBoundary, ContractionKeepsEachCrossingAndNarrowsItsBoxes)
     p->res.boundary_boundary_pairs = before;
 }
 
+TEST(BoundaryBoundarySearch, FindsTheCrossingOfTheImagesOfTwoEdgesThatMeet)
+{
+    // f = (x + 0.3y, y² + 0.4x) over [−1, 1]²: the right edge (1, s) and the top
+    // edge (t, 1) have one image where 1 + 0.3s = t + 0.3 and s² + 0.4 = 1 + 0.4t,
+    // that is s² − 0.12s − 0.88 = 0: s = 1 (the shared corner) or s = −0.88,
+    // t = 0.436. The images of the other edges keep apart: exactly one crossing.
+    const auto p = quiet_plisse("x+0.3*y", "y^2+0.4*x", plane_box(-1, 1, -1, 1), 25);
+    p->boundary_boundary(p->box, false);
+    EXPECT_EQ(p->undecided.boundary_boundary, 0);
+    ASSERT_EQ(p->res.boundary_boundary_pairs.size(), 1u);
+    EXPECT_TRUE(holds(p->res.boundary_boundary_pairs[0], {{1.0, -0.88}, {0.436, 1.0}}, 1e-12));
+}
+
 TEST(BoundaryBoundaryVerdict, EachTestGivesItsCode)
 {
     const auto p = quiet<cube_map>();

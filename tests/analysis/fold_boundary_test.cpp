@@ -141,7 +141,48 @@ TEST(FoldBoundaryVerdict, EachTestGivesItsCode)
     EXPECT_EQ(p->singular_boundary(fold_far_left, face_around_edge_point, false), 2);
     EXPECT_EQ(p->singular_boundary(around_crossing, face_around_crossing, false), 5);
     EXPECT_EQ(p->singular_boundary(around_edge_point, face_around_edge_point, false), 7);
-    EXPECT_EQ(p->singular_boundary(touching_without_fold_point, face_without_fold_point, false), 8);
+    // The fold x = 3y² + 0.2y leaves the face x = 0.33 alone for y in
+    // [0.27, 0.29] (it meets it at y = 0.3) and has x ≤ 0.3103 there; a fold
+    // point p and a face point q with f1(p) = f1(q) have
+    // 0.2·(q_y − p_y) = p_x − 0.33 ≤ −0.02, so q_y ≤ 0.19: nothing there.
+    EXPECT_EQ(p->singular_boundary(touching_without_fold_point, face_without_fold_point, false), 2);
+}
+
+TEST(FoldBoundaryVerdict, AFoldPointOnTheFaceDoesNotSettleAPairThatAlsoHoldsACrossing)
+{
+    // f = (x, y³ + xy) folds along x = −3y². On the edge y = −h (h = 0.03) the
+    // fold image (−3s², −2s³) meets the edge image (t, −h³ − t·h) where
+    // (s + h)²(2s − h) = 0: at the fold point (−3h², −h) on the edge, and at
+    // the crossing of the fold point (−3h²/4, h/2) with the edge point
+    // (−3h²/4, −h). The fold box below holds both.
+    const auto p = quiet_plisse("x", "y^3+x*y", plane_box(-0.06, 0.03, -0.03, 0.05));
+    const domain fold_box = plane_box(-0.003, 0.0, -0.03, 0.02);
+    const domain edge = plane_box(-0.003, 0.0, -0.03, -0.03);
+    EXPECT_EQ(p->singular_boundary(fold_box, edge, false), 8);
+}
+
+TEST(FoldBoundarySearch, CountsTheCrossingsBesideTheFoldPointsOnTheEdges)
+{
+    // The map above over [−0.06, 0.03] × [−0.03, 0.05]: on the bottom edge
+    // (h = 0.03) the fold point (−3h², −h) and the crossing of (−3h²/4, h/2)
+    // with (−3h²/4, −h); on the top edge y = k = 0.05, likewise (−3k², k) and
+    // (−3k²/4, −k/2) with (−3k²/4, k).
+    const auto p = quiet_plisse("x", "y^3+x*y", plane_box(-0.06, 0.03, -0.03, 0.05), 25);
+    p->singular_boundary(p->box, false);
+    p->improve_singular_boundary();
+    const double h = 0.03, k = 0.05;
+    const std::vector<sampled_crossing> crossings{{{-0.75 * h * h, h / 2}, {-0.75 * h * h, -h}},
+                                                  {{-0.75 * k * k, -k / 2}, {-0.75 * k * k, k}}};
+    const std::vector<xy_point> points{{-3 * h * h, -h}, {-3 * k * k, k}};
+    ASSERT_EQ(p->res.fold_boundary_pairs.size(), 4u);
+    for (const box_pair& pair : p->res.fold_boundary_pairs) {
+        const bool is_point = !pair.first.disjoint(pair.second);
+        const bool held = is_point ? std::any_of(points.begin(), points.end(),
+                                                 [&](xy_point q) { return near(pair.first, q, 1e-12); })
+                                   : std::any_of(crossings.begin(), crossings.end(),
+                                                 [&](const sampled_crossing& c) { return holds(pair, c, 1e-12); });
+        EXPECT_TRUE(held);
+    }
 }
 
 TEST(FoldBoundaryEdgeTest, ProvesASingleFoldPointOnTheFacePieceInsideTheFoldBox)

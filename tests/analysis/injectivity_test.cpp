@@ -109,23 +109,42 @@ TEST(OneToOneBoundary, EdgeIsInjectiveWhereOneComponentIsMonotone)
     EXPECT_FALSE(p->one_to_one_boundary(plane_point(1, 1)));
 }
 
-TEST(OneToOneBoundary, EdgesMeetingAtACornerAreOrientedTowardsIt)
+TEST(OneToOneBoundary, EdgesMeetingAtACornerAreOneToOneOnlyWhenTheirImagesRunApart)
 {
     const domain left = plane_box(0, 0, 0, 1);           // the corner (0, 0) at its lower end
     const domain bottom = plane_box(0, 1, 0, 0);         // at its lower end
     const domain bottom_left = plane_box(-1, 0, 0, 0);   // at its upper end
-    // (x + y, x y): run towards the corner, x + y decreases along left and
-    // along bottom, but increases along bottom_left.
+    // (x + y, x y): left (0, t) ↦ (t, 0) and bottom (t, 0) ↦ (t, 0) have one
+    // image [0, 1] × {0}; so have the right edge (1, t) ↦ (1 + t, t) and the
+    // top edge (t, 1) ↦ (1 + t, t). bottom_left (t, 0) ↦ (t, 0), t ≤ 0, meets
+    // left's image only at the corner's image.
     const auto sum = quiet_plisse("x+y", "x*y", plane_box(0, 1, 0, 1));
-    EXPECT_TRUE(sum->one_to_one_boundary(left, bottom));
-    EXPECT_TRUE(sum->one_to_one_boundary(bottom, left));
-    EXPECT_TRUE(sum->one_to_one_boundary(plane_box(1, 1, 0, 1), plane_box(0, 1, 1, 1)));
-    EXPECT_FALSE(sum->one_to_one_boundary(left, bottom_left));
-    // (x - y, x y): the other way round; det = x + y vanishes at the corner,
-    // so only the orientation can decide.
+    EXPECT_FALSE(sum->one_to_one_boundary(left, bottom));
+    EXPECT_FALSE(sum->one_to_one_boundary(bottom, left));
+    EXPECT_FALSE(sum->one_to_one_boundary(plane_box(1, 1, 0, 1), plane_box(0, 1, 1, 1)));
+    EXPECT_TRUE(sum->one_to_one_boundary(left, bottom_left));
+    // (x − y, x y): left (0, t) ↦ (−t, 0) covers [−1, 0] × {0}, bottom covers
+    // [0, 1] × {0}, and bottom_left covers [−1, 0] × {0} again. det = x + y
+    // vanishes at the corner, so only the orientation can decide.
     const auto difference = quiet_plisse("x-y", "x*y", plane_box(0, 1, 0, 1));
-    EXPECT_TRUE(difference->one_to_one_boundary(left, bottom_left));
-    EXPECT_FALSE(difference->one_to_one_boundary(left, bottom));
+    EXPECT_TRUE(difference->one_to_one_boundary(left, bottom));
+    EXPECT_FALSE(difference->one_to_one_boundary(left, bottom_left));
+}
+
+TEST(OneToOneBoundary, HalvesOfOneEdgeAreOneToOneOnlyWithoutATurningPointBetween)
+{
+    const domain lower_half = plane_box(-1, 0, 0, 0);
+    const domain upper_half = plane_box(0, 1, 0, 0);
+    // (x², y) folds the edge y = 0 at x = 0: both halves map onto [0, 1] × {0}.
+    const auto folded = quiet_plisse("x^2", "y", plane_box(-1, 1, 0, 1));
+    EXPECT_FALSE(folded->one_to_one_boundary(lower_half, upper_half));
+    // (x³ + x, y) is strictly increasing along the edge, and det = 3x² + 1 > 0.
+    const auto monotone = quiet_plisse("x^3+x", "y", plane_box(-1, 1, 0, 1));
+    EXPECT_TRUE(monotone->one_to_one_boundary(lower_half, upper_half));
+    // (x³ + x, x y + y): det = (3x² + 1)(x + 1) − 0 vanishes at x = −1 on the
+    // hull, so only the orientation argument can prove the halves apart.
+    const auto oriented = quiet_plisse("x^3+x", "x*y+y", plane_box(-1, 1, 0, 1));
+    EXPECT_TRUE(oriented->one_to_one_boundary(lower_half, upper_half));
 }
 
 TEST(OneToOneBoundary, NonSingularHullDecidesWhenTheDerivativesStraddleZero)

@@ -119,6 +119,47 @@ TEST(FoldCurveTopology, AFoldCurveThroughGridCornersIsAFailure)
     EXPECT_TRUE(p->res.fold_indices.empty());
 }
 
+/// relation4 of (f1, f2) over box paved n × n, its "mince" lines discarded.
+bool topology_failure(const std::string& f1, const std::string& f2, const domain& box, int n)
+{
+    const auto p = quiet_plisse(f1, f2, box, n);
+    p->one_to_one();
+    testing::internal::CaptureStdout();
+    const bool failure = p->relation4();
+    testing::internal::GetCapturedStdout();
+    return failure;
+}
+
+TEST(FoldCurveTopology, CurvesInsideOneCellAreKnownOnlyWhenSubdivisionAccountsForThem)
+{
+    // f = (x, g) has det = ∂g/∂y. With g = x²y + y³/3 − r²y, det = x² + y² − r²:
+    // the fold curve is the circle of radius r about the centre of the middle
+    // cell of [−1, 1]² paved 25 × 25 (cell width 0.08), and no edge between
+    // singular cells sees it. For r = 0.02 quartering the cell leaves pieces
+    // on which a partial derivative of det keeps its sign: the circle is
+    // proved, arc by arc. For r = 1e-9 no piece allowed is that small.
+    EXPECT_FALSE(topology_failure("x", "x^2*y+y^3/3-0.0004*y", plane_box(-1, 1, -1, 1), 25));
+    EXPECT_TRUE(topology_failure("x", "x^2*y+y^3/3-1e-18*y", plane_box(-1, 1, -1, 1), 25));
+    // g = x²y − y³/3: det = x² − y², two fold lines crossing at the centre,
+    // where ∇det = 0 on the curve itself.
+    EXPECT_TRUE(topology_failure("x", "x^2*y-y^3/3", plane_box(-1, 1, -1, 1), 25));
+}
+
+TEST(FoldCurveTopology, AnEdgeCrossedTwiceIsAccountedOnlyWhenItsCrossingsAreSeparated)
+{
+    // g = y²/2 − ((x − 0.5)² − 0.01)y: det = y − (x − 0.5)² + 0.01, a parabola
+    // crossing y = 0 at x = 0.4 and 0.6. Over [0, 1] × [−0.5, 0.5] paved 2 × 2
+    // each crossing lies on an edge between a lower and an upper cell, and
+    // ∂det/∂y = 1 keeps its sign: the curve is known.
+    EXPECT_FALSE(topology_failure("x", "y^2/2-((x-0.5)^2-0.01)*y", plane_box(0, 1, -0.5, 0.5), 2));
+    // Paved 1 × 1 the two crossings sit on one side with det < 0 at both of
+    // its ends; halving the side separates them, each on a strictly monotone piece.
+    EXPECT_FALSE(topology_failure("x", "y^2/2-((x-0.5)^2-0.01)*y", plane_box(0, 1, 0, 0.5), 1));
+    // det = y − (x − 0.5)²: the parabola touches the side y = 0 at x = 0.5,
+    // where det and its slope along the side both vanish.
+    EXPECT_TRUE(topology_failure("x", "y^2/2-(x-0.5)^2*y", plane_box(0, 1, 0, 0.5), 1));
+}
+
 TEST(CellGraph, NeighboursMeetAtEdgesOrCorners)
 {
     const auto p = quiet_plisse("x+0.2*y", "x-y", plane_box(0, 1, 0, 1), 4);
