@@ -4,11 +4,13 @@
 #include "sivia.hpp"
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
-/// Stands for minus infinity in the targets of the test.
-constexpr double minus_infinity = -1000000.0;
+/// The lower bound of the targets: a radial derivative however negative still
+/// breaks star-shapedness.
+constexpr double minus_infinity = -HUGE_VAL;
 /// Corners are numbered by int: at most this many variables.
 constexpr int max_dimension = static_cast<int>(sizeof(int) * CHAR_BIT) - 2;
 
