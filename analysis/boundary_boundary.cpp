@@ -19,7 +19,7 @@ constexpr int improvement_sweeps = 100;
 bool settled(int code) { return code >= 1 && code <= 5; }
 
 pair_verdict boundary_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& B,
-                                       frozen_systems& systems, bool verbose)
+                                       frozen_systems& systems, const domain& D, bool verbose)
 {
     if (verbose) {
         A.box.out();
@@ -39,10 +39,11 @@ pair_verdict boundary_boundary_verdict(const plisse& p, candidate_box& A, candid
         X.out();
         op.system.out();
     }
-    const newton_run run = newton_iterates(op, X, newton_applications, true, verbose ? &std::cout : nullptr);
-    switch (run.verdict) {
+    const pair_proof proof =
+        prove_pair(op, X, frozen, pair_box(D, D), newton_applications, verbose ? &std::cout : nullptr);
+    switch (proof.verdict) {
     case zero_count::none: return {4, {}};
-    case zero_count::one: return {5, {X, tighten(op, run.last), frozen, &op}};
+    case zero_count::one: return {5, proof.zero};
     default: return {6, {}};
     }
 }
@@ -97,10 +98,10 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
     const coded_search_outcome outcome = run_coded_passes(
         *this, first_pass(*this, D, verbose), last_pass, "boundary–boundary crossings", verbose,
         res.boundary_boundary_coded,
-        [&](candidate_box& A, candidate_box& B) { return boundary_boundary_verdict(*this, A, B, systems, verbose); },
+        [&](candidate_box& A, candidate_box& B) { return boundary_boundary_verdict(*this, A, B, systems, D, verbose); },
         settled,
         [&](const domain& A, const domain& B, const pair_verdict& v) {
-            if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.emplace_back(A, B);
+            if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.push_back(proved_pair(v.found));
         });
     undecided.boundary_boundary = outcome.abandoned + crossings.unresolved();
     if (verbose) std::cout << "cardinal des solutions :" << res.boundary_boundary_coded.size() << std::flush;
@@ -111,7 +112,7 @@ int plisse::boundary_boundary(const domain& A, const domain& B, bool verbose) co
     frozen_systems systems(same_image_system(f));
     candidate_box a = candidate(*this, A);
     candidate_box b = candidate(*this, B);
-    return boundary_boundary_verdict(*this, a, b, systems, verbose).code;
+    return boundary_boundary_verdict(*this, a, b, systems, box, verbose).code;
 }
 
 std::pair<domain, domain> plisse::improve_boundary_boundary(const std::pair<domain, domain>& p) const

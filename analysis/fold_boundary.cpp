@@ -119,7 +119,8 @@ bool edge_point(const domain& A, const domain& F, frozen_systems& edges, bool ve
 }
 
 /// Newton on the box of a fold box A and a face box F that do not touch: codes 2, 5 or 6.
-pair_verdict crossing_verdict(const domain& A, const domain& F, frozen_systems& crossings, bool verbose)
+pair_verdict crossing_verdict(const domain& A, const domain& F, frozen_systems& crossings, const domain& D,
+                              bool verbose)
 {
     domain X = pair_box(A, F);
     const domain frozen = frozen_part(X);
@@ -129,16 +130,17 @@ pair_verdict crossing_verdict(const domain& A, const domain& F, frozen_systems& 
         X.out();
         op.system.out();
     }
-    const newton_run run = newton_iterates(op, X, crossing_applications, true, verbose ? &std::cout : nullptr);
-    switch (run.verdict) {
+    const pair_proof proof =
+        prove_pair(op, X, frozen, pair_box(D, D), crossing_applications, verbose ? &std::cout : nullptr);
+    switch (proof.verdict) {
     case zero_count::none: return {2, {}};
-    case zero_count::one: return {5, {X, tighten(op, run.last), frozen, &op}};
+    case zero_count::one: return {5, proof.zero};
     default: return {6, {}};
     }
 }
 
 pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& F,
-                                   fold_boundary_systems& systems, bool verbose)
+                                   fold_boundary_systems& systems, const domain& D, bool verbose)
 {
     if (verbose) {
         std::cout << "Singular :" << std::endl;
@@ -152,7 +154,7 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
         || !injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); })) {
         return {8, {}};
     }
-    if (A.box.disjoint(F.box)) return crossing_verdict(A.box, F.box, systems.crossing, verbose);
+    if (A.box.disjoint(F.box)) return crossing_verdict(A.box, F.box, systems.crossing, D, verbose);
     // No fold point on the face piece and no pair of distinct points: nothing there.
     if (excludes_zero(p.det_map.evalue(A.box.intersect(F.box)).get("y0"))
         && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
@@ -241,10 +243,10 @@ int plisse::singular_boundary(const domain& D, bool verbose)
     const coded_search_outcome outcome = run_coded_passes(
         *this, first_pass(*this, D, verbose), last_pass, "fold–boundary crossings", verbose,
         res.fold_boundary_coded,
-        [&](candidate_box& A, candidate_box& F) { return fold_boundary_verdict(*this, A, F, systems, verbose); },
+        [&](candidate_box& A, candidate_box& F) { return fold_boundary_verdict(*this, A, F, systems, D, verbose); },
         settled,
         [&](const domain& A, const domain& F, const pair_verdict& v) {
-            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.emplace_back(A, F);
+            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.push_back(proved_pair(v.found));
             if (v.code == 7 && edge_points.insert(v.found)) {
                 const domain meeting = A.intersect(F);
                 res.fold_boundary_pairs.emplace_back(meeting, meeting);
@@ -260,7 +262,7 @@ int plisse::singular_boundary(const domain& A, const domain& F, bool verbose) co
     fold_boundary_systems systems(*this);
     candidate_box a = candidate(*this, A);
     candidate_box face = candidate(*this, F);
-    return fold_boundary_verdict(*this, a, face, systems, verbose).code;
+    return fold_boundary_verdict(*this, a, face, systems, box, verbose).code;
 }
 
 bool plisse::one_to_one_singular_boundary(const domain& A, const domain& F, bool verbose) const

@@ -18,7 +18,7 @@ constexpr int newton_applications = 11;
 
 bool settled(int code) { return code >= 1 && code <= 5; }
 
-pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B)
+pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D)
 {
     if (A.box == B.box) {
         return {injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); }) ? 1 : 0, {}};
@@ -28,12 +28,11 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
         // A crossing needs fold points in both boxes: the range of det over
         // either box settles most pairs before any Newton step.
         if (!A.may_fold || !B.may_fold) return {4, {}};
-        const newton& op = p.newton_fold_fold;
-        const domain X = pair_box(A.box, B.box);
-        const newton_run run = newton_iterates(op, X, newton_applications, true);
-        switch (run.verdict) {
+        const pair_proof proof =
+            prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);
+        switch (proof.verdict) {
         case zero_count::none: return {4, {}};
-        case zero_count::one: return {5, {X, tighten(op, run.last), domain(), &op}};
+        case zero_count::one: return {5, proof.zero};
         default: return {6, {}};
         }
     }
@@ -93,12 +92,12 @@ void plisse::singular_singular(const domain& D, bool verbose)
         for (int k = 0; k < current.size(); ++k) {
             candidate_box& A = current.boxes[current.pairs[k].first];
             candidate_box& B = current.boxes[current.pairs[k].second];
-            const pair_verdict v = fold_fold_verdict(*this, A, B);
+            const pair_verdict v = fold_fold_verdict(*this, A, B, D);
             if (!settled(v.code)) {
                 open.push_back(k);
                 if (verbose) write_undecided(k, A, B, v.code);
             }
-            if (v.code == 5 && crossings.insert(v.found)) res.fold_fold_pairs.emplace_back(A.box, B.box);
+            if (v.code == 5 && crossings.insert(v.found)) res.fold_fold_pairs.push_back(proved_pair(v.found));
         }
         if (verbose) {
             std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "
@@ -115,7 +114,7 @@ int plisse::singular_singular(const domain& A, const domain& B) const
 {
     candidate_box a = candidate(*this, A);
     candidate_box b = candidate(*this, B);
-    return fold_fold_verdict(*this, a, b).code;
+    return fold_fold_verdict(*this, a, b, box).code;
 }
 
 void plisse::improve_singular_singular()

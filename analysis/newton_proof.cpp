@@ -142,6 +142,40 @@ domain tighten(const newton& op, const domain& X)
     return T;
 }
 
+namespace {
+
+/// X widened by a quarter of each width on both sides, within limits.
+domain widened(const domain& X, const domain& limits)
+{
+    domain W = X;
+    for (auto& [v, I] : W) {
+        const double margin = I.width() / 4;
+        interval wide(I.inf() - margin, I.sup() + margin);
+        if (limits.count(v) != 0) wide = wide.intersect(limits.get(v));
+        I = wide;
+    }
+    return W;
+}
+
+}  // namespace
+
+pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, const domain& limits,
+                      int applications, std::ostream* trace)
+{
+    const newton_run run = newton_iterates(op, X, applications, true, trace);
+    if (run.verdict == zero_count::none) return {zero_count::none, {}};
+    if (run.verdict == zero_count::one) return {zero_count::one, {X, tighten(op, run.last), frozen, &op}};
+    const domain W = widened(X, limits);
+    const std::pair<domain, domain> points = split_pair_box(W.direct_sum(frozen));
+    if (!bounded_over(W, X) || !points.first.disjoint(points.second)) return {};
+    const newton_run wide = newton_iterates(op, W, applications, true);
+    if (wide.verdict == zero_count::none) return {zero_count::none, {}};
+    if (wide.verdict != zero_count::one) return {};
+    domain tight = tighten(op, wide.last);
+    if (tight.disjoint(X)) return {zero_count::none, {}};
+    return {zero_count::one, {W, std::move(tight), frozen, &op}};
+}
+
 frozen_systems::frozen_systems(Map system) : system_(std::move(system)) {}
 
 const newton& frozen_systems::restrict_to(domain& X)

@@ -58,6 +58,33 @@ newton_run newton_iterates(const newton& op, const domain& X, int applications, 
 /// intersected with X until they stop shrinking it.
 domain tighten(const newton& op, const domain& X);
 
+/// A zero of a system proved to be the only one in `box`, with a narrow
+/// enclosure `tight`; both over the unknowns of `op`, the operator of the
+/// system restricted to the point values `frozen`.
+struct proved_zero {
+    domain box;
+    domain tight;
+    domain frozen;
+    const newton* op = nullptr;
+};
+
+/// What Newton proves about the zeros of a pair box: none, one (`zero`, proved
+/// unique in a box that holds the pair box), or nothing.
+struct pair_proof {
+    zero_count verdict = zero_count::unknown;
+    proved_zero zero;
+};
+
+/// The verdict of Newton on the pair box X (its point variables frozen at
+/// `frozen`, op the operator of that restriction). A zero on or near a face of
+/// X keeps every iterate from nesting inside X; then Newton runs on W, X
+/// widened by a quarter of each width within `limits` and with its two points'
+/// boxes kept apart (so W holds no pair of one point with itself). X ⊆ W, so
+/// no zero in W is none in X, and one zero z in W leaves X at most z: z is the
+/// zero of the pair, none when its enclosure misses X.
+pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, const domain& limits,
+                      int applications, std::ostream* trace = nullptr);
+
 /// The Newton operators of one system restricted to the faces of boxes: the
 /// point variables of a box are frozen at their values, as `equation` does, and
 /// the operator of what remains is built once per set of frozen values.
@@ -77,15 +104,6 @@ private:
 /// The point variables of X (the values a face restriction freezes).
 domain frozen_part(const domain& X);
 
-/// A zero of a system proved to be the only one in `box`, with a narrow
-/// enclosure `tight`; both over the unknowns of `op`, the operator of the
-/// system restricted to the point values `frozen`.
-struct proved_zero {
-    domain box;
-    domain tight;
-    domain frozen;
-    const newton* op = nullptr;
-};
 
 /// The proved zeros of one search, each held once.
 class distinct_zeros {

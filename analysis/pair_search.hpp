@@ -18,6 +18,9 @@ domain pair_box(const domain& A, const domain& B);
 /// The two plane boxes of a pair box: ({x ↦ X[x1], y ↦ X[x2]}, {x ↦ X[x3], y ↦ X[x4]}).
 std::pair<domain, domain> split_pair_box(const domain& X);
 
+/// The two plane boxes of the box a zero was proved unique in, its frozen values included.
+std::pair<domain, domain> proved_pair(const proved_zero& z);
+
 /// X with its two points exchanged: x1 and x3 swap intervals, and so do x2 and x4
 /// (variables X lacks stay absent).
 domain swap_points(const domain& X);
