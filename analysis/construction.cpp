@@ -91,11 +91,17 @@ plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
     cusp_map = over_the_plane(Map({jacobian.entry("y0", "x") * det_y - jacobian.entry("y0", "y") * det_x,
                                    jacobian.entry("y1", "x") * det_y - jacobian.entry("y1", "y") * det_x}));
     newton_cusp = newton(cusp_map);
+    det_hessian = second_derivatives(grad_det, "y0");
 
     cusp_map.out();
 }
 
 domain plisse::evalue(const domain& b) const { return f.evalue(b); }
+
+expression_matrix second_derivatives(const expression_matrix& J, const std::string& r)
+{
+    return over_the_plane(Map({J.entry(r, "x"), J.entry(r, "y")})).differentielle();
+}
 
 void equation(Map& m, domain& b)
 {

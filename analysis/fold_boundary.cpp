@@ -27,16 +27,6 @@ Map fold_boundary_system(const plisse& p)
     return system;
 }
 
-/// The second derivatives of the component k of f: row y0 holds ∂²f_k/∂x∂·,
-/// row y1 holds ∂²f_k/∂y∂·, columns x and y.
-expression_matrix second_derivatives(const plisse& p, const std::string& k)
-{
-    Map gradient({p.jacobian.entry(k, "x"), p.jacobian.entry(k, "y")});
-    gradient.variables.insert("x");
-    gradient.variables.insert("y");
-    return gradient.differentielle();
-}
-
 /// The restricted systems of the fold–boundary verdicts, built once per search.
 struct fold_boundary_systems {
     /// The fold–boundary system.
@@ -48,7 +38,7 @@ struct fold_boundary_systems {
 
     explicit fold_boundary_systems(const plisse& p)
         : crossing(fold_boundary_system(p)), edge(Map(p.det)),
-          hessian{second_derivatives(p, "y0"), second_derivatives(p, "y1")}
+          hessian{second_derivatives(p.jacobian, "y0"), second_derivatives(p.jacobian, "y1")}
     {
     }
 };

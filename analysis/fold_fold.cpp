@@ -30,11 +30,12 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
         if (!A.may_fold || !B.may_fold) return {4, {}};
         const pair_proof proof =
             prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);
-        switch (proof.verdict) {
-        case zero_count::none: return {4, {}};
-        case zero_count::one: return {5, proof.zero};
-        default: return {6, {}};
-        }
+        if (proof.verdict == zero_count::none) return {4, {}};
+        if (proof.verdict == zero_count::one) return {5, proof.zero};
+        // Near a cusp the two fold branches have images that meet tangentially
+        // and Newton decides nothing; f one-to-one on the fold points of the
+        // hull leaves no pair of distinct fold points with one image in A × B.
+        return {p.one_to_one_singular(A.box.hull(B.box)) ? 3 : 6, {}};
     }
     return {p.one_to_one_singular(A.box.hull(B.box)) ? 3 : 7, {}};
 }

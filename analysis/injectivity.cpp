@@ -53,29 +53,46 @@ domain face(const domain& b, const std::string& v, bool upper)
     return F;
 }
 
+/// Whether I is non-empty and bounded.
+bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
+
+/// Whether the u of the face F (u its free variable) where det ≤ 0 (below) or
+/// det ≥ 0 (not below) form an interval: det keeps that side, or strictly the
+/// other one, on all of F; or det is monotone along F; or det is convex along F
+/// (its sublevel sets are intervals), or concave for the superlevel sets.
+bool side_of_det_is_interval(const plisse& p, const domain& F, const std::string& u, bool below)
+{
+    const interval value = p.det_map.evalue(F).get("y0");
+    if (proper(value) && (below ? value.sup() <= 0.0 || value.inf() > 0.0 : value.inf() >= 0.0 || value.sup() < 0.0)) {
+        return true;
+    }
+    const interval slope = p.grad_det.evalue(F).entry("y0", u);
+    if (proper(slope) && (slope.inf() >= 0.0 || slope.sup() <= 0.0)) return true;
+    if (!defined_on(p.det_hessian, F)) return false;
+    const interval curvature = p.det_hessian.evalue(F).entry(u == "x" ? "y0" : "y1", u);
+    return proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0);
+}
+
 /// Whether the fold points of b form at most one arc, the graph of a function
 /// of u. With v the other variable: ∂det/∂v keeps its sign on b, so for each u
 /// det has at most one zero (u, φ(u)) in b, and it has one exactly when
-/// det(u, v_lo) and det(u, v_hi) have opposite signs or vanish. On each of the
-/// faces v = v_lo and v = v_hi, det keeps its sign or is strictly monotone in u,
-/// so the u where it is ≤ 0 (or ≥ 0) there form an interval, and so do the u
-/// that have a fold point. φ is continuous on that interval (its zero is
-/// unique), differentiable with φ' = −(∂det/∂u)/(∂det/∂v): the fold points of b
-/// make one arc, along which the derivative of a function q with respect to u
-/// is ±∇q·T/(∂det/∂v), with T = (∂det/∂y, −∂det/∂x) the fold's tangent
-/// direction and a sign fixed by u: q is strictly monotone along the arc when
-/// ∇q·T excludes 0 on b.
+/// det(u, v_lo) and det(u, v_hi) lie on either side of 0 (det(v_lo) ≤ 0 ≤
+/// det(v_hi) where det increases with v). Each of these two conditions holds on
+/// an interval of u (side_of_det_is_interval), so the u that have a fold point
+/// form an interval. φ is continuous on it (its zero is unique),
+/// differentiable with φ' = −(∂det/∂u)/(∂det/∂v): the fold points of b make one
+/// arc, along which the derivative of a function q with respect to u is
+/// ±∇q·T/(∂det/∂v), with T = (∂det/∂y, −∂det/∂x) the fold's tangent direction
+/// and a sign fixed by u: q is strictly monotone along the arc when ∇q·T
+/// excludes 0 on b.
 bool fold_is_one_graph(const plisse& p, const domain& b, const interval_matrix& gradient, const std::string& u)
 {
     const std::string v = other_variable(u);
-    if (!excludes_zero(gradient.entry("y0", v))) return false;
-    for (const bool upper : {false, true}) {
-        const domain F = face(b, v, upper);
-        if (!excludes_zero(p.det_map.evalue(F).get("y0")) && !excludes_zero(p.grad_det.evalue(F).entry("y0", u))) {
-            return false;
-        }
-    }
-    return true;
+    const interval across = gradient.entry("y0", v);
+    if (!excludes_zero(across)) return false;
+    const bool increasing = across.inf() > 0.0;
+    return side_of_det_is_interval(p, face(b, v, false), u, increasing)
+           && side_of_det_is_interval(p, face(b, v, true), u, !increasing);
 }
 
 /// Whether f is one-to-one on the fold points of b, which the caller has shown

@@ -43,6 +43,8 @@ public:
     Map tangent;
     Map cusp_map;
     newton newton_cusp;
+    /// Second derivatives of det (see second_derivatives).
+    expression_matrix det_hessian;
     undecided_counts undecided;
     /// Whether critical_points lets the crossing searches write their diagnostic lines.
     bool verbose = false;
@@ -117,6 +119,11 @@ public:
     components composantes_connexes(const std::vector<int>& L) const;
     components fr_composantes_connexes(int k) const;
 };
+
+/// The second derivatives of the function whose first derivatives are the
+/// entries of row r of the Jacobian matrix J: row y0 holds ∂²/∂x∂·, row y1
+/// holds ∂²/∂y∂·, columns x and y.
+expression_matrix second_derivatives(const expression_matrix& J, const std::string& r);
 
 /// Freezes the point-valued variables of b inside m and removes them from b.
 void equation(Map& m, domain& b);
