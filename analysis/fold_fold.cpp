@@ -18,6 +18,22 @@ constexpr int newton_applications = 11;
 
 bool settled(int code) { return code >= 1 && code <= 5; }
 
+/// Whether f is proved one-to-one on the fold points of a box holding A and B:
+/// their hull, or the hull widened by half its widths on each side, which may
+/// take in the whole arc of fold curve that joins the two boxes where the arc
+/// leaves the hull between them (near a cusp or a turn of the curve).
+bool one_to_one_around(const plisse& p, const domain& A, const domain& B)
+{
+    const domain H = A.hull(B);
+    if (p.one_to_one_singular(H)) return true;
+    domain wider = H;
+    for (auto& entry : wider) {
+        const double margin = entry.second.width() / 2;
+        entry.second = interval(entry.second.inf() - margin, entry.second.sup() + margin);
+    }
+    return p.one_to_one_singular(wider);
+}
+
 pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D)
 {
     if (A.box == B.box) {
@@ -35,9 +51,9 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
         // Near a cusp the two fold branches have images that meet tangentially
         // and Newton decides nothing; f one-to-one on the fold points of the
         // hull leaves no pair of distinct fold points with one image in A × B.
-        return {p.one_to_one_singular(A.box.hull(B.box)) ? 3 : 6, {}};
+        return {one_to_one_around(p, A.box, B.box) ? 3 : 6, {}};
     }
-    return {p.one_to_one_singular(A.box.hull(B.box)) ? 3 : 7, {}};
+    return {one_to_one_around(p, A.box, B.box) ? 3 : 7, {}};
 }
 
 /// The diagnostic block of an undecided pair.

@@ -4,6 +4,7 @@
 #include "vector_field.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -56,21 +57,74 @@ domain face(const domain& b, const std::string& v, bool upper)
 /// Whether I is non-empty and bounded.
 bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
 
+/// Halvings of a face at most when proving a property of det along it.
+constexpr int face_depth = 3;
+
+/// The row of det_hessian that holds the derivatives of ∂det/∂u.
+const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
+
+/// An enclosure of det over the face F (free variable u): the direct one
+/// intersected with the mean value form det(m) + ∂det/∂u(F)·(F − m).
+interval det_on_face(const plisse& p, const domain& F, const std::string& u)
+{
+    const interval direct = p.det_map.evalue(F).get("y0");
+    const domain m = F.center();
+    const interval centred =
+        p.det_map.evalue(m).get("y0") + p.grad_det.evalue(F).entry("y0", u) * (F.get(u) - m.get(u));
+    return proper(centred) ? direct.intersect(centred) : direct;
+}
+
+/// An enclosure of ∂det/∂u over the face F, likewise with ∂²det/∂u² for the mean value form.
+interval det_slope(const plisse& p, const domain& F, const std::string& u)
+{
+    const interval direct = p.grad_det.evalue(F).entry("y0", u);
+    if (!defined_on(p.det_hessian, F)) return direct;
+    const domain m = F.center();
+    const interval centred = p.grad_det.evalue(m).entry("y0", u)
+                             + p.det_hessian.evalue(F).entry(hessian_row(u), u) * (F.get(u) - m.get(u));
+    return proper(centred) ? direct.intersect(centred) : direct;
+}
+
+/// ∂²det/∂u² over the face F, the entire line where it is not defined.
+interval det_curvature(const plisse& p, const domain& F, const std::string& u)
+{
+    if (!defined_on(p.det_hessian, F)) return interval(-HUGE_VAL, HUGE_VAL);
+    return p.det_hessian.evalue(F).entry(hessian_row(u), u);
+}
+
+/// Whether holds(enclosure(piece)) is true on pieces of the face F that cover
+/// it, F being halved along u where it is not, at most `depth` times.
+template <class Enclosure, class Holds>
+bool holds_along(const domain& F, const std::string& u, int depth, Enclosure enclosure, Holds holds)
+{
+    const interval I = enclosure(F);
+    if (proper(I) && holds(I)) return true;
+    if (depth == 0) return false;
+    const interval range = F.get(u);
+    domain lower = F, upper = F;
+    lower[u] = interval(range.inf(), range.mid());
+    upper[u] = interval(range.mid(), range.sup());
+    return holds_along(lower, u, depth - 1, enclosure, holds) && holds_along(upper, u, depth - 1, enclosure, holds);
+}
+
 /// Whether the u of the face F (u its free variable) where det ≤ 0 (below) or
-/// det ≥ 0 (not below) form an interval: det keeps that side, or strictly the
-/// other one, on all of F; or det is monotone along F; or det is convex along F
-/// (its sublevel sets are intervals), or concave for the superlevel sets.
+/// det ≥ 0 (not below) form an interval: det keeps that side on all of F (all
+/// of F), or strictly the other one (none of F); or det is monotone along F;
+/// or det is convex along F (its sublevel sets are intervals), or concave for
+/// the superlevel sets.
 bool side_of_det_is_interval(const plisse& p, const domain& F, const std::string& u, bool below)
 {
-    const interval value = p.det_map.evalue(F).get("y0");
-    if (proper(value) && (below ? value.sup() <= 0.0 || value.inf() > 0.0 : value.inf() >= 0.0 || value.sup() < 0.0)) {
-        return true;
-    }
-    const interval slope = p.grad_det.evalue(F).entry("y0", u);
-    if (proper(slope) && (slope.inf() >= 0.0 || slope.sup() <= 0.0)) return true;
-    if (!defined_on(p.det_hessian, F)) return false;
-    const interval curvature = p.det_hessian.evalue(F).entry(u == "x" ? "y0" : "y1", u);
-    return proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0);
+    const auto value = [&](const domain& piece) { return det_on_face(p, piece, u); };
+    const auto slope = [&](const domain& piece) { return det_slope(p, piece, u); };
+    const auto curvature = [&](const domain& piece) { return det_curvature(p, piece, u); };
+    const auto non_negative = [](const interval& I) { return I.inf() >= 0.0; };
+    const auto non_positive = [](const interval& I) { return I.sup() <= 0.0; };
+    const auto positive = [](const interval& I) { return I.inf() > 0.0; };
+    const auto negative = [](const interval& I) { return I.sup() < 0.0; };
+    return holds_along(F, u, face_depth, value, below ? non_positive : non_negative)
+           || holds_along(F, u, face_depth, value, below ? positive : negative)
+           || holds_along(F, u, face_depth, curvature, below ? non_negative : non_positive)
+           || holds_along(F, u, face_depth, slope, non_negative) || holds_along(F, u, face_depth, slope, non_positive);
 }
 
 /// Whether the fold points of b form at most one arc, the graph of a function
