@@ -74,6 +74,13 @@ struct fold_accounting {
     static constexpr int cell_depth = 6;
 
     bool spent() { return ++work > work_bound; }
+    /// The lower or upper end of the side S along v.
+    static domain end_of(const domain& S, const std::string& v, bool upper)
+    {
+        domain end = S;
+        end[v] = interval(upper ? S.get(v).sup() : S.get(v).inf());
+        return end;
+    }
     interval det(const domain& b) const { return p.det_map.evalue(b).get("y0"); }
 
     /// The number of zeros of det on the side S (one free variable v), when it
@@ -85,7 +92,7 @@ struct fold_accounting {
         if (spent()) return std::nullopt;
         if (excludes_zero(det(S))) return 0;
         if (excludes_zero(p.grad_det.evalue(S).entry("y0", v))) {
-            const interval lower = det(S.corner(0)), upper = det(S.corner(1));
+            const interval lower = det(end_of(S, v, false)), upper = det(end_of(S, v, true));
             if (!excludes_zero(lower) || !excludes_zero(upper)) return std::nullopt;
             return (lower.sup() < 0.0) == (upper.sup() < 0.0) ? 0 : 1;
         }

@@ -160,6 +160,23 @@ TEST(FoldCurveTopology, AnEdgeCrossedTwiceIsAccountedOnlyWhenItsCrossingsAreSepa
     EXPECT_TRUE(topology_failure("x", "y^2/2-(x-0.5)^2*y", plane_box(0, 1, 0, 0.5), 1));
 }
 
+TEST(FoldCurveTopology, EdgesCrossedOnceAreFollowedWhicheverVariableTheyFix)
+{
+    // The parabola of the test above and its mirror image in the diagonal:
+    // f = (y, x²/2 − ((y − 0.5)² − 0.01)x) has det = −(x − (y − 0.5)² + 0.01),
+    // crossing the edges x = 0 of [−0.5, 0.5] × [0, 1] at y = 0.4 and 0.6.
+    // Paved 2 × 2, each of the four cells has a crossed edge with a neighbour.
+    for (const bool mirrored : {false, true}) {
+        const auto p = mirrored ? quiet_plisse("y", "x^2/2-((y-0.5)^2-0.01)*x", plane_box(-0.5, 0.5, 0, 1), 2)
+                                : quiet_plisse("x", "y^2/2-((x-0.5)^2-0.01)*y", plane_box(0, 1, -0.5, 0.5), 2);
+        p->one_to_one();
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(p->relation4()) << mirrored;
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(p->res.fold_indices, (std::vector<int>{0, 1, 2, 3})) << mirrored;
+    }
+}
+
 TEST(CellGraph, NeighboursMeetAtEdgesOrCorners)
 {
     const auto p = quiet_plisse("x+0.2*y", "x-y", plane_box(0, 1, 0, 1), 4);
