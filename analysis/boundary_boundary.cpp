@@ -10,7 +10,7 @@
 namespace {
 
 /// Passes of the search, numbered 0 to this one.
-constexpr int last_pass = 15;
+constexpr int last_pass = 25;
 /// Newton applications on the box of a pair at most.
 constexpr int newton_applications = 6;
 /// Sweeps of improve_boundary_boundary().

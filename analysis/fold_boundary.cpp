@@ -11,7 +11,7 @@
 namespace {
 
 /// Passes of the search, numbered 0 to this one.
-constexpr int last_pass = 10;
+constexpr int last_pass = 20;
 /// Newton applications on the box of a pair at most.
 constexpr int crossing_applications = 6;
 /// Newton applications on an edge piece.
@@ -163,7 +163,7 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
 pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
 {
     pair_pass pass;
-    const std::vector<domain> folds = fold_cover(p, D, fold_cover_width);
+    const std::vector<domain> folds = fold_cover(p, D, fold_cover_width(D));
     for (const domain& b : folds) pass.add(p, b);
     const int first_face = static_cast<int>(pass.boxes.size());
     const std::vector<domain> faces = D.boundary();

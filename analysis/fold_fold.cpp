@@ -12,7 +12,7 @@
 namespace {
 
 /// Passes of the search, numbered 0 to this one.
-constexpr int last_pass = 10;
+constexpr int last_pass = 20;
 /// Newton applications on a pair box: the first one and at most ten more.
 constexpr int newton_applications = 11;
 
@@ -91,7 +91,7 @@ std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& 
 
 void plisse::singular_singular(const domain& D, bool verbose)
 {
-    const std::vector<domain> folds = fold_cover(*this, D, fold_cover_width);
+    const std::vector<domain> folds = fold_cover(*this, D, fold_cover_width(D));
     std::optional<pair_pass> pass = first_pass(*this, folds);
     // Without a first pass every pair of fold boxes is dropped undecided.
     undecided.fold_fold = static_cast<int>(std::min<long long>(pairs_of(folds.size()), INT_MAX));

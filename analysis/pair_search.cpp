@@ -2,6 +2,8 @@
 
 #include "pair_search.hpp"
 
+#include <cmath>
+
 #include "sivia.hpp"
 
 namespace {
@@ -64,6 +66,13 @@ Map same_image_system(const Map& f)
     }
     system.variables.insert({"x1", "x2", "x3", "x4"});
     return system;
+}
+
+double fold_cover_width(const domain& D)
+{
+    constexpr double built_in_width = 1.31;
+    const double width = D.width();
+    return std::isfinite(width) && width > 0.0 ? 0.1 * width / built_in_width : 0.1;
 }
 
 std::vector<domain> fold_cover(const plisse& p, const domain& D, double eps)

@@ -33,8 +33,11 @@ expression in_variables(const expression& e, const std::string& x_name, const st
 /// declared, so the system keeps its columns whatever variables f lacks.
 Map same_image_system(const Map& f);
 
-/// Width below which the fold boxes that seed the fold searches are final.
-constexpr double fold_cover_width = 0.1;
+/// Width below which the fold boxes that seed the fold searches over D are
+/// final: 0.1 for a box as wide as the program's built-in one (1.31), in
+/// proportion for others, so that the searches see the same picture at
+/// every scale.
+double fold_cover_width(const domain& D);
 
 /// The boxes narrower than eps on which the Jacobian determinant may vanish,
 /// then the boxes on which it is proved to vanish throughout: set inversion of

@@ -128,19 +128,4 @@ TEST(FoldFoldSearch, AMapWithoutAProvableFoldDropsItsPairsBeforeAPassGrowsTooLar
     EXPECT_LE(p->undecided.fold_fold, sizes.back());
 }
 
-TEST(FoldFoldSearch, TooManyFoldBoxesToPairAreDroppedWithEveryPairCounted)
-{
-    // Over [-1, 1]^2 the fold boxes of (xy, xy) are 1024, with 524800 pairs.
-    const auto p = quiet_plisse("x*y", "x*y", plane_box(-1, 1, -1, 1));
-    pass_sizes passes;
-    passes.watch(*p);
-    p->singular_singular(p->box, false);
-
-    const long long n = static_cast<long long>(fold_cover(*p, p->box, fold_cover_width).size());
-    ASSERT_GT(n * (n + 1) / 2, pass_pair_limit);
-    EXPECT_EQ(passes.of.count("fold–fold crossings"), 0u);
-    EXPECT_TRUE(p->res.fold_fold_pairs.empty());
-    EXPECT_EQ(p->undecided.fold_fold, n * (n + 1) / 2);
-}
-
 }  // namespace
