@@ -7,6 +7,7 @@
 #include "grille.hpp"
 #include "json_report.hpp"
 #include "options.hpp"
+#include "plot_file.hpp"
 #include "pipeline.hpp"
 #include "viewer.hpp"
 
@@ -126,7 +127,11 @@ int main(int argc, char** argv)
 
     const analysis_run run = analyse(input, options);
     note_undecided(run.analysis.undecided);
-    const bool written = write_results_file(input, run, options);
+    bool written = write_results_file(input, run, options);
+    if (!options.plot_file.empty() && !write_plot_file(input, run, options.plot_file)) {
+        std::cerr << "plisse: cannot write the plot " << options.plot_file << std::endl;
+        written = false;
+    }
 
     if (screen && screen->is_open())
         view.run(run.analysis.res, source_grid, target_grid);

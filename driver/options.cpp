@@ -4,6 +4,7 @@
 #include "options.hpp"
 
 #include "node.hpp"
+#include "plot.hpp"
 
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -214,6 +215,13 @@ std::string json_file_problem(const std::string& file)
     }
 }
 
+/// What keeps the plot from being written: an extension naming no format, or the file's place.
+std::string plot_file_problem(const std::string& file)
+{
+    if (file.empty() || plot_format_of(file)) return json_file_problem(file);
+    return quoted(file) + " names no plot format; the extension must be .svg, .pdf or .png";
+}
+
 /// The help's note of a range's default.
 std::string default_range(const std::pair<double, double>& r)
 {
@@ -235,7 +243,8 @@ std::string input_problem(const run_options& options)
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--json", json_file_problem(options.json_file))}) {
+          named("--json", json_file_problem(options.json_file)),
+          named("--plot", plot_file_problem(options.plot_file))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -268,6 +277,9 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_flag("--no-window", [&options](std::int64_t) { options.window = false; },
                  "Print the report and write the files without opening the window");
     app.add_option("--json", options.json_file, "Write every proved result to this JSON file")
+        ->type_name("FILE")
+        ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--plot", options.plot_file, "Plot the source and target planes into FILE (.svg, .pdf or .png)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
