@@ -222,6 +222,26 @@ std::string plot_file_problem(const std::string& file)
     return quoted(file) + " names no plot format; the extension must be .svg, .pdf or .png";
 }
 
+/// A user map names both components: "" when both or neither are given.
+std::string pairing_problem(bool first, bool second)
+{
+    if (first == second) return "";
+    return std::string(first ? "--f1" : "--f2") + ": a map needs both components; give " +
+           (first ? "--f2" : "--f1") + " as well";
+}
+
+/// Tells on the error stream the box a user map is studied over when a side is not given.
+void note_default_box(const run_options& options, bool x_given, bool y_given)
+{
+    if (x_given && y_given) return;
+    auto side = [](const char* name, const std::pair<double, double>& r, bool given) {
+        return std::string(name) + " in [" + number_text(r.first) + ", " + number_text(r.second) + "]" +
+               (given ? "" : std::string(" (the default; choose it with --") + name + " LO,HI)");
+    };
+    std::cerr << "plisse: your map is studied over " << side("x", options.x_range, x_given) << " and "
+              << side("y", options.y_range, y_given) << std::endl;
+}
+
 /// The help's note of a range's default.
 std::string default_range(const std::pair<double, double>& r)
 {
@@ -291,11 +311,14 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
         std::cerr << "plisse: " << e.what() << " (plisse --help lists the options)" << std::endl;
         return {false, bad_input_status};
     }
-    const std::string problem = input_problem(options);
+    const bool user_map = app.count("--f1") > 0 || app.count("--f2") > 0;
+    std::string problem = input_problem(options);
+    if (problem.empty()) problem = pairing_problem(app.count("--f1") > 0, app.count("--f2") > 0);
     if (!problem.empty()) {
         std::cerr << "plisse: " << problem << std::endl;
         return {false, bad_input_status};
     }
+    if (user_map) note_default_box(options, app.count("--x") > 0, app.count("--y") > 0);
     return {true, 0};
 }
 

@@ -131,6 +131,27 @@ TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
     }
 }
 
+TEST(CommandLine, AUserMapNeedsBothComponentsAndIsToldTheDefaultBoxSidesItGets)
+{
+    for (const char* given : {"--f1", "--f2"}) {
+        const reading r = read({given, "x*y"});
+        EXPECT_FALSE(r.outcome.run);
+        EXPECT_EQ(r.outcome.exit_status, bad_input_status);
+        const std::string other = given == std::string("--f1") ? "--f2" : "--f1";
+        EXPECT_EQ(r.err, "plisse: " + std::string(given) + ": a map needs both components; give " + other +
+                             " as well\n");
+    }
+    const reading both = read({"--f1", "x", "--f2", "y*y", "--x", "2,3"});
+    EXPECT_TRUE(both.outcome.run);
+    EXPECT_EQ(both.err, "plisse: your map is studied over x in [2, 3] and y in [-0.7, 0.61] (the default; choose "
+                        "it with --y LO,HI)\n");
+    const reading boxed = read({"--f1", "x", "--f2", "y*y", "--x", "2,3", "--y", "5,6"});
+    EXPECT_TRUE(boxed.outcome.run);
+    EXPECT_EQ(boxed.err, "");
+    // Only the box of the built-in map is not a user map's.
+    EXPECT_EQ(read({"--x", "2,3"}).err, "");
+}
+
 TEST(InputCheck, RefusesComponentTextsThatAreNotCompleteExpressionsOfTheLanguage)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
