@@ -9,6 +9,7 @@
 #include "options.hpp"
 #include "plot_file.hpp"
 #include "summary.hpp"
+#include "view_setup.hpp"
 #include "pipeline.hpp"
 #include "viewer.hpp"
 
@@ -148,7 +149,9 @@ int main(int argc, char** argv)
     }
     write_summary(std::cerr, input, run, files);
 
-    if (screen && screen->is_open())
+    if (screen && screen->is_open()) {
+        set_up_view(view, input, run, target_grid);
         view.run(run.analysis.res, source_grid, target_grid);
+    }
     return written ? 0 : 1;
 }
