@@ -69,11 +69,6 @@ png_pixels read_png(const std::string& file)
 /// y ↦ (3y² + 0.2y + 0.2y, y³ − (3y² + 0.2y)y) = (3y² + 0.4y, −2y³ − 0.2y²).
 plot_point fold_point(double y) { return {3 * y * y + 0.2 * y, y}; }
 plot_point fold_image_point(double y) { return {3 * y * y + 0.4 * y, -2 * y * y * y - 0.2 * y * y}; }
-bool fold_point_in_box(double y)
-{
-    const double x = fold_point(y).x;
-    return x > -0.2 && x < 0.33 && y > -0.7 && y < 0.61;
-}
 
 /// The cusp: the fold tangent (1 along x = 3y² + 0.2y, i.e. (6y + 0.2, 1)) is
 /// in the kernel of the Jacobian [[1, 0.2], [−y, 3y² − x]] = [[1, 0.2], [−y, 0.2y]]
@@ -115,39 +110,47 @@ protected:
     scratch_folder folder;
 };
 
-TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
-{
-    const plot_picture picture = picture_of(plot_subject_of(input, *run));
-    const std::string file = folder.file("plot.png");
-    ASSERT_TRUE(write_plot(picture, file));
-    const png_pixels png = read_png(file);
-    ASSERT_EQ(png.width, static_cast<int>(picture.width));
+/// A fold curve in closed form: its point and its image at parameter t, over [t_low, t_high].
+struct closed_form_fold {
+    plot_point (*point)(double t);
+    plot_point (*image)(double t);
+    double t_low, t_high;
+};
 
-    // Along the closed form, in both planes, the curve is drawn (where no marker hides it).
+/// Checks that along the closed form, in both planes, the curve is drawn
+/// (where no marker hides it), and that every red pixel of the target panel
+/// lies on the closed form.
+void expect_fold_drawn(const plot_picture& picture, const png_pixels& png, const closed_form_fold& fold)
+{
+    const domain& box = picture.box;
+    const auto inside = [&](double t) {
+        const plot_point p = fold.point(t);
+        return p.x > inf(box.get("x")) && p.x < sup(box.get("x")) && p.y > inf(box.get("y")) && p.y < sup(box.get("y"));
+    };
+    const double step = (fold.t_high - fold.t_low) / 300;
     int checked = 0;
-    for (double y = -0.7; y < 0.61; y += 0.005) {
-        if (!fold_point_in_box(y)) continue;
-        const plot_point s = picture.source.page(fold_point(y));
-        const plot_point t = picture.target.page(fold_image_point(y));
+    for (double t = fold.t_low; t < fold.t_high; t += step) {
+        if (!inside(t)) continue;
+        const plot_point s = picture.source.page(fold.point(t));
+        const plot_point i = picture.target.page(fold.image(t));
         if (!under_a_marker(picture, picture.source, s, false)) {
-            EXPECT_TRUE(png.near(s, 2, fold_red)) << "no fold curve at y = " << y;
+            EXPECT_TRUE(png.near(s, 2, fold_red)) << "no fold curve at t = " << t;
             ++checked;
         }
-        if (!under_a_marker(picture, picture.target, t, true)) {
-            EXPECT_TRUE(png.near(t, 2, fold_red)) << "no fold image at y = " << y;
+        if (!under_a_marker(picture, picture.target, i, true)) {
+            EXPECT_TRUE(png.near(i, 2, fold_red)) << "no fold image at t = " << t;
             ++checked;
         }
     }
-    EXPECT_GT(checked, 150);
+    EXPECT_GT(checked, 100);
 
-    // And every red pixel of the target panel lies on the closed form.
     std::vector<plot_point> curve;
-    for (double y = -0.7; y < 0.61; y += 0.0005)
-        if (fold_point_in_box(y)) curve.push_back(picture.target.page(fold_image_point(y)));
-    const plot_frame& t = picture.target;
+    for (double t = fold.t_low; t < fold.t_high; t += step / 10)
+        if (inside(t)) curve.push_back(picture.target.page(fold.image(t)));
+    const plot_frame& f = picture.target;
     int red = 0;
-    for (int row = static_cast<int>(t.top) + 1; row < t.top + t.height - 1; ++row)
-        for (int column = static_cast<int>(t.left) + 1; column < t.left + t.width - 1; ++column) {
+    for (int row = static_cast<int>(f.top) + 1; row < f.top + f.height - 1; ++row)
+        for (int column = static_cast<int>(f.left) + 1; column < f.left + f.width - 1; ++column) {
             if (!fold_red(png.at(column, row))) continue;
             ++red;
             const plot_point q{column + 0.5, row + 0.5};
@@ -156,6 +159,16 @@ TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
             EXPECT_LT(nearest, 3) << "red pixel off the fold image at column " << column << ", row " << row;
         }
     EXPECT_GT(red, 200);
+}
+
+TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
+{
+    const plot_picture picture = picture_of(plot_subject_of(input, *run));
+    const std::string file = folder.file("plot.png");
+    ASSERT_TRUE(write_plot(picture, file));
+    const png_pixels png = read_png(file);
+    ASSERT_EQ(png.width, static_cast<int>(picture.width));
+    expect_fold_drawn(picture, png, {fold_point, fold_image_point, -0.7, 0.61});
 
     // The cusp marker at the cusp and at its image; the boundary image is drawn.
     EXPECT_TRUE(png.near(picture.source.page(cusp), 1, cusp_magenta));
@@ -205,6 +218,30 @@ TEST_F(BuiltInPlot, PdfIsReadByPoppler)
     EXPECT_EQ(lines_of(info).back(), "valid") << info;
     EXPECT_EQ(fields["Pages"], "1") << info;
     EXPECT_EQ(fields["Page size"], "1400 x 810 pts") << info;
+}
+
+/// The map (x + 0.3y, u³ + (x − 2.5)u) with u = y − 5.5 and v = x − 2.5 has
+/// determinant 3u² + v − 0.3u: its fold curve is v = 0.3u − 3u², with the image
+/// (v + 2.5 + 0.3(u + 5.5), u³ + vu) = (4.15 + 0.6u − 3u², −2u³ + 0.3u²).
+plot_point shifted_fold_point(double u) { return {2.5 + 0.3 * u - 3 * u * u, 5.5 + u}; }
+plot_point shifted_fold_image(double u) { return {4.15 + 0.6 * u - 3 * u * u, -2 * u * u * u + 0.3 * u * u}; }
+
+TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
+{
+    const analysis_input input{"x+0.3*y", "(y-5.5)^3+(x-2.5)*(y-5.5)",
+                               domain{{"x", interval(2, 3)}, {"y", interval(5, 6)}}, 10};
+    ::testing::internal::CaptureStdout();
+    const analysis_run run = run_analysis(input);
+    ::testing::internal::GetCapturedStdout();
+    const plot_picture picture = picture_of(plot_subject_of(input, run));
+    scratch_folder folder;
+    ASSERT_TRUE(write_plot(picture, folder.file("plot.png")));
+    const png_pixels png = read_png(folder.file("plot.png"));
+    expect_fold_drawn(picture, png, {shifted_fold_point, shifted_fold_image, -0.5, 0.5});
+    // The boundary image: the corner (3, 6) maps to (3 + 1.8, 0.125 + 0.25) = (4.8, 0.375).
+    EXPECT_TRUE(png.near(picture.target.page({4.8, 0.375}), 2, blue_line));
+    // The source plane is framed on the box with 5% of its width on either side: 0.05 / 1.1 of the panel.
+    EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
 }
 
 TEST(PlotFormat, ComesFromTheExtension)
