@@ -5,6 +5,7 @@
 
 #include "node.hpp"
 #include "plot.hpp"
+#include "viewer_keys.hpp"
 
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -273,7 +274,7 @@ std::string input_problem(const run_options& options)
 command_line_outcome read_command_line(int argc, const char* const* argv, run_options& options)
 {
     CLI::App app(description, "plisse");
-    app.footer(example);
+    app.footer(std::string(example) + "\n\nKeys of the window:\n" + viewer_keys_text());
     // As with GNU tools, an option given twice takes its last value; a box
     // side must be given once, so that a third bound is never dropped unseen.
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);

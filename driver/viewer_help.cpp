@@ -2,21 +2,13 @@
 // colours, and a status line.
 
 #include "viewer.hpp"
+#include "viewer_keys.hpp"
 
 #include <cstdio>
 
 namespace {
 
-const char* const keys_and_colours[] = {
-    "Keys",
-    "  s / t        the mouse acts on the source / the target plane",
-    "  wheel, drag  zoom, move the active plane",
-    "  i            marker mode: the wheel changes the size of the cusp and fold-boundary markers",
-    "  c            show the cells whose images may meet the pointed cell's image (yellow)",
-    "  f            show the cells whose images may meet the images of singular cells (orange)",
-    "  h            frame both planes on their content",
-    "  ?            show or hide this help",
-    "  Escape       quit",
+const char* const colours[] = {
     "Colours",
     "  grids        from blue at the lower left corner of the box to red at the upper right;",
     "               a point and its image have the same colour",
@@ -51,7 +43,9 @@ std::string viewer::status_line(const resultat& res) const
 
 std::vector<std::string> viewer::help_lines(const resultat& res) const
 {
-    std::vector<std::string> lines(std::begin(keys_and_colours), std::end(keys_and_colours));
+    std::vector<std::string> lines{"Keys"};
+    lines.insert(lines.end(), std::begin(viewer_keys), std::end(viewer_keys));
+    lines.insert(lines.end(), std::begin(colours), std::end(colours));
     lines.push_back("");
     lines.push_back(status_line(res));
     return lines;

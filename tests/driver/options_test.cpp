@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -91,10 +92,18 @@ TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
     EXPECT_FALSE(help.outcome.run);
     EXPECT_EQ(help.outcome.exit_status, 0);
     for (const char* part : {"--f1", "--f2", "--x", "--y", "--resolution", "--output-dir", "--no-window", "--json",
-                             "--verbose", "--version", "Example", "plisse --f1"}) {
+                             "--verbose", "--version", "--plot", "Example", "plisse --f1"}) {
         EXPECT_TRUE(mentions(help.out, part)) << part << " missing from\n" << help.out;
     }
     EXPECT_TRUE(help.err.empty());
+    // The help ends with the keys of the window, Escape last.
+    const std::vector<std::string> lines = lines_of(help.out);
+    const auto keys = std::find(lines.begin(), lines.end(), "Keys of the window:");
+    ASSERT_NE(keys, lines.end()) << help.out;
+    for (const char* key : {"s / t", "wheel, drag", "i ", "c ", "f ", "h ", "? "})
+        EXPECT_TRUE(std::any_of(keys, lines.end(), [&](const std::string& l) { return l.rfind(std::string("  ") + key, 0) == 0; }))
+            << key;
+    EXPECT_EQ(lines.back().rfind("  Escape", 0), 0u) << lines.back();
 
     const reading version = read({"--version"});
     EXPECT_FALSE(version.outcome.run);
