@@ -141,6 +141,7 @@ void marker(cairo_t* cr, feature_kind kind, const plot_point& q)
 
 void labelled_marker(cairo_t* cr, const feature& ft, const plot_point& q)
 {
+    if (!finite(q)) return;
     marker(cr, ft.kind, q);
     set(cr, ink);
     text_at(cr, q.x + marker_radius + 2, q.y - marker_radius, feature_label(ft), small_font);

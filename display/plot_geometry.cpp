@@ -3,6 +3,8 @@
 
 #include "plot.hpp"
 
+#include "interval_text.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -136,13 +138,6 @@ plot_frame frame(double left, const range& x, const range& y)
     std::tie(f.x_low, f.x_high) = x.framed();
     std::tie(f.y_low, f.y_high) = y.framed();
     return f;
-}
-
-std::string interval_text(const interval& I)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "[%g, %g]", inf(I), sup(I));
-    return text;
 }
 
 }  // namespace

@@ -1,18 +1,11 @@
 #include "summary.hpp"
 
 #include "counts.hpp"
+#include "interval_text.hpp"
 
 #include <iomanip>
-#include <sstream>
 
 namespace {
-
-std::string range_text(const interval& I)
-{
-    std::ostringstream os;
-    os << "[" << inf(I) << ", " << sup(I) << "]";
-    return os.str();
-}
 
 std::string count_text(const result_count& c)
 {
@@ -31,7 +24,7 @@ void write_summary(std::ostream& os, const analysis_input& input, const analysis
     };
     os << summary_heading << "\n";
     row("map") << "f1 = " << input.first_component << ", f2 = " << input.second_component << "\n";
-    row("box") << "x in " << range_text(input.box.get("x")) << ", y in " << range_text(input.box.get("y")) << "\n";
+    row("box") << "x in " << interval_text(input.box.get("x")) << ", y in " << interval_text(input.box.get("y")) << "\n";
     row("resolution") << input.resolution << " x " << input.resolution << " cells\n";
     for (const result_count& c : result_counts(p)) row(c.shown) << count_text(c) << "\n";
     row("fold curve") << (p.fold_curve_known ? "its topology is known" : "its topology is not established") << "\n";

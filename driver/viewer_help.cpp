@@ -2,9 +2,9 @@
 // colours, and a status line.
 
 #include "viewer.hpp"
-#include "viewer_keys.hpp"
 
-#include <cstdio>
+#include "interval_text.hpp"
+#include "viewer_keys.hpp"
 
 namespace {
 
@@ -17,13 +17,6 @@ const char* const colours[] = {
     "  green to magenta  where the fold curve meets the boundary or its image crosses the boundary image",
     "  magenta squares   proved features: cusps, crossings and their images",
 };
-
-std::string interval_text(const interval& I)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "[%.6g, %.6g]", inf(I), sup(I));
-    return text;
-}
 
 }  // namespace
 

@@ -2,9 +2,9 @@
 // image in closed form, markers counted in the SVG, the PDF checked by poppler.
 
 #include "plot_file.hpp"
+#include "png_pixels.hpp"
 #include "process.hpp"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,55 +14,11 @@
 
 namespace {
 
-struct rgb {
-    int r, g, b;
-};
-
 /// The fold curve and its image are the only strong red of the plot.
 bool fold_red(rgb c) { return c.r > 180 && c.g < 80 && c.b < 80; }
 /// The cusp marker's magenta.
 bool cusp_magenta(rgb c) { return c.r > 170 && c.g < 60 && c.b > 170; }
 bool blue_line(rgb c) { return c.b > 150 && c.r < 120 && c.g < 150; }
-
-/// A PNG read back through cairo.
-struct png_pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<rgb> pixels;
-
-    rgb at(int column, int row) const
-    {
-        if (column < 0 || row < 0 || column >= width || row >= height) return {255, 255, 255};
-        return pixels[static_cast<std::size_t>(row) * width + column];
-    }
-    /// Whether a pixel within radius of page point p satisfies colour.
-    bool near(const plot_point& p, int radius, bool (*colour)(rgb)) const
-    {
-        for (int dx = -radius; dx <= radius; ++dx)
-            for (int dy = -radius; dy <= radius; ++dy)
-                if (colour(at(static_cast<int>(std::floor(p.x)) + dx, static_cast<int>(std::floor(p.y)) + dy)))
-                    return true;
-        return false;
-    }
-};
-
-png_pixels read_png(const std::string& file)
-{
-    std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> s(cairo_image_surface_create_from_png(file.c_str()),
-                                                                   cairo_surface_destroy);
-    png_pixels png;
-    if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS) return png;
-    png.width = cairo_image_surface_get_width(s.get());
-    png.height = cairo_image_surface_get_height(s.get());
-    const int stride = cairo_image_surface_get_stride(s.get());
-    const unsigned char* data = cairo_image_surface_get_data(s.get());
-    for (int row = 0; row < png.height; ++row)
-        for (int column = 0; column < png.width; ++column) {
-            const auto word = *reinterpret_cast<const std::uint32_t*>(data + row * stride + 4 * column);
-            png.pixels.push_back({int(word >> 16 & 0xff), int(word >> 8 & 0xff), int(word & 0xff)});
-        }
-    return png;
-}
 
 /// The built-in map f = (x + 0.2y, y³ − xy) has determinant 3y² − x + 0.2y,
 /// so its fold curve is x = 3y² + 0.2y and the fold image is
