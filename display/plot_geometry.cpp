@@ -13,8 +13,11 @@ namespace {
 
 /// Points per side of the box on the boundary curve.
 constexpr int boundary_samples = 400;
-/// Sub-cells per side of a singular cell where the fold curve is traced.
+/// Most sub-cells per side of a singular cell where the fold curve is traced,
+/// and the most determinant evaluations over all the singular cells (so that
+/// a fine paving where every cell is singular is still plotted at once).
 constexpr int fold_samples = 16;
+constexpr double fold_evaluations = 250000;
 /// Share of each data range added on either side when a plane is framed.
 constexpr double frame_margin = 0.05;
 
@@ -74,10 +77,16 @@ void trace_square(const plot_point (&c)[4], const double (&v)[4], std::vector<pl
     for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) segments.emplace_back(crossings[k], crossings[k + 1]);
 }
 
-/// The zero line of det inside cell, traced on a grid of sub-cells.
-void trace_cell(const expression& det, const domain& cell, std::vector<plot_segment>& segments)
+/// Sub-cells per side when count cells are traced.
+int samples_per_side(std::size_t count)
 {
-    const int n = fold_samples;
+    const int within_budget = static_cast<int>(std::sqrt(fold_evaluations / std::max<std::size_t>(count, 1))) - 1;
+    return std::clamp(within_budget, 2, fold_samples);
+}
+
+/// The zero line of det inside cell, traced on a grid of n × n sub-cells.
+void trace_cell(const expression& det, const domain& cell, int n, std::vector<plot_segment>& segments)
+{
     const double x0 = inf(cell.get("x")), dx = diam(cell.get("x")) / n;
     const double y0 = inf(cell.get("y")), dy = diam(cell.get("y")) / n;
     std::vector<double> value((n + 1) * (n + 1));
@@ -154,7 +163,8 @@ plot_picture picture_of(const plot_subject& subject)
     for (const plot_point& b : p.boundary) p.boundary_image.push_back(image_at(subject.f, b));
     p.singular_cells = cells_at(res.singular_indices, res.source_mesh);
     p.fold_cells = cells_at(res.fold_indices, res.source_mesh);
-    for (const domain& cell : p.singular_cells) trace_cell(subject.det, cell, p.fold_curve);
+    const int samples = samples_per_side(p.singular_cells.size());
+    for (const domain& cell : p.singular_cells) trace_cell(subject.det, cell, samples, p.fold_curve);
     for (const plot_segment& s : p.fold_curve)
         p.fold_image.emplace_back(image_at(subject.f, s.first), image_at(subject.f, s.second));
     p.features = proved_features(res, subject.f);
