@@ -423,4 +423,22 @@ TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
     EXPECT_EQ(shown.substr(summary - 4, 4), "\r\033[K");
 }
 
+TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
+{
+    scratch_folder folder;
+    // The magic bytes of each format.
+    const std::pair<const char*, std::string> formats[] = {
+        {"plots/run.svg", "<?xml"}, {"plots/run.pdf", "%PDF-"}, {"plots/run.PNG", "\x89PNG"}};
+    for (const auto& [file, magic] : formats) {
+        std::vector<std::string> arguments = linear_map;
+        arguments.insert(arguments.end(), {"--plot", file});
+        const program_run r = run_program(folder.path(), arguments);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(file_contents(folder.file(file)).substr(0, magic.size()), magic) << file;
+        const std::vector<std::string> summary = split_summary(r.err).summary;
+        ASSERT_FALSE(summary.empty()) << r.err;
+        EXPECT_EQ(summary.back().substr(summary.back().size() - std::string(file).size()), file);
+    }
+}
+
 }  // namespace
