@@ -2,6 +2,9 @@
 
 #include "json_report.hpp"
 
+#include "counts.hpp"
+#include "features.hpp"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -16,18 +19,21 @@ json bound_json(double b)
     return b;
 }
 
-json boxes_json(const std::vector<domain>& boxes)
+/// The features of one kind, each as entry makes it.
+template <class Entry>
+json features_json(const std::vector<feature>& features, feature_kind kind, Entry entry)
 {
     json list = json::array();
-    for (const domain& b : boxes) list.push_back(box_json(b));
+    for (const feature& ft : features)
+        if (ft.kind == kind) list.push_back(entry(ft));
     return list;
 }
 
-json pairs_json(const std::vector<box_pair>& pairs)
+json source_box(const feature& ft) { return box_json(ft.first); }
+json image_box(const feature& ft) { return box_json(ft.image); }
+json crossing_json(const feature& ft)
 {
-    json list = json::array();
-    for (const box_pair& p : pairs) list.push_back({{"first", box_json(p.first)}, {"second", box_json(p.second)}});
-    return list;
+    return {{"first", box_json(ft.first)}, {"second", box_json(ft.second)}, {"image", box_json(ft.image)}};
 }
 
 /// The cells at the listed positions of the paving, each with its position and box.
@@ -40,21 +46,16 @@ json cells_json(const std::vector<int>& indices, const mesh& paving)
     return list;
 }
 
-/// The fold–boundary entries of two kinds: a transversal crossing is a fold box
-/// and a boundary box apart from each other; a point where the fold curve
-/// meets the boundary is one box recorded twice.
-json fold_boundary_json(const std::vector<box_pair>& pairs)
+/// The fold–boundary entries of two kinds: transversal crossings of the
+/// images, and points where the fold curve itself meets the boundary.
+json fold_boundary_json(const std::vector<feature>& features)
 {
-    json crossings = json::array();
-    json points = json::array();
-    for (const box_pair& p : pairs) {
-        if (p.first.disjoint(p.second)) {
-            crossings.push_back({{"fold", box_json(p.first)}, {"boundary", box_json(p.second)}});
-        } else {
-            points.push_back(box_json(p.first));
-        }
-    }
-    return {{"crossings", crossings}, {"points", points}};
+    const auto crossing = [](const feature& ft) {
+        return json{{"fold", box_json(ft.first)}, {"boundary", box_json(ft.second)}, {"image", box_json(ft.image)}};
+    };
+    return {{"crossings", features_json(features, feature_kind::fold_boundary_crossing, crossing)},
+            {"points", features_json(features, feature_kind::fold_boundary_point, source_box)},
+            {"point_images", features_json(features, feature_kind::fold_boundary_point, image_box)}};
 }
 
 json inputs_json(const analysis_input& input)
@@ -66,15 +67,19 @@ json inputs_json(const analysis_input& input)
             {"resolution", input.resolution}};
 }
 
-/// The counts of the console report, in its order.
+/// The counts of the console report, in its order, each with whether its
+/// search settled everything (the cusps' as cusps_exact).
 json counts_json(const plisse& p)
 {
     const resultat& res = p.res;
-    return {{"cusps", res.cusps.size()},
-            {"cusps_exact", p.undecided.cusps == 0},
-            {"fold_fold_crossings", res.fold_fold_pairs.size()},
-            {"boundary_boundary_crossings", res.boundary_boundary_pairs.size()},
-            {"fold_boundary_intersections", res.fold_boundary_pairs.size()}};
+    json counts = {{"cusps", res.cusps.size()},
+                   {"cusps_exact", p.undecided.cusps == 0},
+                   {"fold_fold_crossings", res.fold_fold_pairs.size()},
+                   {"boundary_boundary_crossings", res.boundary_boundary_pairs.size()},
+                   {"fold_boundary_intersections", res.fold_boundary_pairs.size()}};
+    for (const result_count& c : result_counts(p))
+        if (c.name != std::string("cusps")) counts[std::string(c.name) + "_complete"] = c.complete();
+    return counts;
 }
 
 json undecided_json(const undecided_counts& u)
@@ -111,13 +116,16 @@ json results_json(const analysis_input& input, const analysis_run& run)
 {
     const plisse& p = run.analysis;
     const resultat& res = p.res;
-    return {{"inputs", inputs_json(input)},
+    const std::vector<feature> features = proved_features(res, p.f);
+    return {{"version", PLISSE_VERSION},
+            {"inputs", inputs_json(input)},
             {"counts", counts_json(p)},
             {"fold_curve_known", p.fold_curve_known},
-            {"cusps", boxes_json(res.cusps)},
-            {"fold_fold_crossings", pairs_json(res.fold_fold_pairs)},
-            {"boundary_boundary_crossings", pairs_json(res.boundary_boundary_pairs)},
-            {"fold_boundary", fold_boundary_json(res.fold_boundary_pairs)},
+            {"cusps", features_json(features, feature_kind::cusp, source_box)},
+            {"cusp_images", features_json(features, feature_kind::cusp, image_box)},
+            {"fold_fold_crossings", features_json(features, feature_kind::fold_fold, crossing_json)},
+            {"boundary_boundary_crossings", features_json(features, feature_kind::boundary_boundary, crossing_json)},
+            {"fold_boundary", fold_boundary_json(features)},
             {"fold_cells", cells_json(res.fold_indices, res.source_mesh)},
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},

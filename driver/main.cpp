@@ -7,6 +7,9 @@
 #include "grille.hpp"
 #include "json_report.hpp"
 #include "options.hpp"
+#include "plot_file.hpp"
+#include "summary.hpp"
+#include "view_setup.hpp"
 #include "pipeline.hpp"
 #include "viewer.hpp"
 
@@ -18,21 +21,24 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace {
 
 /// Writes grid g as the LaTeX picture file, creating its folder when missing;
-/// a picture that cannot be written is named on the error stream and the run goes on.
-void write_picture(const grille& g, const std::string& file)
+/// a picture that cannot be written is named on the error stream and the run
+/// goes on. Whether it was written.
+bool write_picture(const grille& g, const std::string& file)
 {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
     if (g.dessine_latex(file))
-        return;
+        return true;
     std::cerr << "plisse: cannot write the picture " << file;
     if (error)
         std::cerr << " (" << error.message() << ")";
     std::cerr << std::endl;
+    return false;
 }
 
 /// The window, opened unless the options ask for none; a window that cannot
@@ -121,14 +127,31 @@ int main(int argc, char** argv)
     const double y_high = sup(input.box.get("y"));
     const grille source_grid(x_low, y_low, x_high, y_high, input.resolution);
     const grille target_grid(e1, e2, x_low, y_low, x_high, y_high, input.resolution);
-    write_picture(source_grid, picture_file(options, true));
-    write_picture(target_grid, picture_file(options, false));
+    std::vector<std::string> files;
+    for (const bool source : {true, false}) {
+        const std::string file = picture_file(options, source);
+        if (write_picture(source ? source_grid : target_grid, file))
+            files.push_back(file);
+    }
 
     const analysis_run run = analyse(input, options);
     note_undecided(run.analysis.undecided);
-    const bool written = write_results_file(input, run, options);
+    bool written = write_results_file(input, run, options);
+    if (written && !options.json_file.empty())
+        files.push_back(options.json_file);
+    if (!options.plot_file.empty()) {
+        if (write_plot_file(input, run, options.plot_file)) {
+            files.push_back(options.plot_file);
+        } else {
+            std::cerr << "plisse: cannot write the plot " << options.plot_file << std::endl;
+            written = false;
+        }
+    }
+    write_summary(std::cerr, input, run, files);
 
-    if (screen && screen->is_open())
+    if (screen && screen->is_open()) {
+        set_up_view(view, input, run, target_grid);
         view.run(run.analysis.res, source_grid, target_grid);
+    }
     return written ? 0 : 1;
 }

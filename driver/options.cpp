@@ -4,6 +4,8 @@
 #include "options.hpp"
 
 #include "node.hpp"
+#include "plot.hpp"
+#include "viewer_keys.hpp"
 
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -214,6 +216,33 @@ std::string json_file_problem(const std::string& file)
     }
 }
 
+/// What keeps the plot from being written: an extension naming no format, or the file's place.
+std::string plot_file_problem(const std::string& file)
+{
+    if (file.empty() || plot_format_of(file)) return json_file_problem(file);
+    return quoted(file) + " names no plot format; the extension must be .svg, .pdf or .png";
+}
+
+/// A user map names both components: "" when both or neither are given.
+std::string pairing_problem(bool first, bool second)
+{
+    if (first == second) return "";
+    return std::string(first ? "--f1" : "--f2") + ": a map needs both components; give " +
+           (first ? "--f2" : "--f1") + " as well";
+}
+
+/// Tells on the error stream the box a user map is studied over when a side is not given.
+void note_default_box(const run_options& options, bool x_given, bool y_given)
+{
+    if (x_given && y_given) return;
+    auto side = [](const char* name, const std::pair<double, double>& r, bool given) {
+        return std::string(name) + " in [" + number_text(r.first) + ", " + number_text(r.second) + "]" +
+               (given ? "" : std::string(" (the default; choose it with --") + name + " LO,HI)");
+    };
+    std::cerr << "plisse: your map is studied over " << side("x", options.x_range, x_given) << " and "
+              << side("y", options.y_range, y_given) << std::endl;
+}
+
 /// The help's note of a range's default.
 std::string default_range(const std::pair<double, double>& r)
 {
@@ -235,7 +264,8 @@ std::string input_problem(const run_options& options)
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--json", json_file_problem(options.json_file))}) {
+          named("--json", json_file_problem(options.json_file)),
+          named("--plot", plot_file_problem(options.plot_file))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -244,7 +274,7 @@ std::string input_problem(const run_options& options)
 command_line_outcome read_command_line(int argc, const char* const* argv, run_options& options)
 {
     CLI::App app(description, "plisse");
-    app.footer(example);
+    app.footer(std::string(example) + "\n\nKeys of the window:\n" + viewer_keys_text());
     // As with GNU tools, an option given twice takes its last value; a box
     // side must be given once, so that a third bound is never dropped unseen.
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -270,6 +300,9 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--json", options.json_file, "Write every proved result to this JSON file")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--plot", options.plot_file, "Plot the source and target planes into FILE (.svg, .pdf or .png)")
+        ->type_name("FILE")
+        ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
     try {
         app.parse(argc, argv);
@@ -279,11 +312,14 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
         std::cerr << "plisse: " << e.what() << " (plisse --help lists the options)" << std::endl;
         return {false, bad_input_status};
     }
-    const std::string problem = input_problem(options);
+    const bool user_map = app.count("--f1") > 0 || app.count("--f2") > 0;
+    std::string problem = input_problem(options);
+    if (problem.empty()) problem = pairing_problem(app.count("--f1") > 0, app.count("--f2") > 0);
     if (!problem.empty()) {
         std::cerr << "plisse: " << problem << std::endl;
         return {false, bad_input_status};
     }
+    if (user_map) note_default_box(options, app.count("--x") > 0, app.count("--y") > 0);
     return {true, 0};
 }
 

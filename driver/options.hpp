@@ -25,6 +25,8 @@ struct run_options {
     bool window = true;
     /// The JSON results file; empty for none.
     std::string json_file;
+    /// The plot of the results, SVG, PDF or PNG by its extension; empty for none.
+    std::string plot_file;
     /// Whether the crossing searches write their diagnostic lines.
     bool verbose = false;
 };

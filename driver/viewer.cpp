@@ -1,5 +1,7 @@
 #include "viewer.hpp"
 
+#include "overlay.hpp"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -72,6 +74,10 @@ void viewer::frame(const resultat& res, const grille& source_grid, const grille&
     unproject(target);
     glPopMatrix();
     glPopMatrix();
+    if (show_help) {
+        if (!overlay_) overlay_ = std::make_shared<text_overlay>();
+        overlay_->draw(help_lines(res), window_size, window_size);
+    }
     SDL_GL_SwapBuffers();
 }
 
@@ -87,12 +93,14 @@ void viewer::draw_source(const resultat& res, const grille& source_grid) const
     res.dessine_courbe_singuliere();
     res.dessine_singular_boundary_v(marker_size);
     res.dessine_cusp_v(marker_size);
+    draw_features(source.scale, false);
 }
 
 void viewer::draw_target(const resultat& res, const grille& target_grid) const
 {
     res.dessine_image(selected_box);
     target_grid.dessine();
+    draw_features(target.scale, true);
 }
 
 void viewer::unproject(plane_view& plane) const
@@ -141,6 +149,13 @@ bool viewer::handle(const SDL_Event& event, const mesh& source_mesh)
             break;
         case SDLK_t:
             source_active = false;
+            break;
+        case SDLK_h:
+            home();
+            break;
+        case SDLK_QUESTION:
+        case SDLK_SLASH:
+            show_help = !show_help;
             break;
         default:
             break;

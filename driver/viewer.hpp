@@ -3,12 +3,17 @@
 // superimposed, each panned and zoomed on its own, and a cursor that selects
 // a cell of the paving.
 
+#include "features.hpp"
 #include "grille.hpp"
 #include "resultat.hpp"
 
 #include <SDL.h>
 
+#include <memory>
 #include <string>
+#include <vector>
+
+class text_overlay;
 
 /// The SDL window with its double-buffered OpenGL surface; closed on destruction.
 class window {
@@ -42,6 +47,21 @@ struct plane_view {
     float press[2] = {0, 0};
 };
 
+/// A rectangle of a plane's coordinates: what the plane shows when framed.
+struct plane_extent {
+    double x_low = -1;
+    double x_high = 1;
+    double y_low = -1;
+    double y_high = 1;
+};
+
+/// The rectangle of box over the variables x and y.
+plane_extent extent_of(const domain& box, const char* x, const char* y);
+/// The rectangle of the points of grid g and of the image points of features.
+plane_extent extent_of(const grille& g, const std::vector<feature>& features);
+/// Scale and offset that show extent centred, its larger side over 90% of the window.
+void frame_plane(plane_view& plane, const plane_extent& extent);
+
 /// View state and event handling of the interactive window.
 class viewer {
 public:
@@ -59,6 +79,18 @@ public:
     int selected_box = 0;
     /// Last mouse position in window pixels, origin top left.
     double cursor[2] = {0, 0};
+    /// The help over the planes: the keys, the colours, the active plane and the pointed cell.
+    bool show_help = false;
+    /// The proved features, marked in both planes at a fixed size on screen.
+    std::vector<feature> features;
+    /// What each plane shows when framed on its content.
+    plane_extent source_extent;
+    plane_extent target_extent;
+
+    /// Frames both planes on their content.
+    void home();
+    /// The lines of the help: the keys, the colours, and the status line.
+    std::vector<std::string> help_lines(const resultat& res) const;
 
     /// Draws both planes into the current OpenGL context, reads the cursor's
     /// position in each plane, and swaps the buffers.
@@ -79,4 +111,11 @@ private:
     void draw_target(const resultat& res, const grille& target_grid) const;
     /// The cursor position in the coordinates of the plane drawn last.
     void unproject(plane_view& plane) const;
+    /// The features' markers in the plane drawn at scale, at their source points or at their images.
+    void draw_features(double scale, bool images) const;
+    /// The line telling the active plane and the pointed cell with its box and image.
+    std::string status_line(const resultat& res) const;
+
+    /// Opened at the first help shown.
+    std::shared_ptr<text_overlay> overlay_;
 };

@@ -47,6 +47,9 @@ const std::vector<bad_input> bad_inputs = {
     {{"-n", "ten"}, "--resolution", "convert"},
     {{"--json", "output"}, "--json", "is a folder"},
     {{"--window"}, "--window", "not expected"},
+    {{"--plot", "plot.txt"}, "--plot", ".svg, .pdf or .png"},
+    {{"--plot", "output"}, "--plot", "names no plot format"},
+    {{"--plot", "output/plot.png/"}, "--plot", "names no plot format"},
 };
 
 TEST(BadInput, EndsWithStatusTwoAndOneMessageBeforeWritingAnything)

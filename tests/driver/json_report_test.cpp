@@ -55,7 +55,10 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
     EXPECT_EQ(r["inputs"], json::parse(R"({"f1": "x+0.3*y", "f2": "y^3+x*y", "x": [-1, 1], "y": [-1, 1],
                                            "resolution": 2})"));
     EXPECT_EQ(r["counts"], json::parse(R"({"cusps": 1, "cusps_exact": false, "fold_fold_crossings": 1,
-                                           "boundary_boundary_crossings": 0, "fold_boundary_intersections": 2})"));
+                                           "boundary_boundary_crossings": 0, "fold_boundary_intersections": 2,
+                                           "fold_fold_complete": false, "boundary_boundary_complete": false,
+                                           "fold_boundary_complete": false})"));
+    EXPECT_EQ(r["version"], PLISSE_VERSION);
     EXPECT_EQ(r["fold_curve_known"], true);
     EXPECT_EQ(r["cusps"], json::array({box_json(run.analysis.res.cusps[0])}));
     EXPECT_EQ(r["fold_fold_crossings"][0]["second"], box_json(plane_box(0.5, 0.6, 0.5, 0.6)));
@@ -74,6 +77,35 @@ TEST(ResultsFile, TellsFoldBoundaryCrossingsFromPointsWhereTheFoldMeetsTheBounda
     EXPECT_EQ(fb["crossings"][0]["fold"], box_json(plane_box(-0.5, -0.4, 0.3, 0.4)));
     EXPECT_EQ(fb["crossings"][0]["boundary"], box_json(plane_box(1, 1, 0.2, 0.3)));
     EXPECT_EQ(fb["points"], json::array({box_json(plane_box(-1, -1, 0.6, 0.7))}));
+}
+
+/// Whether the box (y0, y1) of json holds the point (a, b).
+bool image_holds(const json& box, double a, double b)
+{
+    return box["y0"][0] <= a && a <= box["y0"][1] && box["y1"][0] <= b && b <= box["y1"][1];
+}
+
+TEST(ResultsFile, GivesEveryFeatureABoxHoldingItsImagePoint)
+{
+    analysis_run run = filled_run();
+    // f = (x + 0.3y, y³ + xy). A = [0, 0.2] × {0} maps to [0, 0.2] × {0};
+    // B = {0.1} × [0, 0.5] to [0.1, 0.25] × [0, 0.175]: the common image lies
+    // in [0.1, 0.2] × {0}, and (0.15, 0) is the image of (0.15, 0) in A and of (0.1, 1/6) in B.
+    run.analysis.res.boundary_boundary_pairs = {{plane_box(0, 0.2, 0, 0), plane_box(0.1, 0.1, 0, 0.5)}};
+    const json r = results_json(filled_input, run);
+    const json& image = r["boundary_boundary_crossings"][0]["image"];
+    EXPECT_TRUE(image_holds(image, 0.15, 0)) << image;
+    EXPECT_LT(image["y0"][0].get<double>(), 0.1 + 1e-12);
+    EXPECT_GT(image["y0"][0].get<double>(), 0.1 - 1e-12);
+    EXPECT_LT(image["y0"][1].get<double>(), 0.2 + 1e-12);
+    EXPECT_LT(image["y1"][1].get<double>(), 1e-12);
+    // The cusp near (0, 0.1) maps near (0.03, 0.001); the point (-1, 0.65) on the
+    // left edge to (-1 + 0.195, 0.65³ - 0.65) = (-0.805, -0.375375).
+    ASSERT_EQ(r["cusp_images"].size(), 1u);
+    EXPECT_TRUE(image_holds(r["cusp_images"][0], 0.03, 0.001)) << r["cusp_images"];
+    ASSERT_EQ(r["fold_boundary"]["point_images"].size(), 1u);
+    EXPECT_TRUE(image_holds(r["fold_boundary"]["point_images"][0], -0.805, -0.375375));
+    EXPECT_TRUE(r["fold_boundary"]["crossings"][0].contains("image"));
 }
 
 TEST(ResultsFile, GivesEachCellItsIndexAndItsBox)

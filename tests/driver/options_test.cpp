@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -91,10 +92,18 @@ TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
     EXPECT_FALSE(help.outcome.run);
     EXPECT_EQ(help.outcome.exit_status, 0);
     for (const char* part : {"--f1", "--f2", "--x", "--y", "--resolution", "--output-dir", "--no-window", "--json",
-                             "--verbose", "--version", "Example", "plisse --f1"}) {
+                             "--verbose", "--version", "--plot", "Example", "plisse --f1"}) {
         EXPECT_TRUE(mentions(help.out, part)) << part << " missing from\n" << help.out;
     }
     EXPECT_TRUE(help.err.empty());
+    // The help ends with the keys of the window, Escape last.
+    const std::vector<std::string> lines = lines_of(help.out);
+    const auto keys = std::find(lines.begin(), lines.end(), "Keys of the window:");
+    ASSERT_NE(keys, lines.end()) << help.out;
+    for (const char* key : {"s / t", "wheel, drag", "i ", "c ", "f ", "h ", "? "})
+        EXPECT_TRUE(std::any_of(keys, lines.end(), [&](const std::string& l) { return l.rfind(std::string("  ") + key, 0) == 0; }))
+            << key;
+    EXPECT_EQ(lines.back().rfind("  Escape", 0), 0u) << lines.back();
 
     const reading version = read({"--version"});
     EXPECT_FALSE(version.outcome.run);
@@ -129,6 +138,27 @@ TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
         EXPECT_EQ(lines[0].rfind("plisse: ", 0), 0u) << lines[0];
         EXPECT_TRUE(mentions(lines[0], option)) << lines[0];
     }
+}
+
+TEST(CommandLine, AUserMapNeedsBothComponentsAndIsToldTheDefaultBoxSidesItGets)
+{
+    for (const char* given : {"--f1", "--f2"}) {
+        const reading r = read({given, "x*y"});
+        EXPECT_FALSE(r.outcome.run);
+        EXPECT_EQ(r.outcome.exit_status, bad_input_status);
+        const std::string other = given == std::string("--f1") ? "--f2" : "--f1";
+        EXPECT_EQ(r.err, "plisse: " + std::string(given) + ": a map needs both components; give " + other +
+                             " as well\n");
+    }
+    const reading both = read({"--f1", "x", "--f2", "y*y", "--x", "2,3"});
+    EXPECT_TRUE(both.outcome.run);
+    EXPECT_EQ(both.err, "plisse: your map is studied over x in [2, 3] and y in [-0.7, 0.61] (the default; choose "
+                        "it with --y LO,HI)\n");
+    const reading boxed = read({"--f1", "x", "--f2", "y*y", "--x", "2,3", "--y", "5,6"});
+    EXPECT_TRUE(boxed.outcome.run);
+    EXPECT_EQ(boxed.err, "");
+    // Only the box of the built-in map is not a user map's.
+    EXPECT_EQ(read({"--x", "2,3"}).err, "");
 }
 
 TEST(InputCheck, RefusesComponentTextsThatAreNotCompleteExpressionsOfTheLanguage)

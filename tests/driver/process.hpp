@@ -204,3 +204,21 @@ inline program_run run_program(const std::filesystem::path& folder, const std::v
     r.err = file_contents(settings.error);
     return r;
 }
+
+/// The error stream of a run split at the summary that ends it: the lines
+/// before it, and the summary's lines (empty when there is none).
+struct error_stream {
+    std::vector<std::string> notes;
+    std::vector<std::string> summary;
+};
+
+inline error_stream split_summary(const std::string& err)
+{
+    error_stream split;
+    bool in_summary = false;
+    for (const std::string& line : lines_of(err)) {
+        in_summary = in_summary || line == "plisse: summary";
+        (in_summary ? split.summary : split.notes).push_back(line);
+    }
+    return split;
+}

@@ -45,7 +45,7 @@ TEST(Program, WithoutADisplayRunsTheWholeAnalysisAndWritesBothPictures)
     if (r.out != file_contents(golden))
         ADD_FAILURE() << "the report differs from " << golden << ":\n"
                       << command_output("diff " + golden + " " + folder.file("stdout.txt"));
-    const std::vector<std::string> notes = lines_of(r.err);
+    const std::vector<std::string> notes = split_summary(r.err).notes;
     ASSERT_EQ(notes.size(), 1u) << r.err;
     EXPECT_NE(notes[0].find("no window can be opened"), std::string::npos) << notes[0];
     EXPECT_NE(notes[0].find("DISPLAY"), std::string::npos) << notes[0];

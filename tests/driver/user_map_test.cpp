@@ -197,7 +197,31 @@ void expect_undecided_notes(const std::string& err, const json& undecided)
                             + " candidate pairs undecided: the number the report gives is a lower bound");
         }
     }
-    EXPECT_EQ(lines_of(err), notes);
+    EXPECT_EQ(split_summary(err).notes, notes);
+}
+
+/// The summary closing the error stream tells what the results file holds:
+/// each count complete or a lower bound, the topology verdict, the files written.
+void expect_summary(const std::vector<std::string>& summary, const json& results, const std::string& files)
+{
+    ASSERT_EQ(summary.size(), 10u);
+    EXPECT_NE(summary[1].find("f1 = " + results["inputs"]["f1"].get<std::string>()), std::string::npos) << summary[1];
+    EXPECT_NE(summary[3].find("10 x 10 cells"), std::string::npos) << summary[3];
+    const std::pair<const char*, const char*> counts[] = {{"cusps", "cusps"},
+                                                          {"fold_fold_crossings", "fold_fold"},
+                                                          {"boundary_boundary_crossings", "boundary_boundary"},
+                                                          {"fold_boundary_intersections", "fold_boundary"}};
+    for (int i = 0; i < 4; ++i) {
+        const int count = results["counts"][counts[i].first];
+        const int undecided = results["undecided"][counts[i].second];
+        const std::string expected = undecided == 0 ? std::to_string(count) + ", complete"
+                                                    : "at least " + std::to_string(count) + ", "
+                                                          + std::to_string(undecided) + " candidates undecided";
+        const std::string& line = summary[4 + i];
+        EXPECT_EQ(line.substr(line.size() - std::min(line.size(), expected.size())), expected) << line;
+    }
+    EXPECT_NE(summary[8].find(results["fold_curve_known"] ? "is known" : "not established"), std::string::npos);
+    EXPECT_EQ(summary[9].substr(summary[9].size() - std::min(summary[9].size(), files.size())), files);
 }
 
 class UserMap : public testing::TestWithParam<known_map (*)()> {};
@@ -225,6 +249,8 @@ TEST_P(UserMap, ReportAndResultsFileGiveTheCountsWorkedOutIndependently)
     EXPECT_TRUE(field_problems(results, documented_fields(PLISSE_README)).empty());
     EXPECT_EQ(results["inputs"]["f1"], without_blanks(m.f1));
     expect_undecided_notes(r.err, results["undecided"]);
+    expect_summary(split_summary(r.err).summary, results,
+                   "pictures/source.tex, pictures/target.tex, results/run.json");
     const json& counts = results["counts"];
     EXPECT_EQ(counts["cusps"], m.cusps.size());
     EXPECT_EQ(counts["cusps_exact"], true);
@@ -269,8 +295,8 @@ TEST_P(DegenerateMap, EndsWithoutProvedCrossingsAndNamesTheUndecidedSearches)
 {
     const auto [f1, f2] = GetParam();
     scratch_folder folder;
-    const program_run r = run_program(folder.path(), {"--f1", f1, "--f2", f2, "-n", "4", "--no-window", "--json",
-                                                      "run.json"});
+    const program_run r = run_program(folder.path(), {"--f1", f1, "--f2", f2, "--x", "-0.2,0.33", "--y",
+                                                      "-0.7,0.61", "-n", "4", "--no-window", "--json", "run.json"});
     ASSERT_TRUE(r.status.has_value()) << "the program did not end";
     ASSERT_EQ(*r.status, 0) << r.err;
 
@@ -290,7 +316,8 @@ INSTANTIATE_TEST_SUITE_P(NothingSettles, DegenerateMap,
                          [](const auto& info) { return info.index == 0 ? "Constant" : "ProductTwice"; });
 
 /// A map without folds, analysed in no time.
-const std::vector<std::string> linear_map = {"--f1", "x+0.3*y", "--f2", "y+0.1*x", "-n", "4", "--no-window"};
+const std::vector<std::string> linear_map = {"--f1", "x+0.3*y", "--f2", "y+0.1*x", "--x", "-1,1", "--y", "-1,1",
+                                             "-n", "4", "--no-window"};
 
 /// Whether the lines of part end lines of whole, in the same order (some
 /// diagnostic lines end without a line end, so a report line may follow one).
@@ -323,7 +350,7 @@ TEST(UserRun, VerboseAddsTheDiagnosticLinesOfTheCrossingSearchesToTheReport)
     EXPECT_NE(verbose.out.find("Passe n° : 0, taille de la liste à traiter  : "), std::string::npos);
     EXPECT_GT(verbose.out.size(), quiet.out.size());
     EXPECT_TRUE(in_order(quiet.out, verbose.out));
-    EXPECT_EQ(verbose.err, "");
+    EXPECT_EQ(split_summary(verbose.err).notes, std::vector<std::string>());
 }
 
 /// A pseudo-terminal: its terminal side is a file a child can write to, and
@@ -363,7 +390,7 @@ TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
     scratch_folder folder;
     const program_run plain = run_program(folder.path(), linear_map);
     ASSERT_EQ(plain.status, 0);
-    EXPECT_EQ(plain.err, "");
+    EXPECT_EQ(split_summary(plain.err).notes, std::vector<std::string>());
 
     pseudo_terminal terminal;
     ASSERT_TRUE(terminal.open());
@@ -390,8 +417,28 @@ TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
         EXPECT_NE(shown.find(std::string("plisse: ") + search + ", pass 0: "), std::string::npos)
             << search << " missing from " << shown;
     }
-    // The last progress line is cleared.
-    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
+    // The last progress line is cleared before the summary.
+    const std::size_t summary = shown.find("plisse: summary");
+    ASSERT_NE(summary, std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(summary - 4, 4), "\r\033[K");
+}
+
+TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
+{
+    scratch_folder folder;
+    // The magic bytes of each format.
+    const std::pair<const char*, std::string> formats[] = {
+        {"plots/run.svg", "<?xml"}, {"plots/run.pdf", "%PDF-"}, {"plots/run.PNG", "\x89PNG"}};
+    for (const auto& [file, magic] : formats) {
+        std::vector<std::string> arguments = linear_map;
+        arguments.insert(arguments.end(), {"--plot", file});
+        const program_run r = run_program(folder.path(), arguments);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(file_contents(folder.file(file)).substr(0, magic.size()), magic) << file;
+        const std::vector<std::string> summary = split_summary(r.err).summary;
+        ASSERT_FALSE(summary.empty()) << r.err;
+        EXPECT_EQ(summary.back().substr(summary.back().size() - std::string(file).size()), file);
+    }
 }
 
 }  // namespace

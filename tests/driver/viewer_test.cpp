@@ -175,4 +175,42 @@ TEST_F(Viewer, SelectionOutsideTheBoxIsKeptAsThePavingLocatesIt)
     EXPECT_FALSE(paving.holds(view.selected_box));
 }
 
+TEST_F(Viewer, HomeFramesEachPlaneOnItsContentCentredAtNinetyPercent)
+{
+    view.source_extent = {2, 3, 5, 6};
+    view.target_extent = {-1, 3, 0, 1};
+    view.source.offset[0] = 7;
+    send(key(SDL_KEYDOWN, SDLK_h));
+    // [2, 3] × [5, 6]: centre (2.5, 5.5), side 1 over 0.9 of the half-width 1 on either side: scale 1.8.
+    EXPECT_DOUBLE_EQ(view.source.scale, 1.8);
+    EXPECT_FLOAT_EQ(view.source.offset[0], -2.5f);
+    EXPECT_FLOAT_EQ(view.source.offset[1], -5.5f);
+    // [-1, 3] × [0, 1]: the larger side 4 sets the scale 0.45, the centre (1, 0.5).
+    EXPECT_DOUBLE_EQ(view.target.scale, 0.45);
+    EXPECT_FLOAT_EQ(view.target.offset[0], -1.0f);
+    EXPECT_FLOAT_EQ(view.target.offset[1], -0.5f);
+    // The corner (3, 6) lands at clip coordinates 1.8 · (0.5, 0.5) = (0.9, 0.9).
+    EXPECT_NEAR(view.source.scale * (3 + view.source.offset[0]), 0.9, 1e-6);
+}
+
+TEST_F(Viewer, TheQuestionMarkKeyTogglesTheHelpWhoseStatusLineTellsThePointedCell)
+{
+    EXPECT_FALSE(view.show_help);
+    send(key(SDL_KEYDOWN, SDLK_QUESTION));
+    EXPECT_TRUE(view.show_help);
+    send(key(SDL_KEYDOWN, SDLK_SLASH));  // "?" is shift and slash on most keyboards
+    EXPECT_FALSE(view.show_help);
+
+    resultat res;
+    res.source_mesh = paving;
+    res.images.assign(paving.boxes.size(), domain{{"y0", interval(1, 2)}, {"y1", interval(-3, -2.5)}});
+    // Cell 27 of 25 x 25: the second part of x (k div 25 = 1) and the third of y (k mod 25 = 2).
+    view.selected_box = 27;
+    const std::string status = view.help_lines(res).back();
+    EXPECT_EQ(status, "Source plane active;  cell 27: x [-0.1788, -0.1576], y [-0.5952, -0.5428],  image: [1, 2] × [-3, -2.5]");
+    view.source_active = false;
+    view.selected_box = 625;
+    EXPECT_EQ(view.help_lines(res).back(), "Target plane active;  the cursor is outside the box");
+}
+
 }  // namespace

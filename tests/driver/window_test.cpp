@@ -76,6 +76,9 @@ bool red(rgb c) { return c.r > 200 && c.g < 70 && c.b < 70; }
 bool blue(rgb c) { return c.b > 200 && c.r < 70 && c.g < 70; }
 bool yellow(rgb c) { return c.r > 200 && c.g > 200 && c.b < 70; }
 bool orange(rgb c) { return c.r > 200 && c.g > 90 && c.g < 170 && c.b < 70; }
+bool magenta(rgb c) { return c.r > 200 && c.g < 70 && c.b > 200; }
+/// The help's panel: dark blue over black, lighter over what lies under it.
+bool navy(rgb c) { return c.b > 60 && c.b < 150 && c.r < 60 && c.g < 60; }
 
 struct screenshot {
     int width = 0;
@@ -187,10 +190,11 @@ protected:
         setenv("DISPLAY", (":" + number).c_str(), 1);
     }
 
-    void start_program()
+    void start_program(const std::vector<std::string>& arguments = {})
     {
         process_options options;
         options.command = {PLISSE_EXECUTABLE};
+        options.command.insert(options.command.end(), arguments.begin(), arguments.end());
         options.directory = folder.path().string();
         options.output = folder.file("stdout.txt");
         options.error = folder.file("stderr.txt");
@@ -429,6 +433,93 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
     const std::optional<int> status = program->wait_for(10s);
     ASSERT_TRUE(status.has_value()) << "Escape released, but the program goes on";
     EXPECT_EQ(*status, 0);
+}
+
+/// The plane model that frames the rectangle [x0, x1] × [y0, y1] as the key h
+/// does: its centre at the window's centre, its larger side over 90% of the window.
+plane_model framed(double x0, double x1, double y0, double y1)
+{
+    plane_model m;
+    m.scale = 1.8 / std::max(x1 - x0, y1 - y0);
+    m.ox = -(x0 + x1) / 2;
+    m.oy = -(y0 + y1) / 2;
+    return m;
+}
+
+/// The model framing the images of the (n + 1)² grid points of [x0, x1] × [y0, y1] under f.
+plane_model framed_image(point (*f)(point), double x0, double x1, double y0, double y1, int n)
+{
+    double lo[2] = {INFINITY, INFINITY};
+    double hi[2] = {-INFINITY, -INFINITY};
+    for (int i = 0; i <= n; i++)
+        for (int j = 0; j <= n; j++) {
+            const point p = f({x0 + (x1 - x0) * i / n, y0 + (y1 - y0) * j / n});
+            lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
+            lo[1] = std::min(lo[1], p.y), hi[1] = std::max(hi[1], p.y);
+        }
+    return framed(lo[0], hi[0], lo[1], hi[1]);
+}
+
+/// Share of the points of a 20 x 12 lattice over the help's panel that show colour.
+double panel_share(const screenshot& s, bool (*colour)(rgb))
+{
+    int hits = 0;
+    for (int i = 0; i < 20; i++)
+        for (int j = 0; j < 12; j++) hits += colour(s.at(40 + 45 * i, 30 + 30 * j));
+    return hits / 240.0;
+}
+
+TEST_F(Window, MarkersShowAtStartHomeFramesTheContentAndTheHelpShows)
+{
+    start_program();
+    ASSERT_TRUE(eventually(
+        "first_frame", [&](const screenshot& s) { return source_in_place(s) && target_in_place(s); }, 120s, true));
+
+    // The proved features are marked at the start: magenta squares 7 pixels from
+    // the cusp and from its image (−1/75, −1/3375).
+    const auto marked = [&](const screenshot& s, point centre) {
+        return s.near({centre.x + 7, centre.y}, 1, magenta) && s.near({centre.x - 7, centre.y}, 1, magenta);
+    };
+    EXPECT_TRUE(marked(shot(), source.pixel(cusp)));
+    EXPECT_TRUE(marked(shot(), target.pixel(map(cusp))));
+
+    // h frames both planes: the box and the image of the grid each fill 90% of the window.
+    key("h");
+    source = framed(x_low, x_high, y_low, y_high);
+    target = framed_image(map, x_low, x_high, y_low, y_high, cells);
+    EXPECT_TRUE(eventually("home", [&](const screenshot& s) { return source_in_place(s) && target_in_place(s); }));
+    EXPECT_NEAR(source.pixel({0, y_low}).y - source.pixel({0, y_high}).y, 900, 1);
+    EXPECT_TRUE(marked(shot(), source.pixel(cusp)));
+
+    // ? shows the help on a dark blue panel with white text, and hides it again.
+    EXPECT_LT(panel_share(shot(), navy), 0.1);
+    key("question");
+    EXPECT_TRUE(eventually("help_on", [&](const screenshot& s) {
+        return panel_share(s, navy) > 0.6 && s.near({60, 42}, 8, white);
+    }));
+    key("question");
+    EXPECT_TRUE(eventually("help_off", [&](const screenshot& s) { return panel_share(s, navy) < 0.1; }));
+}
+
+point shifted_fold(point p)
+{
+    const double u = p.y - 5.5;
+    return {p.x + 0.3 * p.y, u * u * u + (p.x - 2.5) * u};
+}
+
+TEST_F(Window, AUserMapOpensFramedOnItsContent)
+{
+    start_program({"--f1", "x+0.3*y", "--f2", "(y-5.5)^3+(x-2.5)*(y-5.5)", "--x", "2,3", "--y", "5,6", "-n", "10"});
+    source = framed(2, 3, 5, 6);
+    target = framed_image(shifted_fold, 2, 3, 5, 6, 10);
+    // The corners of the box at 5% of the window from its edges: (2, 5) at (50, 950), (3, 6) at (950, 50).
+    EXPECT_NEAR(source.pixel({2, 5}).x, 50, 1e-9);
+    EXPECT_NEAR(source.pixel({3, 6}).y, 50, 1e-9);
+    const auto grid_corners = [&](const screenshot& s) {
+        return s.near(source.pixel({2, 5}), 3, blue) && s.near(source.pixel({3, 6}), 3, red) &&
+               s.near(target.pixel(shifted_fold({2, 5})), 3, blue) && s.near(target.pixel(shifted_fold({3, 6})), 3, red);
+    };
+    EXPECT_TRUE(eventually("framed_at_start", grid_corners, 120s, true));
 }
 
 }  // namespace

@@ -1,0 +1,198 @@
+// What the plot draws, in data coordinates: the curves sampled from the map
+// evaluated at points, the features, and the framing of both planes.
+
+#include "plot.hpp"
+
+#include "interval_text.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+/// Points per side of the box on the boundary curve.
+constexpr int boundary_samples = 400;
+/// Most sub-cells per side of a singular cell where the fold curve is traced,
+/// and the most determinant evaluations over all the singular cells (so that
+/// a fine paving where every cell is singular is still plotted at once).
+constexpr int fold_samples = 16;
+constexpr double fold_evaluations = 250000;
+/// Share of each data range added on either side when a plane is framed.
+constexpr double frame_margin = 0.05;
+
+// Page layout, in device units.
+constexpr double panel_width = 560;
+constexpr double panel_height = 560;
+constexpr double panel_top = 95;
+constexpr double first_panel_left = 90;
+constexpr double second_panel_left = 790;
+
+domain point_box(double x, double y) { return domain{{"x", interval(x)}, {"y", interval(y)}}; }
+
+/// The map at a point, as the midpoints of its enclosures (not finite where the map is undefined).
+plot_point image_at(const Map& f, const plot_point& p)
+{
+    const domain image = f.evalue(point_box(p.x, p.y));
+    return {mid(image.get("y0")), mid(image.get("y1"))};
+}
+
+/// The boundary of box walked round counterclockwise from its lower left corner.
+std::vector<plot_point> boundary_walk(const domain& box)
+{
+    const double x0 = inf(box.get("x")), x1 = sup(box.get("x"));
+    const double y0 = inf(box.get("y")), y1 = sup(box.get("y"));
+    const plot_point corners[] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}};
+    std::vector<plot_point> walk;
+    for (int side = 0; side < 4; ++side) {
+        const plot_point a = corners[side], b = corners[side + 1];
+        for (int i = 0; i < boundary_samples; ++i) {
+            const double t = double(i) / boundary_samples;
+            walk.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)});
+        }
+    }
+    walk.push_back(corners[4]);
+    return walk;
+}
+
+/// Where the determinant vanishes on the edge from a (value va) to b (value vb),
+/// by linear interpolation.
+plot_point zero_between(const plot_point& a, double va, const plot_point& b, double vb)
+{
+    const double t = va / (va - vb);
+    return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+}
+
+/// Marching squares on one sub-cell with corners c (lower left, lower right,
+/// upper right, upper left) and determinant values v: the pieces of the zero
+/// line, joining the edge crossings in edge order.
+void trace_square(const plot_point (&c)[4], const double (&v)[4], std::vector<plot_segment>& segments)
+{
+    std::vector<plot_point> crossings;
+    for (int e = 0; e < 4; ++e) {
+        const int f = (e + 1) % 4;
+        if (std::isfinite(v[e]) && std::isfinite(v[f]) && (v[e] < 0) != (v[f] < 0))
+            crossings.push_back(zero_between(c[e], v[e], c[f], v[f]));
+    }
+    for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) segments.emplace_back(crossings[k], crossings[k + 1]);
+}
+
+/// Sub-cells per side when count cells are traced.
+int samples_per_side(std::size_t count)
+{
+    const int within_budget = static_cast<int>(std::sqrt(fold_evaluations / std::max<std::size_t>(count, 1))) - 1;
+    return std::clamp(within_budget, 2, fold_samples);
+}
+
+/// The zero line of det inside cell, traced on a grid of n × n sub-cells.
+void trace_cell(const expression& det, const domain& cell, int n, std::vector<plot_segment>& segments)
+{
+    const double x0 = inf(cell.get("x")), dx = diam(cell.get("x")) / n;
+    const double y0 = inf(cell.get("y")), dy = diam(cell.get("y")) / n;
+    std::vector<double> value((n + 1) * (n + 1));
+    auto at = [&](int i, int j) { return plot_point{x0 + i * dx, y0 + j * dy}; };
+    for (int i = 0; i <= n; ++i)
+        for (int j = 0; j <= n; ++j) value[i * (n + 1) + j] = mid(det.Evalue(point_box(at(i, j).x, at(i, j).y)));
+    auto v = [&](int i, int j) { return value[i * (n + 1) + j]; };
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const plot_point c[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
+            const double w[4] = {v(i, j), v(i + 1, j), v(i + 1, j + 1), v(i, j + 1)};
+            trace_square(c, w, segments);
+        }
+}
+
+std::vector<domain> cells_at(const std::vector<int>& indices, const mesh& paving)
+{
+    std::vector<domain> cells;
+    for (const int k : indices)
+        if (paving.holds(k)) cells.push_back(paving.boxes[k]);
+    return cells;
+}
+
+/// Both boxes of every pair a search gave up (code 8).
+void add_given_up(const std::vector<coded_pair>& coded, std::vector<domain>& boxes)
+{
+    for (const coded_pair& c : coded) {
+        if (c.second != 8) continue;
+        boxes.push_back(c.first.first);
+        boxes.push_back(c.first.second);
+    }
+}
+
+/// Lowest and highest value seen, widened by the margin (and to a unit
+/// width around a single value).
+struct range {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+
+    void add(double v)
+    {
+        if (!std::isfinite(v)) return;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    std::pair<double, double> framed() const
+    {
+        if (!(low <= high)) return {-1, 1};
+        const double w = high - low;
+        const double margin = w > 0 ? frame_margin * w : std::max(0.5, 0.1 * std::fabs(low));
+        return {low - margin, high + margin};
+    }
+};
+
+plot_frame frame(double left, const range& x, const range& y)
+{
+    plot_frame f{left, panel_top, panel_width, panel_height};
+    std::tie(f.x_low, f.x_high) = x.framed();
+    std::tie(f.y_low, f.y_high) = y.framed();
+    return f;
+}
+
+}  // namespace
+
+plot_picture picture_of(const plot_subject& subject)
+{
+    const resultat& res = subject.res;
+    plot_picture p;
+    p.box = res.source_mesh.whole_box;
+    p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component;
+    p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
+                 std::to_string(res.source_mesh.boxes.size()) + " cells";
+    p.boundary = boundary_walk(p.box);
+    for (const plot_point& b : p.boundary) p.boundary_image.push_back(image_at(subject.f, b));
+    p.singular_cells = cells_at(res.singular_indices, res.source_mesh);
+    p.fold_cells = cells_at(res.fold_indices, res.source_mesh);
+    const int samples = samples_per_side(p.singular_cells.size());
+    for (const domain& cell : p.singular_cells) trace_cell(subject.det, cell, samples, p.fold_curve);
+    for (const plot_segment& s : p.fold_curve)
+        p.fold_image.emplace_back(image_at(subject.f, s.first), image_at(subject.f, s.second));
+    p.features = proved_features(res, subject.f);
+    add_given_up(res.fold_boundary_coded, p.undecided);
+    add_given_up(res.boundary_boundary_coded, p.undecided);
+    p.cusps_undecided = !subject.cusps_complete;
+    for (const auto& [b, code] : res.cusp_boxes) p.settled_cusp_boxes.push_back(b);
+
+    range sx, sy, tx, ty;
+    for (const plot_point& b : p.boundary) sx.add(b.x), sy.add(b.y);
+    for (const plot_point& b : p.boundary_image) tx.add(b.x), ty.add(b.y);
+    for (const plot_segment& s : p.fold_image)
+        for (const plot_point& q : {s.first, s.second}) tx.add(q.x), ty.add(q.y);
+    for (const feature& ft : p.features) tx.add(mid(ft.image.get("y0"))), ty.add(mid(ft.image.get("y1")));
+    p.source = frame(first_panel_left, sx, sy);
+    p.target = frame(second_panel_left, tx, ty);
+    return p;
+}
+
+std::optional<plot_format> plot_format_of(const std::string& file)
+{
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string::npos || file.find('/', dot) != std::string::npos) return std::nullopt;
+    std::string extension = file.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "svg") return plot_format::svg;
+    if (extension == "pdf") return plot_format::pdf;
+    if (extension == "png") return plot_format::png;
+    return std::nullopt;
+}

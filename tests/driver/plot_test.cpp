@@ -1,0 +1,212 @@
+// The plot of the built-in map read back: pixels of the PNG against the fold
+// image in closed form, markers counted in the SVG, the PDF checked by poppler.
+
+#include "plot_file.hpp"
+#include "png_pixels.hpp"
+#include "process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+/// The fold curve and its image are the only strong red of the plot.
+bool fold_red(rgb c) { return c.r > 180 && c.g < 80 && c.b < 80; }
+/// The cusp marker's magenta.
+bool cusp_magenta(rgb c) { return c.r > 170 && c.g < 60 && c.b > 170; }
+bool blue_line(rgb c) { return c.b > 150 && c.r < 120 && c.g < 150; }
+
+/// The built-in map f = (x + 0.2y, y³ − xy) has determinant 3y² − x + 0.2y,
+/// so its fold curve is x = 3y² + 0.2y and the fold image is
+/// y ↦ (3y² + 0.2y + 0.2y, y³ − (3y² + 0.2y)y) = (3y² + 0.4y, −2y³ − 0.2y²).
+plot_point fold_point(double y) { return {3 * y * y + 0.2 * y, y}; }
+plot_point fold_image_point(double y) { return {3 * y * y + 0.4 * y, -2 * y * y * y - 0.2 * y * y}; }
+
+/// The cusp: the fold tangent (1 along x = 3y² + 0.2y, i.e. (6y + 0.2, 1)) is
+/// in the kernel of the Jacobian [[1, 0.2], [−y, 3y² − x]] = [[1, 0.2], [−y, 0.2y]]
+/// on the fold, when 6y + 0.2 + 0.2 = 0, y = −1/15, x = 3/225 − 0.2/15 = 0. Its image
+/// is (0 + 0.2·(−1/15), (−1/15)³ − 0) = (−1/75, −1/3375).
+const plot_point cusp{0, -1.0 / 15};
+const plot_point cusp_image{-1.0 / 75, -1.0 / 3375};
+
+double distance(const plot_point& a, const plot_point& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+/// Whether page point q may be hidden by a feature's marker or label in frame f.
+bool under_a_marker(const plot_picture& p, const plot_frame& f, const plot_point& q, bool image)
+{
+    auto hides = [&](const domain& b, const char* x, const char* y) {
+        if (b.empty()) return false;
+        const plot_point c = f.page({mid(b.get(x)), mid(b.get(y))});
+        const bool on_label = q.x > c.x + 4 && q.x < c.x + 35 && q.y > c.y - 18 && q.y < c.y - 2;
+        return distance(c, q) < 8 || on_label;
+    };
+    for (const feature& ft : p.features) {
+        if (image ? hides(ft.image, "y0", "y1") : hides(ft.first, "x", "y") || hides(ft.second, "x", "y"))
+            return true;
+    }
+    return false;
+}
+
+class BuiltInPlot : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ::testing::internal::CaptureStdout();
+        run = std::make_unique<analysis_run>(run_analysis(input));
+        ::testing::internal::GetCapturedStdout();
+    }
+    static void TearDownTestSuite() { run.reset(); }
+
+    static inline const analysis_input input = built_in_input();
+    static inline std::unique_ptr<analysis_run> run;
+    scratch_folder folder;
+};
+
+/// A fold curve in closed form: its point and its image at parameter t, over [t_low, t_high].
+struct closed_form_fold {
+    plot_point (*point)(double t);
+    plot_point (*image)(double t);
+    double t_low, t_high;
+};
+
+/// Checks that along the closed form, in both planes, the curve is drawn
+/// (where no marker hides it), and that every red pixel of the target panel
+/// lies on the closed form.
+void expect_fold_drawn(const plot_picture& picture, const png_pixels& png, const closed_form_fold& fold)
+{
+    const domain& box = picture.box;
+    const auto inside = [&](double t) {
+        const plot_point p = fold.point(t);
+        return p.x > inf(box.get("x")) && p.x < sup(box.get("x")) && p.y > inf(box.get("y")) && p.y < sup(box.get("y"));
+    };
+    const double step = (fold.t_high - fold.t_low) / 300;
+    int checked = 0;
+    for (double t = fold.t_low; t < fold.t_high; t += step) {
+        if (!inside(t)) continue;
+        const plot_point s = picture.source.page(fold.point(t));
+        const plot_point i = picture.target.page(fold.image(t));
+        if (!under_a_marker(picture, picture.source, s, false)) {
+            EXPECT_TRUE(png.near(s, 2, fold_red)) << "no fold curve at t = " << t;
+            ++checked;
+        }
+        if (!under_a_marker(picture, picture.target, i, true)) {
+            EXPECT_TRUE(png.near(i, 2, fold_red)) << "no fold image at t = " << t;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 100);
+
+    std::vector<plot_point> curve;
+    for (double t = fold.t_low; t < fold.t_high; t += step / 10)
+        if (inside(t)) curve.push_back(picture.target.page(fold.image(t)));
+    const plot_frame& f = picture.target;
+    int red = 0;
+    for (int row = static_cast<int>(f.top) + 1; row < f.top + f.height - 1; ++row)
+        for (int column = static_cast<int>(f.left) + 1; column < f.left + f.width - 1; ++column) {
+            if (!fold_red(png.at(column, row))) continue;
+            ++red;
+            const plot_point q{column + 0.5, row + 0.5};
+            double nearest = INFINITY;
+            for (const plot_point& c : curve) nearest = std::min(nearest, distance(c, q));
+            EXPECT_LT(nearest, 3) << "red pixel off the fold image at column " << column << ", row " << row;
+        }
+    EXPECT_GT(red, 200);
+}
+
+TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
+{
+    const plot_picture picture = picture_of(plot_subject_of(input, *run));
+    const std::string file = folder.file("plot.png");
+    ASSERT_TRUE(write_plot(picture, file));
+    const png_pixels png = read_png(file);
+    ASSERT_EQ(png.width, static_cast<int>(picture.width));
+    expect_fold_drawn(picture, png, {fold_point, fold_image_point, -0.7, 0.61});
+
+    // The cusp marker at the cusp and at its image; the boundary image is drawn.
+    EXPECT_TRUE(png.near(picture.source.page(cusp), 1, cusp_magenta));
+    EXPECT_TRUE(png.near(picture.target.page(cusp_image), 1, cusp_magenta));
+    // The image of the corner (0.33, 0.61) is (0.452, 0.025981 ... = 0.61³ − 0.33·0.61 = 0.226981 − 0.2013).
+    EXPECT_TRUE(png.near(picture.target.page({0.452, 0.025681}), 2, blue_line));
+}
+
+TEST_F(BuiltInPlot, SvgParsesAndHoldsOneMarkerPerFeatureInEachPlane)
+{
+    const std::string file = folder.file("plot.svg");
+    ASSERT_TRUE(write_plot(picture_of(plot_subject_of(input, *run)), file));
+    // Counts the paths filled in each marker colour.
+    const std::string script = "import sys, xml.etree.ElementTree as E\n"
+                               "colours = ['80%,0%,80%', '0%,60%,0%', '0%,75%,80%', '100%,50%,0%', '45%,20%,10%']\n"
+                               "paths = [p.get('style', '') for p in E.parse(sys.argv[1]).iter('{http://www.w3.org/2000/svg}path')]\n"
+                               "print(' '.join(str(sum('fill:rgb(' + c + ')' in s for s in paths)) for c in colours))\n";
+    std::ofstream(folder.file("count.py")) << script;
+    std::istringstream counts(command_output("/usr/bin/python3 " + folder.file("count.py") + " " + file));
+    // Each kind has its legend sample; a cusp and a point where the fold meets
+    // the boundary show once in each plane, a crossing at its two source points and its image.
+    const resultat& res = run->analysis.res;
+    const int points = 2;  // the fold curve x = 3y² + 0.2y meets x = 0.33 at y = 0.3 and y = −11/30
+    const int fold_boundary_crossings = static_cast<int>(res.fold_boundary_pairs.size()) - points;
+    const int expected[] = {1 + 2 * 1, 1 + 3 * static_cast<int>(res.fold_fold_pairs.size()),
+                            1 + 3 * static_cast<int>(res.boundary_boundary_pairs.size()),
+                            1 + 3 * fold_boundary_crossings, 1 + 2 * points};
+    for (const int e : expected) {
+        int seen = -1;
+        counts >> seen;
+        EXPECT_EQ(seen, e);
+    }
+}
+
+TEST_F(BuiltInPlot, PdfIsReadByPoppler)
+{
+    const std::string file = folder.file("plot.pdf");
+    ASSERT_TRUE(write_plot(picture_of(plot_subject_of(input, *run)), file));
+    // pdfinfo fails on a file that is not a valid PDF; it prints "Field: value" lines.
+    const std::string info = command_output("pdfinfo " + file + " 2>&1 && echo valid");
+    std::map<std::string, std::string> fields;
+    for (const std::string& line : lines_of(info)) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string::npos)
+            fields[line.substr(0, colon)] = line.substr(line.find_first_not_of(' ', colon + 1));
+    }
+    EXPECT_EQ(lines_of(info).back(), "valid") << info;
+    EXPECT_EQ(fields["Pages"], "1") << info;
+    EXPECT_EQ(fields["Page size"], "1400 x 810 pts") << info;
+}
+
+/// The map (x + 0.3y, u³ + (x − 2.5)u) with u = y − 5.5 and v = x − 2.5 has
+/// determinant 3u² + v − 0.3u: its fold curve is v = 0.3u − 3u², with the image
+/// (v + 2.5 + 0.3(u + 5.5), u³ + vu) = (4.15 + 0.6u − 3u², −2u³ + 0.3u²).
+plot_point shifted_fold_point(double u) { return {2.5 + 0.3 * u - 3 * u * u, 5.5 + u}; }
+plot_point shifted_fold_image(double u) { return {4.15 + 0.6 * u - 3 * u * u, -2 * u * u * u + 0.3 * u * u}; }
+
+TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
+{
+    const analysis_input input{"x+0.3*y", "(y-5.5)^3+(x-2.5)*(y-5.5)",
+                               domain{{"x", interval(2, 3)}, {"y", interval(5, 6)}}, 10};
+    ::testing::internal::CaptureStdout();
+    const analysis_run run = run_analysis(input);
+    ::testing::internal::GetCapturedStdout();
+    const plot_picture picture = picture_of(plot_subject_of(input, run));
+    scratch_folder folder;
+    ASSERT_TRUE(write_plot(picture, folder.file("plot.png")));
+    const png_pixels png = read_png(folder.file("plot.png"));
+    expect_fold_drawn(picture, png, {shifted_fold_point, shifted_fold_image, -0.5, 0.5});
+    // The boundary image: the corner (3, 6) maps to (3 + 1.8, 0.125 + 0.25) = (4.8, 0.375).
+    EXPECT_TRUE(png.near(picture.target.page({4.8, 0.375}), 2, blue_line));
+    // The source plane is framed on the box with 5% of its width on either side: 0.05 / 1.1 of the panel.
+    EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
+}
+
+TEST(PlotFormat, ComesFromTheExtension)
+{
+    EXPECT_EQ(plot_format_of("a/b.svg"), plot_format::svg);
+    EXPECT_EQ(plot_format_of("b.PDF"), plot_format::pdf);
+    EXPECT_EQ(plot_format_of("x.y.png"), plot_format::png);
+    for (const char* refused : {"plot", "plot.jpg", "plot.svg/", "dir.png/plot", "plot.svgz"})
+        EXPECT_FALSE(plot_format_of(refused)) << refused;
+}
+
+}  // namespace
