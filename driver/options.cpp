@@ -46,6 +46,8 @@ const char* const example =
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
+}  // namespace
+
 /// A number as the messages show it: the shortest text that reads back to it.
 std::string number_text(double d)
 {
@@ -53,6 +55,8 @@ std::string number_text(double d)
     const std::to_chars_result end = std::to_chars(text, text + sizeof text, d);
     return std::string(text, end.ptr);
 }
+
+namespace {
 
 /// A character outside the language as a message shows it.
 std::string character_text(char c)
@@ -118,6 +122,8 @@ std::string tree_problem(const std::vector<Node>& tree)
     return "";
 }
 
+}  // namespace
+
 /// What is wrong with a component text, "" when it is sound. Blanks between
 /// tokens are allowed; any other character outside the language is not.
 std::string component_problem(const std::string& text)
@@ -134,6 +140,8 @@ std::string component_problem(const std::string& text)
     const std::string problem = tree_problem(arbre_de_node);
     return problem.empty() ? "" : quoted(text) + " " + problem;
 }
+
+namespace {
 
 /// What is wrong with the range r of a box side cut into n cells.
 std::string range_problem(const std::pair<double, double>& r, int n)
@@ -189,6 +197,8 @@ std::string resolution_problem(int n)
     return "";
 }
 
+}  // namespace
+
 /// What keeps the results file from being written: the path is a folder or
 /// cannot be written, or its nearest existing ancestor is not a folder that
 /// can be written in (missing folders are created when the file is written).
@@ -213,6 +223,8 @@ std::string json_file_problem(const std::string& file)
         if (parent.empty() || parent == parent.parent_path()) return "";
     }
 }
+
+namespace {
 
 /// The help's note of a range's default.
 std::string default_range(const std::pair<double, double>& r)
