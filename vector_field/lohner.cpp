@@ -47,8 +47,6 @@ double magnitude(const std::vector<interval>& v)
     return m;
 }
 
-std::vector<interval> points(const std::vector<double>& x) { return std::vector<interval>(x.begin(), x.end()); }
-
 /// sum of c_k h^k, by Horner's scheme.
 interval polynomial(const std::vector<interval>& c, const interval& h)
 {
@@ -165,10 +163,11 @@ std::vector<interval> lohner::jacobian(const std::vector<interval>& X, double h)
     return J;
 }
 
-// The step encloses, for every x = c + A r of the set, the flow phi(h, x) =
-// P(x) + R(x), with P the Taylor polynomial of the step and R(x) in the
-// remainder over the a priori enclosure. By the mean value theorem P(x) lies
-// in P(c) + J (x - c) = P(c) + (J A) r, J enclosing DP over the hull of the set.
+// The step encloses, for every x = c + C r0 + A r of the set, the flow
+// phi(h, x) = P(x) + R(x), with P the Taylor polynomial of the step and R(x)
+// in the remainder over the a priori enclosure. By the mean value theorem P(x)
+// lies in P(c) + J (x - c) = P(c) + J (C r0 + A r), J enclosing DP over the
+// hull of the set (which holds c: r0 and r hold 0).
 std::optional<lohner::step> lohner::advance(const lohner_set& set, double remaining, double quantum,
                                             double min_step) const
 {
@@ -189,12 +188,12 @@ std::optional<lohner::step> lohner::advance(const lohner_set& set, double remain
     h = std::copysign(h, remaining);
     std::vector<interval> y(n);
     for (int i = 0; i < n; ++i) y[i] = polynomial(centre[i], interval(h)) + R[i];
-    const std::vector<interval> M = product(jacobian(X, h), std::vector<interval>(set.basis.begin(), set.basis.end()), n);
-    step s{h, set.image(y, M), {}};
-    // Two enclosures of the same states: the new set's hull, and y + M r.
+    const std::vector<interval> J = jacobian(X, h);
+    step s{h, set.image(y, J), {}};
+    // Two enclosures of the same states: the new set's hull, and the image before rounding into the new set.
     s.box = s.set.hull();
-    const std::vector<interval> direct = product(M, set.r);
-    for (int i = 0; i < n; ++i) s.box[i] = s.box[i].intersect(y[i] + direct[i]);
+    const std::vector<interval> direct = set.image_hull(y, J);
+    for (int i = 0; i < n; ++i) s.box[i] = s.box[i].intersect(direct[i]);
     if (!bounded(s.box) || !bounded(s.set.r)) return std::nullopt;
     return s;
 }

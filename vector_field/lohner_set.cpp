@@ -20,10 +20,7 @@ point_matrix identity(int n)
     return I;
 }
 
-interval_matrix intervals(const point_matrix& A)
-{
-    return interval_matrix(A.begin(), A.end());
-}
+interval_matrix intervals(const point_matrix& A) { return interval_matrix(A.begin(), A.end()); }
 
 point_matrix transposed(const point_matrix& A, int n)
 {
@@ -133,31 +130,60 @@ std::vector<interval> product(const interval_matrix& M, const std::vector<interv
     return w;
 }
 
+std::vector<interval> points(const std::vector<double>& x) { return std::vector<interval>(x.begin(), x.end()); }
+
 lohner_set lohner_set::of_box(const std::vector<interval>& x)
 {
     lohner_set set;
     const int n = static_cast<int>(x.size());
+    set.linear = identity(n);
     set.basis = identity(n);
+    set.r.assign(n, interval(0.0));
     for (const interval& xi : x) {
         set.centre.push_back(xi.mid());
-        set.r.push_back(xi - interval(xi.mid()));
+        set.r0.push_back(xi - interval(xi.mid()));
     }
     return set;
 }
 
 std::vector<interval> lohner_set::hull() const
 {
-    std::vector<interval> h = product(intervals(basis), r);
-    for (int i = 0; i < dimension(); ++i) h[i] += interval(centre[i]);
+    return image_hull(points(centre), intervals(identity(dimension())));
+}
+
+std::vector<interval> lohner_set::image_hull(const std::vector<interval>& y, const interval_matrix& J) const
+{
+    const int n = dimension();
+    const std::vector<interval> from_start = product(product(J, intervals(linear), n), r0);
+    const std::vector<interval> from_errors = product(product(J, intervals(basis), n), r);
+    std::vector<interval> h(n);
+    for (int i = 0; i < n; ++i) h[i] = y[i] + from_start[i] + from_errors[i];
     return h;
 }
 
-// The set {y + M r} is {c' + Q r'} with c' = mid(y) and r' = Q^-1 M r +
-// Q^-1 (y - c'); Q^-1 M is nearly triangular, so r' stays about as wide as r.
-// Without a usable Q^-1 the basis becomes the identity (r' = M r + y - c').
-lohner_set lohner_set::image(const std::vector<interval>& y, const interval_matrix& M) const
+// With C' = mid(J C) and c' = mid(y), the image is c' + C' r0 + Q r' where
+// r' = Q^-1 (J A) r + Q^-1 z and z = y - c' + (J C - C') r0 (small: the width
+// of J times r0, and the rounding). Q^-1 J A is nearly triangular, so r'
+// stays about as wide as r and z. Without a usable Q^-1 the basis becomes
+// the identity (r' = (J A) r + z).
+lohner_set lohner_set::image(const std::vector<interval>& y, const interval_matrix& J) const
 {
     const int n = dimension();
+    lohner_set next;
+    next.r0 = r0;
+    const interval_matrix JC = product(J, intervals(linear), n);
+    interval_matrix linear_error(n * n);
+    for (int e = 0; e < n * n; ++e) {
+        next.linear.push_back(JC[e].mid());
+        linear_error[e] = JC[e] - interval(next.linear[e]);
+    }
+    std::vector<interval> z = product(linear_error, r0);
+    for (int i = 0; i < n; ++i) {
+        next.centre.push_back(y[i].mid());
+        z[i] += y[i] - interval(next.centre[i]);
+    }
+
+    const interval_matrix M = product(J, intervals(basis), n);
     const std::vector<int> order = column_order(M, r);
     interval_matrix sorted(n * n);
     point_matrix middle(n * n);
@@ -169,20 +195,14 @@ lohner_set lohner_set::image(const std::vector<interval>& y, const interval_matr
             middle[i * n + j] = sorted[i * n + j].mid();
         }
     }
-    lohner_set next;
     next.basis = orthogonal_factor(middle, n);
     std::optional<interval_matrix> inverse = inverse_of_orthogonal(next.basis, n);
     if (!inverse) {
         next.basis = identity(n);
         inverse = intervals(next.basis);
     }
-    std::vector<interval> offset(n);
-    for (int i = 0; i < n; ++i) {
-        next.centre.push_back(y[i].mid());
-        offset[i] = y[i] - interval(next.centre[i]);
-    }
     next.r = product(product(*inverse, sorted, n), r_sorted);
-    const std::vector<interval> shift = product(*inverse, offset);
+    const std::vector<interval> shift = product(*inverse, z);
     for (int i = 0; i < n; ++i) next.r[i] += shift[i];
     return next;
 }
