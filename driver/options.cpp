@@ -37,7 +37,8 @@ const char* const description =
     "into the plane folds a rectangle: its cusps, the crossings of the fold image\n"
     "and of the boundary image, and the topology of the fold curve. The report goes\n"
     "to standard output; the pictures of the grid and of its image go to the output\n"
-    "folder.";
+    "folder. \"plisse flow --help\" describes the command that encloses the flow of a\n"
+    "vector field of the plane.";
 
 const char* const example =
     "Example: the map (x+0.3*y, y^3+x*y) over [-0.9, 1.1] x [-1, 1], paved 10 x 10,\n"

@@ -113,6 +113,36 @@ TEST(Lohner, LinearFieldHoldsItsExponentialSolution)
     EXPECT_LT(f.boxes.back().box.get("y").diam(), 4.96e-4);
 }
 
+TEST(Lohner, FieldsInThreeVariablesAndConstantFields)
+{
+    // x' = y, y' = z, z' = 0: z = z0, y = y0 + z0 t, x = x0 + y0 t + z0 t^2/2.
+    vector_field chain;
+    chain.components = {{"x", expression("y")}, {"y", expression("z")}, {"z", expression("0")}};
+    const domain start{{"x", interval(0.0, 0.01)}, {"y", interval(1.0, 1.01)}, {"z", interval(-1.0, -0.99)}};
+    const flow_enclosures f = chain.validated_flow(start, 2.0);
+    ASSERT_TRUE(f.reached) << f.message;
+    for (const timed_box& b : f.boxes) {
+        const mpfr_real t(b.t.inf()), half(0.5);
+        for (double x0 : {0.0, 0.01})
+            for (double y0 : {1.0, 1.01})
+                for (double z0 : {-1.0, -0.99}) {
+                    const mpfr_real x = mpfr_real(x0) + mpfr_real(y0) * t + half * mpfr_real(z0) * t * t;
+                    EXPECT_TRUE(inside(x, b.box.get("x")) && inside(mpfr_real(y0) + mpfr_real(z0) * t, b.box.get("y"))
+                                && inside(mpfr_real(z0), b.box.get("z")))
+                        << "t = " << b.t.inf();
+                }
+    }
+    // At t = 2 the exact ranges are 0.01 + 0.02 + 0.02 = 0.05 wide in x, 0.03 in y, 0.01 in z.
+    EXPECT_LT(f.boxes.back().box.get("x").diam(), 0.05 + 1e-12);
+    EXPECT_LT(f.boxes.back().box.get("y").diam(), 0.03 + 1e-12);
+
+    // x' = 1, y' = -2 moves the box without widening it.
+    const flow_enclosures moved = field("1", "-2").validated_flow(plane_box(0, 0.5, 0, 0.25), 3.0);
+    ASSERT_TRUE(moved.reached);
+    EXPECT_TRUE(plane_box(3, 3.5, -6, -5.75).subset(moved.boxes.back().box));
+    EXPECT_LT(moved.boxes.back().box.width(), 0.5 + 1e-12);
+}
+
 TEST(Lohner, VanDerPolHoldsReferenceTrajectories)
 {
     const vector_field F = field("y", "(1-x^2)*y-x");
