@@ -83,8 +83,10 @@ std::string number_text(double d)
 
 } // namespace
 
+// The variational field is derived only from a field that has an expansion.
 lohner::lohner(const vector_field& field, int order)
-    : order_(order), flow_(field), variational_(field.d().direct_sum(field))
+    : order_(order), flow_(field),
+      variational_(flow_.problem().empty() ? field.d().direct_sum(field) : vector_field())
 {
     const int n = flow_.dimension();
     for (const std::string& name : flow_.states()) state_positions_.push_back(variational_.position(name));

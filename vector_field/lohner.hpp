@@ -2,8 +2,8 @@
 // High-order validated integration by Lohner's method: Taylor series of the
 // flow to order p by Taylor-mode arithmetic, an a priori enclosure by the
 // Picard test, the remainder bounded by the order p + 1 coefficient over that
-// enclosure, and the set kept as a point plus a nearly orthogonal matrix times
-// an interval vector, re-orthogonalised at every step.
+// enclosure, the Jacobian of a step from the variational equation, and the set
+// kept in Lohner's representation (lohner_set), re-orthogonalised at every step.
 
 #include "domain.hpp"
 #include "lohner_set.hpp"
@@ -40,9 +40,6 @@ public:
     static constexpr int max_steps = 100000;
 
     lohner(const vector_field& field, int order = default_order);
-
-    /// Why the field cannot be integrated ("" when it can).
-    const std::string& problem() const { return problem_; }
 
     /// Enclosures of the flow from every point of x (a box holding every
     /// state) at the step times from 0 to T, T itself last when reached. A
@@ -81,5 +78,6 @@ private:
     /// Positions in variational_ of the states and of the entries a_rc (row-major).
     std::vector<int> state_positions_;
     std::vector<int> entry_positions_;
+    /// Why the field cannot be integrated ("" when it can).
     std::string problem_;
 };

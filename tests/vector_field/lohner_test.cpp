@@ -229,12 +229,15 @@ TEST(Lohner, BlowUpStopsAndSaysSo)
 TEST(Lohner, RefusedInputsGiveNoBox)
 {
     const vector_field R = field("y", "-x");
+    vector_field without_tree = R;
+    without_tree.components["y"] = expression();
     const std::vector<std::pair<flow_enclosures, std::string>> refused = {
         {R.validated_flow(rotation_start, std::nan("")), "horizon"},
         {R.validated_flow(plane_box(interval::ENTIRE(), interval(0.0)), 1.0), "unbounded"},
         {R.validated_flow(rotation_start, 1.0, 0), "order"},
         {field("y", "-z").validated_flow(rotation_start, 1.0), "variable z"},
         {vector_field().validated_flow(rotation_start, 1.0), "no components"},
+        {without_tree.validated_flow(rotation_start, 1.0), "no expression"},
     };
     for (const auto& [f, problem] : refused) {
         EXPECT_FALSE(f.reached) << problem;
