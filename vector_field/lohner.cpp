@@ -93,13 +93,14 @@ lohner::lohner(const vector_field& field, int order)
     for (const std::string& row : flow_.states())
         for (const std::string& column : flow_.states())
             entry_positions_.push_back(variational_.position("a" + row + column));
-    const bool named_apart = variational_.dimension() == n + n * n
-                             && std::find(state_positions_.begin(), state_positions_.end(), -1) == state_positions_.end()
-                             && std::find(entry_positions_.begin(), entry_positions_.end(), -1) == entry_positions_.end();
+    const auto all_found = [](const std::vector<int>& p) { return std::find(p.begin(), p.end(), -1) == p.end(); };
+    const bool named_apart =
+        variational_.dimension() == n + n * n && all_found(state_positions_) && all_found(entry_positions_);
     if (n == 0) problem_ = "the field has no components";
     else if (order < 1) problem_ = "the Taylor order " + std::to_string(order) + " is below 1";
     else if (!flow_.problem().empty()) problem_ = flow_.problem();
-    else if (!named_apart) problem_ = "a state is named like an entry of the variational matrix (a and two state names)";
+    else if (!named_apart)
+        problem_ = "a state is named like an entry of the variational matrix (a and two state names)";
     else problem_ = variational_.problem();
 }
 
@@ -227,10 +228,11 @@ flow_enclosures lohner::integrate(const domain& x, double T) const
         std::optional<step> s;
         if (steps < max_steps) s = advance(set, T - t, quantum, min_step);
         if (!s) {
-            result.message = "stopped at t = " + number_text(t) + " before the horizon " + number_text(T) + ": "
-                             + (steps < max_steps ? "no step of at least " + number_text(min_step)
-                                                        + " could be validated (the solution may blow up near this time)"
-                                                  : std::to_string(max_steps) + " steps did not reach it");
+            const std::string why = steps < max_steps
+                                        ? "no step of at least " + number_text(min_step)
+                                              + " could be validated (the solution may blow up near this time)"
+                                        : std::to_string(max_steps) + " steps did not reach it";
+            result.message = "stopped at t = " + number_text(t) + " before the horizon " + number_text(T) + ": " + why;
             return result;
         }
         t += s->h;

@@ -54,9 +54,11 @@ struct primitive_case {
 
 const std::vector<primitive_case> primitive_cases = {
     // 1 - cos t = sum over even k >= 2 of -(-1)^(k/2) t^k / k!
-    {"sin(x)", 0.0, [](int k) { return k == 0 || k % 2 ? mpfr_real(0.0) : mpfr_real(k % 4 == 2 ? 1.0 : -1.0) / factorial(k); }},
+    {"sin(x)", 0.0,
+     [](int k) { return k == 0 || k % 2 ? mpfr_real(0.0) : mpfr_real(k % 4 == 2 ? 1.0 : -1.0) / factorial(k); }},
     // sin t: odd k, (-1)^((k-1)/2) / k!
-    {"cos(x)", 0.0, [](int k) { return k % 2 == 0 ? mpfr_real(0.0) : mpfr_real(k % 4 == 1 ? 1.0 : -1.0) / factorial(k); }},
+    {"cos(x)", 0.0,
+     [](int k) { return k % 2 == 0 ? mpfr_real(0.0) : mpfr_real(k % 4 == 1 ? 1.0 : -1.0) / factorial(k); }},
     // cosh t - 1: even k >= 2, 1 / k!
     {"sinh(x)", 0.0, [](int k) { return k == 0 || k % 2 ? mpfr_real(0.0) : mpfr_real(1.0) / factorial(k); }},
     // sinh t: odd k, 1 / k!
@@ -73,7 +75,8 @@ const std::vector<primitive_case> primitive_cases = {
          return k == 0 ? mpfr_real(0.0) : ratio(2.0, 3.0) * b;
      }},
     // t atan t - ln(1 + t^2)/2: even k >= 2, (-1)^(k/2 - 1) / ((k - 1) k)
-    {"atan(x)", 0.0, [](int k) { return k == 0 || k % 2 ? mpfr_real(0.0) : ratio(k % 4 == 2 ? 1.0 : -1.0, (k - 1.0) * k); }},
+    {"atan(x)", 0.0,
+     [](int k) { return k == 0 || k % 2 ? mpfr_real(0.0) : ratio(k % 4 == 2 ? 1.0 : -1.0, (k - 1.0) * k); }},
     // -ln cos t = t^2/2 + t^4/12 + t^6/45 + 17 t^8/2520 + 31 t^10/14175
     {"tan(x)", 0.0,
      [](int k) {
@@ -82,13 +85,21 @@ const std::vector<primitive_case> primitive_cases = {
          return ratio(num[k], den[k]);
      }},
     // ((1+t)^5 - 1)/5: binom(5, k)/5 for 1 <= k <= 5
-    {"x^4", 1.0, [](int k) { const double b[] = {0, 5, 10, 10, 5, 1}; return k > 5 ? mpfr_real(0.0) : ratio(b[k], 5.0); }},
+    {"x^4", 1.0,
+     [](int k) {
+         const double b[] = {0, 5, 10, 10, 5, 1};
+         return k > 5 ? mpfr_real(0.0) : ratio(b[k], 5.0);
+     }},
     // 1 - 1/(1+t): -(-1)^k for k >= 1
     {"x^-2", 1.0, [](int k) { return k == 0 ? mpfr_real(0.0) : mpfr_real(k % 2 ? 1.0 : -1.0); }},
     // ln(1+t) from 1/x: (-1)^(k+1)/k
     {"1/x", 1.0, [](int k) { return k == 0 ? mpfr_real(0.0) : ratio(k % 2 ? 1.0 : -1.0, k); }},
     // (1+t)^3/3 - 1/3 from sqr(x)
-    {"sqr(x)", 1.0, [](int k) { const double b[] = {0, 3, 3, 1}; return k > 3 ? mpfr_real(0.0) : ratio(b[k], 3.0); }},
+    {"sqr(x)", 1.0,
+     [](int k) {
+         const double b[] = {0, 3, 3, 1};
+         return k > 3 ? mpfr_real(0.0) : ratio(b[k], 3.0);
+     }},
     // t - t^2 from 1 - 2x via - and *
     {"1-2*x", 0.0, [](int k) { return k == 1 ? mpfr_real(1.0) : k == 2 ? mpfr_real(-1.0) : mpfr_real(0.0); }},
 };
