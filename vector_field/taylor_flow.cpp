@@ -71,9 +71,15 @@ private:
         case '+': return u(k) + v(k);
         case '-': return u(k) - v(k);
         case 'N': return -u(k);
-        case '*': return convolution(u, v, k, 0, k);
+        // A constant factor has no coefficient beyond order 0.
+        case '*':
+            if (flow_.nodes_[n.left].constant) return u(0) * v(k);
+            if (flow_.nodes_[n.right].constant) return u(k) * v(0);
+            return convolution(u, v, k, 0, k);
         // c v = u solved for c_k.
-        case '/': return (u(k) - convolution(c, v, k, 0, k - 1)) / v(0);
+        case '/':
+            if (flow_.nodes_[n.right].constant) return u(k) / v(0);
+            return (u(k) - convolution(c, v, k, 0, k - 1)) / v(0);
         case '2': return square(u, k);
         case 'P': return power_coefficient(n, u, c, k);
         case 'E': return exponential(u, c, k);
@@ -107,6 +113,7 @@ private:
         const int m = static_cast<int>(n.value);
         if (m == 0) return k == 0 ? interval(1.0) : interval(0.0);
         if (m == 1) return u(k);
+        if (m == 2) return square(u, k);
         if (k == 0) {
             for (int e = 2; e < m; ++e) companion(n.companion + e - 2, 0) = power(u(0), e);
             return power(u(0), m);
@@ -210,7 +217,7 @@ taylor_flow::taylor_flow(const vector_field& field)
             compile(component.second.tree);
         } else {
             if (problem_.empty()) problem_ = "the component " + component.first + " has no expression";
-            nodes_.push_back(node{'?', -1, -1, 0.0, -1, companion_count_});
+            nodes_.push_back(node{'?', -1, -1, 0.0, -1, false, companion_count_});
         }
         roots_.push_back(static_cast<int>(nodes_.size()) - 1);
     }
@@ -240,8 +247,10 @@ void taylor_flow::compile(const std::vector<Node>& tree)
     const int offset = static_cast<int>(nodes_.size());
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const Node& source = tree[i];
-        node n{source.kind, source.left < 0 ? -1 : source.left + offset,
-               source.right < 0 ? -1 : source.right + offset, source.value, -1, companion_count_};
+        const int left = source.left < 0 ? -1 : source.left + offset;
+        const int right = source.right < 0 ? -1 : source.right + offset;
+        const bool constant = !varies(tree, static_cast<int>(i));
+        node n{source.kind, left, right, source.value, -1, constant, companion_count_};
         if (n.kind == 'V') {
             n.state = position(source.name);
             if (n.state < 0 && problem_.empty()) problem_ = "the variable " + source.name + " is not a state";

@@ -44,6 +44,8 @@ private:
         double value;
         /// State position of a variable.
         int state;
+        /// Whether the subtree holds no variable (its series is its value).
+        bool constant;
         /// First of the node's companion series (cosine of a sine, 1 + u^2 of
         /// an arctangent, u^m of a power) in the companion table.
         int companion;
