@@ -12,7 +12,6 @@
 #include "vector_field.hpp"
 
 #include <cmath>
-#include <map>
 
 namespace {
 

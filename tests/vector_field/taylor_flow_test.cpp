@@ -100,6 +100,10 @@ const std::vector<primitive_case> primitive_cases = {
          const double b[] = {0, 3, 3, 1};
          return k > 3 ? mpfr_real(0.0) : ratio(b[k], 3.0);
      }},
+    // (1+t)^2/8 - 1/8 from x/4, a quotient by a constant
+    {"x/4", 1.0, [](int k) { return k == 1 ? ratio(1.0, 4.0) : k == 2 ? ratio(1.0, 8.0) : mpfr_real(0.0); }},
+    // 3t + 3t^2/2 from (x+1)*3, a product by a constant on the right
+    {"(x+1)*3", 0.0, [](int k) { return k == 1 ? mpfr_real(3.0) : k == 2 ? ratio(3.0, 2.0) : mpfr_real(0.0); }},
     // t - t^2 from 1 - 2x via - and *
     {"1-2*x", 0.0, [](int k) { return k == 1 ? mpfr_real(1.0) : k == 2 ? mpfr_real(-1.0) : mpfr_real(0.0); }},
 };
