@@ -3,6 +3,7 @@
 
 #include "lohner.hpp"
 
+#include "lohner_set.hpp"
 #include "time_grid.hpp"
 #include "vector_field.hpp"
 
@@ -82,6 +83,13 @@ std::string number_text(double d)
 }
 
 } // namespace
+
+/// One validated step: its signed length, the set after it, and a box holding that set.
+struct lohner::step {
+    double h;
+    lohner_set set;
+    std::vector<interval> box;
+};
 
 // The variational field is derived only from a field that has an expansion.
 lohner::lohner(const vector_field& field, int order)

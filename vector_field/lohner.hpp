@@ -6,7 +6,6 @@
 // kept in Lohner's representation (lohner_set), re-orthogonalised at every step.
 
 #include "domain.hpp"
-#include "lohner_set.hpp"
 #include "taylor_flow.hpp"
 
 #include <optional>
@@ -14,6 +13,7 @@
 #include <vector>
 
 class vector_field;
+struct lohner_set;
 
 /// An enclosure of the flow at a time: t holds the exact time, box every state.
 struct timed_box {
@@ -47,12 +47,7 @@ public:
     flow_enclosures integrate(const domain& x, double T) const;
 
 private:
-    struct step {
-        double h;
-        lohner_set set;
-        /// A box holding the set after the step.
-        std::vector<interval> box;
-    };
+    struct step;
 
     /// The step from set toward the signed remaining time, of length at most
     /// |remaining| and a multiple of quantum; nothing when no step of at
