@@ -2,8 +2,9 @@
 // writes the pictures of the grid and of its image (and the results file when
 // asked), and shows the results in an interactive window. The map, the box
 // and the resolution come from the command line; without options they are
-// the built-in map's.
+// the built-in map's. "plisse flow ..." integrates a vector field instead.
 
+#include "flow_command.hpp"
 #include "grille.hpp"
 #include "json_report.hpp"
 #include "options.hpp"
@@ -110,6 +111,8 @@ bool write_results_file(const analysis_input& input, const analysis_run& run, co
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "flow")
+        return flow_command(argc - 1, argv + 1);
     run_options options;
     const command_line_outcome outcome = read_command_line(argc, argv, options);
     if (!outcome.run)

@@ -39,7 +39,8 @@ const char* const description =
     "into the plane folds a rectangle: its cusps, the crossings of the fold image\n"
     "and of the boundary image, and the topology of the fold curve. The report goes\n"
     "to standard output; the pictures of the grid and of its image go to the output\n"
-    "folder.";
+    "folder. \"plisse flow --help\" describes the command that encloses the flow of a\n"
+    "vector field of the plane.";
 
 const char* const example =
     "Example: the map (x+0.3*y, y^3+x*y) over [-0.9, 1.1] x [-1, 1], paved 10 x 10,\n"
@@ -48,6 +49,8 @@ const char* const example =
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
+}  // namespace
+
 /// A number as the messages show it: the shortest text that reads back to it.
 std::string number_text(double d)
 {
@@ -55,6 +58,8 @@ std::string number_text(double d)
     const std::to_chars_result end = std::to_chars(text, text + sizeof text, d);
     return std::string(text, end.ptr);
 }
+
+namespace {
 
 /// A character outside the language as a message shows it.
 std::string character_text(char c)
@@ -120,6 +125,8 @@ std::string tree_problem(const std::vector<Node>& tree)
     return "";
 }
 
+}  // namespace
+
 /// What is wrong with a component text, "" when it is sound. Blanks between
 /// tokens are allowed; any other character outside the language is not.
 std::string component_problem(const std::string& text)
@@ -136,6 +143,8 @@ std::string component_problem(const std::string& text)
     const std::string problem = tree_problem(arbre_de_node);
     return problem.empty() ? "" : quoted(text) + " " + problem;
 }
+
+namespace {
 
 /// What is wrong with the range r of a box side cut into n cells.
 std::string range_problem(const std::pair<double, double>& r, int n)
@@ -191,6 +200,8 @@ std::string resolution_problem(int n)
     return "";
 }
 
+}  // namespace
+
 /// What keeps the results file from being written: the path is a folder or
 /// cannot be written, or its nearest existing ancestor is not a folder that
 /// can be written in (missing folders are created when the file is written).
@@ -215,6 +226,8 @@ std::string json_file_problem(const std::string& file)
         if (parent.empty() || parent == parent.parent_path()) return "";
     }
 }
+
+namespace {
 
 /// What keeps the plot from being written: an extension naming no format, or the file's place.
 std::string plot_file_problem(const std::string& file)

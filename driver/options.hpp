@@ -58,5 +58,14 @@ std::string without_blanks(const std::string& text);
 /// The analysis input the options describe, the components without their blanks.
 analysis_input analysis_input_of(const run_options& options);
 
+/// What is wrong with a component text in x and y, "" when it is sound.
+std::string component_problem(const std::string& text);
+
+/// What keeps a results file from being written, "" when nothing does.
+std::string json_file_problem(const std::string& file);
+
+/// A number as the messages show it: the shortest text that reads back to it.
+std::string number_text(double d);
+
 /// Where the picture of the source grid (true) or of the target grid (false) goes.
 std::string picture_file(const run_options& options, bool source);

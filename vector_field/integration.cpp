@@ -4,6 +4,8 @@
 
 #include "vector_field.hpp"
 
+#include "time_grid.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -45,20 +47,6 @@ domain every_state(const vector_field& field)
         b[component.first] = interval::ENTIRE();
     return b;
 }
-
-/// Spacing of the doubles just above |T|. Times and steps that are multiples
-/// of it and do not exceed |T| in magnitude are doubles, so adding a step to
-/// the time reached and subtracting the time reached from T are exact: the
-/// steps of an integration add up to T itself, not to a rounded T.
-double time_quantum(double T)
-{
-    const double a = std::fabs(T);
-    return std::nextafter(a, std::numeric_limits<double>::infinity()) - a;
-}
-
-/// h truncated toward zero to a multiple of the quantum (exact: the quantum is
-/// a power of two).
-double quantized(double h, double quantum) { return std::trunc(h / quantum) * quantum; }
 
 /// First step tried toward the remaining time: half the norm bound M of F over
 /// the current box, limited to the remaining time. When that half is below the

@@ -3,6 +3,7 @@
 // flow and validated integration.
 
 #include "expression.hpp"
+#include "lohner.hpp"
 #include "map.hpp"
 #include "taylor.hpp"
 
@@ -59,4 +60,8 @@ public:
     domain Next_Euler(double h, const domain& x) const;
     /// Euler polygon from x with step h up to time T.
     curve Phase_Curve_via_Euler(double h, const domain& x, double T) const;
+
+    /// Enclosures of the flow from every point of x from time 0 to T by
+    /// Lohner's method with Taylor series of the given order (see lohner).
+    flow_enclosures validated_flow(const domain& x, double T, int order = lohner::default_order) const;
 };

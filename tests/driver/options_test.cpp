@@ -92,7 +92,7 @@ TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
     EXPECT_FALSE(help.outcome.run);
     EXPECT_EQ(help.outcome.exit_status, 0);
     for (const char* part : {"--f1", "--f2", "--x", "--y", "--resolution", "--output-dir", "--no-window", "--json",
-                             "--verbose", "--version", "--plot", "Example", "plisse --f1"}) {
+                             "--verbose", "--version", "--plot", "Example", "plisse --f1", "plisse flow --help"}) {
         EXPECT_TRUE(mentions(help.out, part)) << part << " missing from\n" << help.out;
     }
     EXPECT_TRUE(help.err.empty());
