@@ -165,6 +165,9 @@ pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, c
     const newton_run run = newton_iterates(op, X, applications, true, trace);
     if (run.verdict == zero_count::none) return {zero_count::none, {}};
     if (run.verdict == zero_count::one) return {zero_count::one, {X, tighten(op, run.last), frozen, &op}};
+    // Only iterates that contract onto a small box across a face of X point
+    // at such a zero; others would decide nothing on W either.
+    if (!bounded_over(run.last, X) || run.last.disjoint(X) || !(run.last.width() < X.width() / 2)) return {};
     const domain W = widened(X, limits);
     const std::pair<domain, domain> points = split_pair_box(W.direct_sum(frozen));
     if (!bounded_over(W, X) || !points.first.disjoint(points.second)) return {};
