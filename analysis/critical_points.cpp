@@ -5,13 +5,29 @@
 #include "plisse.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <iostream>
+
+namespace {
+
+/// Seconds since `since`, which then moves to now.
+double lap(std::chrono::steady_clock::time_point& since)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - since).count();
+    since = now;
+    return seconds;
+}
+
+}  // namespace
 
 void plisse::critical_points(const domain& b)
 {
     std::cout << "Beginning of the procedure which find the critical points" << std::endl;
+    auto clock = std::chrono::steady_clock::now();
     const int undecided_cusps = Cusp(b);
     improve_cusp();
+    times.cusps = lap(clock);
     if (undecided_cusps == 0) {
         std::cout << "     The number of cusp points is exactly : " << res.cusps.size() << std::endl;
     } else {
@@ -19,19 +35,23 @@ void plisse::critical_points(const domain& b)
     }
 
     singular_singular(b, verbose);
+    times.fold_fold = lap(clock);
     std::cout << "     The number of transversal intersection of fold curves in the target is exactly : "
               << res.fold_fold_pairs.size() << std::endl;
     boundary_boundary(b, verbose);
+    times.boundary_boundary = lap(clock);
     std::cout << "     The number of transversal intersection of boundary curves in the target is exactly : "
               << res.boundary_boundary_pairs.size() << std::endl;
     singular_boundary(b, verbose);
     std::cout << "     The number of intersection fold curves with boundary is exactly : "
               << res.fold_boundary_pairs.size() << std::endl;
     improve_singular_boundary();
+    times.fold_boundary = lap(clock);
     std::cout << "End of the procedure which find the critical points" << std::endl;
 
     std::cout << "Beginning of the procedure that check the topology of the singular curve" << std::endl;
     fold_curve_known = !relation4();
+    times.topology = lap(clock);
     std::cout << (fold_curve_known ? " The singular curve is known. " : " Failure  ") << std::endl;
     std::cout << "End the procedure that check the topology of the singular curve" << std::endl;
 }

@@ -26,6 +26,15 @@ struct undecided_counts {
     int fold_boundary = 0;
 };
 
+/// Wall-clock seconds of each search of the last critical_points.
+struct search_times {
+    double cusps = 0.0;
+    double fold_fold = 0.0;
+    double boundary_boundary = 0.0;
+    double fold_boundary = 0.0;
+    double topology = 0.0;
+};
+
 /// Told by a search at the start of each pass: the search's name, the pass
 /// number (from 0) and the number of candidates of the pass.
 using progress_report = std::function<void(const char* search, int pass, int candidates)>;
@@ -46,6 +55,7 @@ public:
     /// Second derivatives of det (see second_derivatives).
     expression_matrix det_hessian;
     undecided_counts undecided;
+    search_times times;
     /// Whether critical_points lets the crossing searches write their diagnostic lines.
     bool verbose = false;
     /// Whether the last critical_points proved the topology of the fold curve

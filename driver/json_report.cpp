@@ -90,10 +90,19 @@ json undecided_json(const undecided_counts& u)
             {"fold_boundary", u.fold_boundary}};
 }
 
-json times_json(const step_times& t)
+json times_json(const step_times& t, const search_times& s)
 {
-    return {{"construction", t.construction},       {"one_to_one", t.one_to_one}, {"image", t.image},
-            {"critical_points", t.critical_points}, {"relation", t.relation},     {"relation2", t.relation2},
+    return {{"construction", t.construction},
+            {"one_to_one", t.one_to_one},
+            {"image", t.image},
+            {"critical_points", t.critical_points},
+            {"cusps", s.cusps},
+            {"fold_fold", s.fold_fold},
+            {"boundary_boundary", s.boundary_boundary},
+            {"fold_boundary", s.fold_boundary},
+            {"topology", s.topology},
+            {"relation", t.relation},
+            {"relation2", t.relation2},
             {"total", t.total()}};
 }
 
@@ -129,7 +138,7 @@ json results_json(const analysis_input& input, const analysis_run& run)
             {"fold_cells", cells_json(res.fold_indices, res.source_mesh)},
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},
-            {"times", times_json(run.times)}};
+            {"times", times_json(run.times, p.times)}};
 }
 
 bool write_results(const json& document, const std::string& file)

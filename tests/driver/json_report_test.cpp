@@ -28,6 +28,7 @@ analysis_run filled_run()
     res.singular_indices = {0, 1};
     res.fold_indices = {1};
     run.analysis.undecided = {1, 2, 3, 4};
+    run.analysis.times = {0.5, 1.5, 0.25, 1.25, 0.75};
     run.analysis.fold_curve_known = true;
     return run;
 }
@@ -67,6 +68,11 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
                                               "fold_boundary": 4})"));
     EXPECT_EQ(r["times"]["image"], 3);
     EXPECT_EQ(r["times"]["total"], 21);
+    EXPECT_EQ(r["times"]["cusps"], 0.5);
+    EXPECT_EQ(r["times"]["fold_fold"], 1.5);
+    EXPECT_EQ(r["times"]["boundary_boundary"], 0.25);
+    EXPECT_EQ(r["times"]["fold_boundary"], 1.25);
+    EXPECT_EQ(r["times"]["topology"], 0.75);
 }
 
 TEST(ResultsFile, TellsFoldBoundaryCrossingsFromPointsWhereTheFoldMeetsTheBoundary)
