@@ -13,6 +13,9 @@ constexpr long most_buckets_filed = 64;
 
 bool is_empty(const rectangle& r) { return r.u.isEmpty() || r.v.isEmpty(); }
 
+// Two non-empty intervals [a, b] and [c, d] are disjoint exactly when b < c or
+// d < a, infinite bounds included: the index compares bounds directly.
+
 bool is_bounded(const rectangle& r)
 {
     return std::isfinite(r.u.inf()) && std::isfinite(r.u.sup()) && std::isfinite(r.v.inf())
@@ -97,6 +100,8 @@ box_index::box_index(std::vector<rectangle> items) : items_(std::move(items))
             dv_ = 1;
         }
     }
+    bounds_.reserve(items_.size());
+    for (const rectangle& r : items_) bounds_.push_back({r.u.inf(), r.u.sup(), r.v.inf(), r.v.sup()});
     // Counting sort of the (bucket, rectangle) entries into filed_.
     start_.assign(static_cast<std::size_t>(nu_) * nv_ + 1, 0);
     std::vector<char> filed(items_.size(), 0);
@@ -131,21 +136,22 @@ template <class Visit>
 void box_index::visit_meeting(const rectangle& r, Visit visit) const
 {
     if (is_empty(r)) return;
+    const bounds q{r.u.inf(), r.u.sup(), r.v.inf(), r.v.sup()};
     const span su = u_span(r.u), sv = v_span(r.v);
     for (int iu = su.first; iu <= su.last; ++iu) {
         for (int iv = sv.first; iv <= sv.last; ++iv) {
             const int b = iu * nv_ + iv;
             for (int f = start_[b]; f < start_[b + 1]; ++f) {
-                const rectangle& item = items_[filed_[f]];
-                if (!meet(item, r)) continue;
-                const int pu = bucket(std::max(item.u.inf(), r.u.inf()), u0_, du_, nu_);
-                const int pv = bucket(std::max(item.v.inf(), r.v.inf()), v0_, dv_, nv_);
+                const bounds& item = bounds_[filed_[f]];
+                if (!overlap(item, q)) continue;
+                const int pu = bucket(std::max(item.u_low, q.u_low), u0_, du_, nu_);
+                const int pv = bucket(std::max(item.v_low, q.v_low), v0_, dv_, nv_);
                 if (pu == iu && pv == iv && !visit(filed_[f])) return;
             }
         }
     }
     for (const int k : aside_)
-        if (meet(items_[k], r) && !visit(k)) return;
+        if (overlap(bounds_[k], q) && !visit(k)) return;
 }
 
 std::vector<int> box_index::meeting(const rectangle& r) const

@@ -56,7 +56,20 @@ private:
     template <class Visit>
     void visit_meeting(const rectangle& r, Visit visit) const;
 
+    /// The bounds of a rectangle that is not empty, for the inner loop.
+    struct bounds {
+        double u_low, u_high, v_low, v_high;
+    };
+    /// Whether two non-empty rectangles meet: the definition's comparisons
+    /// once emptiness is ruled out.
+    static bool overlap(const bounds& a, const bounds& b)
+    {
+        return a.u_low <= b.u_high && b.u_low <= a.u_high && a.v_low <= b.v_high && b.v_low <= a.v_high;
+    }
+
     std::vector<rectangle> items_;
+    /// bounds_[k] for every rectangle k filed or kept aside (none is empty).
+    std::vector<bounds> bounds_;
     double u0_ = 0, du_ = 1, v0_ = 0, dv_ = 1;
     int nu_ = 1, nv_ = 1;
     /// Bucket b (= iu * nv + iv) holds filed_[start_[b] .. start_[b + 1]).
