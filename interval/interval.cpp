@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <ostream>
 
@@ -144,8 +146,21 @@ interval periodic(mpfr_function f, long top, const interval& x)
 // rounding error, which says whether the neighbouring double is the bound.
 // Switching the mode costs far more than these few operations.
 
-double next_up(double x) { return std::nextafter(x, infinity); }
-double next_down(double x) { return std::nextafter(x, -infinity); }
+// The neighbouring doubles, by a step of the bit pattern: the magnitude of a
+// double grows with its pattern read as an integer (std::nextafter is a far
+// slower library call). NaN stays NaN, and the infinity the step heads for stays.
+double next_up(double x)
+{
+    if (std::isnan(x) || x == infinity) return x;
+    if (x == 0) return std::numeric_limits<double>::denorm_min();
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    bits = x > 0 ? bits + 1 : bits - 1;
+    std::memcpy(&x, &bits, sizeof bits);
+    return x;
+}
+
+double next_down(double x) { return -next_up(-x); }
 
 // Sign of a + b - s for s = fl(a + b), by the TwoSum transformation (exact for
 // finite a, b and s); 0 when s is exact.
@@ -227,7 +242,7 @@ double quotient_up(double a, double b)
     return (remainder > 0) != (b < 0) && remainder != 0 ? next_up(q) : q;
 }
 
-// A number as (high + low) 2^exponent, with high in [0.5, 1) and |low| at most
+// A number as (high + low) 2^exponent, with high in [0.5, 1] and |low| at most
 // half an ulp of high; `exact` when it is exactly the value it stands for.
 // The scale keeps high + low clear of overflow and underflow whatever the
 // power, so the fma error terms below are always exact.
@@ -238,17 +253,23 @@ struct scaled_double_double {
     bool exact;
 };
 
-// (high + low) 2^exponent rescaled so that high lies in [0.5, 1) again
-// (scaling by a power of 2 is exact).
-scaled_double_double normalized(double high, double low, long exponent, bool exact)
+// t > 0 finite as a scaled double-double, high in [0.5, 1).
+scaled_double_double scaled(double t)
 {
     int shift = 0;
-    high = std::frexp(high, &shift);
-    return {high, std::ldexp(low, -shift), exponent + shift, exact};
+    const double high = std::frexp(t, &shift);
+    return {high, 0.0, shift, true};
 }
 
-// t > 0 finite as a scaled double-double.
-scaled_double_double scaled(double t) { return normalized(t, 0.0, 0, true); }
+// (high + low) 2^exponent with high in [0.25, 2) rescaled so that high lies in
+// [0.5, 1) again: a product of two such numbers, or a reciprocal, is off by
+// one binade at most, and halving or doubling is exact.
+scaled_double_double normalized(double high, double low, long exponent, bool exact)
+{
+    if (high < 0.5) return {2 * high, 2 * low, exponent - 1, exact};
+    if (high >= 1) return {0.5 * high, 0.5 * low, exponent + 1, exact};
+    return {high, low, exponent, exact};
+}
 
 // The product to a relative error below 8 u^2 (u = 2^-53) plus the errors of
 // the factors: fma gives the exact error of the leading product, and only the
