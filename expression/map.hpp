@@ -1,12 +1,14 @@
 #pragma once
 // Maps: named component expressions over named variables.
 
+#include "compiled.hpp"
 #include "expression.hpp"
 #include "matrix.hpp"
 #include "taylor.hpp"
 
 #include <iostream>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,4 +49,17 @@ public:
     taylor derive(const vector_field& g, int n, const domain& box) const;
     /// Variable and component counts and names, then "name : text" per component.
     void out(std::ostream& os = std::cout) const;
+
+private:
+    /// The components compiled into one program, with the trees it was
+    /// compiled from: the members are public, so each evaluation checks that
+    /// the components are still those trees and compiles them anew if not.
+    struct compiled_form {
+        std::vector<std::string> names;
+        std::vector<std::vector<Node>> trees;
+        compiled_program program;
+    };
+    /// The compiled form of the current components.
+    const compiled_form& compiled() const;
+    mutable std::shared_ptr<const compiled_form> compiled_;
 };
