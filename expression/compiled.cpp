@@ -28,6 +28,20 @@ std::set<std::string> names_in(const std::vector<const std::vector<Node>*>& tree
     return names;
 }
 
+/// Whether two trees have the same nodes, as far as evaluation reads them.
+bool same_tree(const std::vector<Node>& a, const std::vector<Node>& b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const Node& m = a[i];
+        const Node& n = b[i];
+        if (m.kind != n.kind || m.left != n.left || m.right != n.right
+            || std::memcmp(&m.value, &n.value, sizeof(double)) != 0 || m.name != n.name)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& trees)
@@ -103,4 +117,17 @@ void compiled_program::run(std::vector<interval>& slots) const
         default: r = interval::ENTIRE(); break;
         }
     }
+}
+
+const compiled_program& compiled_cache::program(const std::vector<const std::vector<Node>*>& trees) const
+{
+    bool current = form_ && form_->trees.size() == trees.size();
+    for (std::size_t k = 0; current && k < trees.size(); ++k) current = same_tree(form_->trees[k], *trees[k]);
+    if (!current) {
+        form compiled;
+        for (const std::vector<Node>* tree : trees) compiled.trees.push_back(*tree);
+        compiled.program = compiled_program(trees);
+        form_ = std::make_shared<const form>(std::move(compiled));
+    }
+    return form_->program;
 }

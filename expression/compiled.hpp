@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -53,4 +54,22 @@ private:
     std::vector<std::string> variables_;
     std::vector<instruction> code_;
     std::vector<int> outputs_;
+};
+
+/// The compiled program of a list of trees, kept with copies of the trees it
+/// was compiled from. Callers whose trees are public members that anything
+/// may change ask it for the program at each evaluation: it compares the
+/// trees (no arithmetic, no name lookup) and compiles them anew when they
+/// differ. Copies share the compiled program.
+class compiled_cache {
+public:
+    /// The program of trees.
+    const compiled_program& program(const std::vector<const std::vector<Node>*>& trees) const;
+
+private:
+    struct form {
+        std::vector<std::vector<Node>> trees;
+        compiled_program program;
+    };
+    mutable std::shared_ptr<const form> form_;
 };

@@ -2,25 +2,6 @@
 
 #include "map.hpp"
 
-#include <cstring>
-
-namespace {
-
-/// Whether two trees have the same nodes, as far as evaluation reads them.
-bool same_tree(const std::vector<Node>& a, const std::vector<Node>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const Node& m = a[i];
-        const Node& n = b[i];
-        if (m.kind != n.kind || m.left != n.left || m.right != n.right
-            || std::memcmp(&m.value, &n.value, sizeof(double)) != 0 || m.name != n.name)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 Map::Map(const std::vector<expression>& v) {
     for (const expression& e : v) add(e);
 }
@@ -50,37 +31,19 @@ void Map::set_component(const std::string& name, const expression& e) {
     variables.insert(e.variables.begin(), e.variables.end());
 }
 
-const Map::compiled_form& Map::compiled() const {
-    bool current = compiled_ && compiled_->names.size() == component_names.size();
-    if (current) {
-        std::size_t k = 0;
-        for (const std::string& name : component_names) {
-            current = current && compiled_->names[k] == name && same_tree(compiled_->trees[k], component(name).tree);
-            ++k;
-        }
-    }
-    if (!current) {
-        compiled_form form;
-        form.names.assign(component_names.begin(), component_names.end());
-        for (const std::string& name : form.names) form.trees.push_back(component(name).tree);
-        std::vector<const std::vector<Node>*> trees;
-        for (const std::vector<Node>& tree : form.trees) trees.push_back(&tree);
-        form.program = compiled_program(trees);
-        compiled_ = std::make_shared<const compiled_form>(std::move(form));
-    }
-    return *compiled_;
-}
-
 domain Map::evalue(const domain& box) const {
     // The variables are read from box once each; the compiled program gives
     // the same enclosures as each component's Evalue.
-    const compiled_form& form = compiled();
+    thread_local std::vector<const std::vector<Node>*> trees;
+    trees.clear();
+    for (const std::string& name : component_names) trees.push_back(&component(name).tree);
+    const compiled_program& program = compiled_.program(trees);
     thread_local std::vector<interval> slots;
-    form.program.load(box, slots);
-    form.program.run(slots);
+    program.load(box, slots);
+    program.run(slots);
     domain image;
-    for (std::size_t k = 0; k < form.names.size(); ++k)
-        image.emplace_hint(image.end(), form.names[k], slots[form.program.outputs()[k]]);
+    std::size_t k = 0;
+    for (const std::string& name : component_names) image.emplace_hint(image.end(), name, slots[program.outputs()[k++]]);
     return image;
 }
 

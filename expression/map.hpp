@@ -8,7 +8,6 @@
 
 #include <iostream>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,15 +50,6 @@ public:
     void out(std::ostream& os = std::cout) const;
 
 private:
-    /// The components compiled into one program, with the trees it was
-    /// compiled from: the members are public, so each evaluation checks that
-    /// the components are still those trees and compiles them anew if not.
-    struct compiled_form {
-        std::vector<std::string> names;
-        std::vector<std::vector<Node>> trees;
-        compiled_program program;
-    };
-    /// The compiled form of the current components.
-    const compiled_form& compiled() const;
-    mutable std::shared_ptr<const compiled_form> compiled_;
+    /// The components, in name order, compiled into one program.
+    compiled_cache compiled_;
 };

@@ -125,3 +125,15 @@ TEST(CompiledMap, FollowsComponentsChangedAfterAnEvaluation)
     EXPECT_EQ(g.evalue(box).get("y0"), interval(2, 4));
     EXPECT_EQ(f.evalue(box).get("y0"), interval(4, 6));
 }
+
+TEST(CompiledMatrix, EntriesEvaluateAsTheirTreesAndFollowChanges)
+{
+    // The Jacobian of (x*y, x+y^2): rows y0, y1; columns x, y; entries y, x, 1, 2y.
+    expression_matrix J = Map(std::vector<expression>{expression("x*y"), expression("x+y^2")}).differentielle();
+    const domain box{{"x", interval(1, 2)}, {"y", interval(3, 4)}};
+    for (const std::string& r : J.rows)
+        for (const std::string& c : J.columns) expect_same(J.evalue(box).entry(r, c), J.entry(r, c).Evalue(box));
+    EXPECT_EQ(J.evalue(box).entry("y1", "y"), interval(6, 8));
+    J["y1"]["y"] = expression("x");
+    EXPECT_EQ(J.evalue(box).entry("y1", "y"), interval(1, 2));
+}
