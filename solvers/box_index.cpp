@@ -13,9 +13,6 @@ constexpr long most_buckets_filed = 64;
 
 bool is_empty(const rectangle& r) { return r.u.isEmpty() || r.v.isEmpty(); }
 
-// Two non-empty intervals [a, b] and [c, d] are disjoint exactly when b < c or
-// d < a, infinite bounds included: the index compares bounds directly.
-
 bool is_bounded(const rectangle& r)
 {
     return std::isfinite(r.u.inf()) && std::isfinite(r.u.sup()) && std::isfinite(r.v.inf())
@@ -35,15 +32,17 @@ struct axis_extent {
     }
 };
 
-/// Buckets along an axis: about one typical width each, and at least one.
+/// Buckets along an axis: about one typical width each, and at least one
+/// (exactly one when the extent or the widths overflow).
 double bucket_count(const axis_extent& e, long bounded)
 {
     const double range = e.high - e.low;
     const double mean = e.width_sum / static_cast<double>(bounded);
-    if (!(range > 0)) return 1;
+    if (!(range > 0) || !std::isfinite(range)) return 1;
     // Points (mean width 0) spread over a square-root grid.
     const double width = mean > 0 ? mean : range / std::sqrt(static_cast<double>(bounded));
-    return std::clamp(std::ceil(range / width), 1.0, 1e9);
+    const double count = std::ceil(range / width);
+    return count >= 1 ? std::min(count, 1e9) : 1;
 }
 
 }  // namespace

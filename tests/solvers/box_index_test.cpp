@@ -36,6 +36,8 @@ public:
         if (kind == 3) return interval(grid_value(), INFINITY);
         if (kind == 4) return interval(grid_value());
         if (kind == 5) return interval(1e300, 1.5e300);
+        // Bounded, but so far apart that their extent overflows.
+        if (kind == 7) return pick(2) ? interval(-1.7e308, -1e308) : interval(1e308, 1.7e308);
         const double a = grid_value();
         return interval(a, a + 0.125 * (1 + pick(kind == 6 ? 64 : 3)));
     }
