@@ -318,11 +318,13 @@ struct power_bounds {
 };
 
 // t^n for t >= 0 (t > 0 when n < 0) and n != 0: binary powering in scaled
-// double-double of t, or of 1/t for a negative n. The factor t^(2^j) carries
-// a relative error below 2^(j+1) 8 u^2 and the result below 4 |n| 8 u^2 <
-// 2^-68 for any int n, so t^n lies within E = 2^-66 |high| (scaled) of
-// high + low (E = 0 when exact), and the bounds are high + low ∓ E rounded
-// outward, then scaled outward: within an ulp of the tightest.
+// double-double of t, or of 1/t for a negative n. A squaring doubles the
+// relative error and adds 8 u^2, so the factor t^(2^j) carries less than
+// 2^(j+1) 8 u^2; the result, at most 32 products of such factors, less than
+// (2 |n| + 32) 8 u^2 < 2^-68 for any int n. So t^n lies within
+// E = 2^-66 high (scaled) of high + low (E = 0 when exact), and the bounds
+// are high + low ∓ E rounded outward, then scaled outward: within an ulp of
+// the tightest.
 power_bounds magnitude_power(double t, long n)
 {
     if (t == 0) return {0.0, 0.0};
