@@ -147,7 +147,9 @@ void plisse::singular_singular(const domain& D, bool verbose)
         }
         // The pairs still open when the search stops are dropped.
         undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
-        pass = !open.empty() && number < last_pass ? refine(*this, current, open) : std::nullopt;
+        // A pair whose images are apart would only be settled with code 2.
+        pass = !open.empty() && number < last_pass ? refine(*this, current, open, pass_pair_limit, true)
+                                                   : std::nullopt;
     }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }
