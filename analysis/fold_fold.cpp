@@ -1,6 +1,7 @@
 // Fold–fold crossings: pairs of distinct fold points with one image, each
 // proved by the Newton operator of the fold–fold system and counted once.
 
+#include "box_index.hpp"
 #include "newton_proof.hpp"
 #include "pair_search.hpp"
 #include "plisse.hpp"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <iostream>
+#include <iterator>
 
 namespace {
 
@@ -72,8 +74,46 @@ void write_undecided(int k, const candidate_box& A, const candidate_box& B, int 
 /// The pairs n fold boxes form, each with each one before it and with itself.
 long long pairs_of(std::size_t n) { return static_cast<long long>(n) * (static_cast<long long>(n) + 1) / 2; }
 
-/// The first pass: every fold box paired with each one before it and with
-/// itself; nothing when these are more pairs than a pass may hold (a map whose
+/// Whether an image box can be proved apart from another: bounded and non-empty.
+bool proper_image(const domain& image) { return bounded_over(image, image); }
+
+/// For each box i, the boxes j <= i, ascending, whose images are not proved
+/// apart from box i's (images_apart): through a bucket grid over the proper
+/// images, every box paired with each box whose image is not proper.
+std::vector<std::vector<int>> partners(const std::vector<candidate_box>& boxes)
+{
+    std::vector<rectangle> images;
+    std::vector<int> improper;
+    for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
+        const domain& image = boxes[i].image;
+        const bool proper = proper_image(image);
+        // An improper image is left out of the grid (read as empty, it meets nothing).
+        images.push_back(proper ? rectangle{image.get("y0"), image.get("y1")}
+                                : rectangle{interval::EMPTY(), interval::EMPTY()});
+        if (!proper) improper.push_back(i);
+    }
+    const box_index index(images);
+    std::vector<std::vector<int>> result(boxes.size());
+    std::vector<int> all;
+    for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
+        if (!proper_image(boxes[i].image)) {
+            for (int j = 0; j <= i; ++j) result[i].push_back(j);
+            continue;
+        }
+        std::vector<int> meeting = index.meeting(images[i]);
+        all.clear();
+        std::merge(meeting.begin(), meeting.end(), improper.begin(), improper.end(), std::back_inserter(all));
+        for (const int j : all) {
+            if (j <= i) result[i].push_back(j);
+        }
+    }
+    return result;
+}
+
+/// The first pass: every fold box paired with itself and with each one
+/// before it whose image is not proved apart from its own (those pairs would
+/// be settled at once with code 2, and the search records no such pair);
+/// nothing when these are more pairs than a pass may hold (a map whose
 /// determinant is not proved non-zero anywhere, or a box much larger than the
 /// fold boxes).
 std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& folds)
@@ -81,8 +121,9 @@ std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& 
     if (pairs_of(folds.size()) > pass_pair_limit) return std::nullopt;
     pair_pass pass;
     for (const domain& b : folds) pass.add(p, b);
+    const std::vector<std::vector<int>> meeting = partners(pass.boxes);
     for (int i = 0; i < static_cast<int>(pass.boxes.size()); ++i) {
-        for (int j = 0; j <= i; ++j) pass.pairs.emplace_back(i, j);
+        for (const int j : meeting[i]) pass.pairs.emplace_back(i, j);
     }
     return pass;
 }
@@ -122,7 +163,9 @@ void plisse::singular_singular(const domain& D, bool verbose)
         }
         // The pairs still open when the search stops are dropped.
         undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
-        pass = !open.empty() && number < last_pass ? refine(*this, current, open) : std::nullopt;
+        // A pair whose images are apart would only be settled with code 2.
+        pass = !open.empty() && number < last_pass ? refine(*this, current, open, pass_pair_limit, true)
+                                                   : std::nullopt;
     }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }

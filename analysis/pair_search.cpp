@@ -103,7 +103,8 @@ int pair_pass::add(const plisse& p, const domain& b)
     return static_cast<int>(boxes.size()) - 1;
 }
 
-std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open, int limit)
+std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open, int limit,
+                                bool drop_apart)
 {
     pair_pass next;
     // Each box is halved once, however many open pairs hold it: the position
@@ -116,7 +117,11 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
             std::vector<domain> pieces = mesh(pass.boxes[i].box, 2).boxes;
             first_half[i] = static_cast<int>(halves.size());
             halves_of[i] = static_cast<int>(pieces.size());
-            for (domain& half : pieces) halves.push_back(std::move(half));
+            for (domain& half : pieces) {
+                // Dropping pairs needs the halves' images now.
+                if (drop_apart) next.add(p, half);
+                halves.push_back(std::move(half));
+            }
         }
     };
     for (const int k : open) {
@@ -126,15 +131,19 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
         const bool same = pass.boxes[a].box == pass.boxes[b].box;
         for (int i = 0; i < halves_of[a]; ++i) {
             for (int j = same ? i : 0; j < halves_of[b]; ++j) {
+                const int first = first_half[a] + i;
                 const int second = same ? first_half[a] + j : first_half[b] + j;
-                next.pairs.emplace_back(first_half[a] + i, second);
+                if (drop_apart && images_apart(next.boxes[first].image, next.boxes[second].image)) continue;
+                next.pairs.emplace_back(first, second);
             }
         }
         if (next.size() > limit) return std::nullopt;
     }
-    // The images of the halves, the costly part, only for a pass that will be examined.
-    next.boxes.reserve(halves.size());
-    for (const domain& half : halves) next.add(p, half);
+    // Otherwise the images of the halves, the costly part, only for a pass that will be examined.
+    if (!drop_apart) {
+        next.boxes.reserve(halves.size());
+        for (const domain& half : halves) next.add(p, half);
+    }
     return next;
 }
 

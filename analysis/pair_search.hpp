@@ -98,10 +98,12 @@ constexpr int pass_pair_limit = 150000;
 /// The next pass: each pair at the positions `open`, in order, replaced by the
 /// pairs of the halves of its boxes (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
-/// Nothing when the next pass would hold more than `limit` pairs: the search
-/// then stops as at its last pass.
+/// With drop_apart, the pairs whose images are proved apart (images_apart) are
+/// left out, for a search that records nothing of them. Nothing when the next
+/// pass would hold more than `limit` pairs: the search then stops as at its
+/// last pass.
 std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,
-                                int limit = pass_pair_limit);
+                                int limit = pass_pair_limit, bool drop_apart = false);
 
 /// Appends to coded, with code 8, the pairs a search gives up when it stops
 /// after `pass` with the pairs at `open` undecided: every pair of `next`, the

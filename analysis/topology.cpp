@@ -1,6 +1,5 @@
-// Fold-curve topology and overlap lists: which singular cells the fold curve
-// is proved to cross, which cells have meeting images, and connected groups of
-// cells.
+// Fold-curve topology: which singular cells the fold curve is proved to
+// cross, and connected groups of cells.
 
 #include "connexe.hpp"
 #include "mesh.hpp"
@@ -14,36 +13,6 @@
 #include <utility>
 
 namespace {
-
-/// An image box read once as its two intervals, for the quadratic overlap loops.
-struct image_rectangle {
-    interval y0;
-    interval y1;
-};
-
-std::vector<image_rectangle> rectangles(const std::vector<domain>& images)
-{
-    std::vector<image_rectangle> r;
-    r.reserve(images.size());
-    for (const domain& image : images) r.push_back({image.get("y0"), image.get("y1")});
-    return r;
-}
-
-/// Whether two image boxes meet (closed boxes that only touch meet).
-bool meet(const image_rectangle& a, const image_rectangle& b)
-{
-    return !a.y0.disjoint(b.y0) && !a.y1.disjoint(b.y1);
-}
-
-/// The cells, ascending, whose image meets target.
-std::vector<int> cells_meeting(const std::vector<image_rectangle>& cells, const image_rectangle& target)
-{
-    std::vector<int> L;
-    for (int j = 0; j < static_cast<int>(cells.size()); ++j) {
-        if (meet(cells[j], target)) L.push_back(j);
-    }
-    return L;
-}
 
 /// What the fold curve does where two singular cells touch.
 enum class contact {
@@ -174,28 +143,6 @@ contact examine(const plisse& p, const domain& P, const domain& Q)
 }
 
 }  // namespace
-
-void plisse::relation()
-{
-    const std::vector<image_rectangle> cells = rectangles(res.images);
-    const std::vector<image_rectangle> pieces = rectangles(res.boundary_images);
-    for (const image_rectangle& cell : cells) {
-        res.image_overlaps.push_back(cells_meeting(cells, cell));
-        res.meets_boundary_image.push_back(
-            std::any_of(pieces.begin(), pieces.end(), [&cell](const image_rectangle& piece) { return meet(cell, piece); }));
-    }
-}
-
-void plisse::relation2()
-{
-    const std::vector<image_rectangle> cells = rectangles(res.images);
-    for (const image_rectangle& piece : rectangles(res.boundary_images)) {
-        res.boundary_overlaps.push_back(cells_meeting(cells, piece));
-    }
-    for (const int k : res.singular_indices) {
-        if (k >= 0 && k < static_cast<int>(cells.size())) res.singular_overlaps.push_back(cells_meeting(cells, cells[k]));
-    }
-}
 
 bool plisse::relation4()
 {

@@ -4,10 +4,33 @@
 
 #include <GL/gl.h>
 
+#include <charconv>
 #include <fstream>
 #include <ios>
+#include <string>
 
 namespace {
+
+/// Appends d as a stream in fixed notation at precision 8 writes it (printf's
+/// "%.8f", which std::to_chars reproduces, many times faster).
+void append_fixed(std::string& text, double d)
+{
+    char digits[400];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, d, std::chars_format::fixed, 8).ptr);
+}
+
+/// Appends the pair "(x,y)".
+void append_point(std::string& text, double x, double y)
+{
+    text += '(';
+    append_fixed(text, x);
+    text += ',';
+    append_fixed(text, y);
+    text += ')';
+}
+
+/// Text gathered before each write to the picture file.
+constexpr std::size_t write_chunk = 1 << 20;
 
 /// Colour parameter of a lattice point: its distance from (a, b) over the diagonal.
 double lattice_value(double x, double y, double a, double b, double diagonal)
@@ -121,16 +144,26 @@ bool grille::dessine_latex(const std::string& file) const
         return false;
     {
         std::ofstream os(file, std::ios::app);
-        os.precision(8);
-        os << std::fixed;
+        std::string text;
         // The picture's vertical axis is shifted down by one unit.
-        for_each_segment(*this, [this, &os](int k, int l) {
+        for_each_segment(*this, [this, &os, &text](int k, int l) {
             const double t = 1 - values[k];
-            os << "\\newrgbcolor{la}{" << couleur(1, t) << " " << couleur(2, t) << " " << couleur(3, t)
-               << "}\n";
-            os << "\\psline[linewidth=0.01, linecolor=la]{-}(" << points[k][0] << "," << points[k][1] - 1
-               << ")(" << points[l][0] << "," << points[l][1] - 1 << ")\n\n";
+            text += "\\newrgbcolor{la}{";
+            append_fixed(text, couleur(1, t));
+            text += ' ';
+            append_fixed(text, couleur(2, t));
+            text += ' ';
+            append_fixed(text, couleur(3, t));
+            text += "}\n\\psline[linewidth=0.01, linecolor=la]{-}";
+            append_point(text, points[k][0], points[k][1] - 1);
+            append_point(text, points[l][0], points[l][1] - 1);
+            text += "\n\n";
+            if (text.size() > write_chunk) {
+                os << text;
+                text.clear();
+            }
         });
+        os << text;
         os.close();
         if (!os)
             return false;

@@ -34,6 +34,10 @@ constexpr double largest_exponent = 1000;
 /// its points of the two grids, its list headers), generously.
 constexpr double bytes_per_cell = 1024;
 
+/// Cell indices per cell the overlap lists hold on a map that folds the box
+/// a few times (about a dozen on the built-in map), generously.
+constexpr double overlaps_per_cell = 64;
+
 const char* const description =
     "plisse proves with interval arithmetic how a map f = (f1, f2) of the plane\n"
     "into the plane folds a rectangle: its cusps, the crossings of the fold image\n"
@@ -162,15 +166,16 @@ std::string range_problem(const std::pair<double, double>& r, int n)
     return "";
 }
 
-/// The most the run can need at resolution n, in bytes. Every cell's overlap
-/// list (image_overlaps), and every singular cell's (singular_overlaps), can
-/// hold every cell, and every boundary piece's (boundary_overlaps) too: up to
-/// 2 n^4 + 4 n^3 cell indices, each list up to twice its length while it grows.
-double worst_case_bytes(int n)
+/// What the run needs at resolution n, in bytes, for a map that folds the
+/// box a few times. The overlap lists are built through a spatial index, so
+/// they take what they hold: a cell's image meets those of its neighbours and,
+/// across each fold, of a few cells more; `overlaps_per_cell` indices per cell
+/// is generous for such maps. A map whose images pile up far more (a nearly
+/// constant map) needs more than this and may still run out of memory.
+double estimated_bytes(int n)
 {
     const double cells = double(n) * n;
-    const double indices = 2 * cells * cells + 4 * cells * n;
-    return 2 * sizeof(int) * indices + bytes_per_cell * cells;
+    return (bytes_per_cell + 2 * sizeof(int) * overlaps_per_cell) * cells;
 }
 
 double physical_memory_bytes()
@@ -191,10 +196,10 @@ std::string gigabytes(double bytes)
 std::string resolution_problem(int n)
 {
     if (n < 1) return std::to_string(n) + " is below 1";
-    const double needed = worst_case_bytes(n);
+    const double needed = estimated_bytes(n);
     const double memory = physical_memory_bytes();
     if (needed > memory) {
-        return std::to_string(n) + " cells per side can need up to " + gigabytes(needed)
+        return std::to_string(n) + " cells per side need about " + gigabytes(needed)
                + " of memory, and this machine has " + gigabytes(memory);
     }
     return "";

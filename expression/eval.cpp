@@ -4,20 +4,15 @@
 
 #include <cmath>
 
-namespace {
-
-/// base^n with n the exponent's upper bound truncated toward zero. An exponent
-/// that is empty, unbounded or beyond int range says nothing usable about the
-/// power, so the enclosure is then the whole line.
 interval power_by_exponent(const interval& base, const interval& exponent)
 {
+    // An exponent that is empty, unbounded or beyond int range says nothing
+    // usable about the power, so the enclosure is then the whole line.
     const double n = std::trunc(exponent.sup());
     const bool usable = !exponent.isEmpty() && std::isfinite(exponent.inf())
                         && std::isfinite(n) && std::fabs(n) <= 2147483647.0;
     return usable ? power(base, static_cast<int>(n)) : interval::ENTIRE();
 }
-
-}  // namespace
 
 interval Eval(const std::vector<Node>& tree, int i, const domain& box)
 {

@@ -21,12 +21,23 @@ const expression& expression_matrix::entry(const std::string& r, const std::stri
 }
 
 interval_matrix expression_matrix::evalue(const domain& box) const {
+    // One compiled program for all entries: the variables are read from box
+    // once each, and the entries share their common subexpressions.
+    thread_local std::vector<const std::vector<Node>*> trees;
+    trees.clear();
+    for (const std::string& r : rows)
+        for (const std::string& c : columns) trees.push_back(&entry(r, c).tree);
+    const compiled_program& program = compiled_.program(trees);
+    thread_local std::vector<interval> slots;
+    program.load(box, slots);
+    program.run(slots);
     interval_matrix m;
     m.row_names = rows;
     m.column_names = columns;
+    std::size_t k = 0;
     for (const std::string& r : rows) {
         std::map<std::string, interval>& row = m.entries[r];
-        for (const std::string& c : columns) row[c] = entry(r, c).Evalue(box);
+        for (const std::string& c : columns) row[c] = slots[program.outputs()[k++]];
     }
     return m;
 }

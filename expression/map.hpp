@@ -1,6 +1,7 @@
 #pragma once
 // Maps: named component expressions over named variables.
 
+#include "compiled.hpp"
 #include "expression.hpp"
 #include "matrix.hpp"
 #include "taylor.hpp"
@@ -47,4 +48,8 @@ public:
     taylor derive(const vector_field& g, int n, const domain& box) const;
     /// Variable and component counts and names, then "name : text" per component.
     void out(std::ostream& os = std::cout) const;
+
+private:
+    /// The components, in name order, compiled into one program.
+    compiled_cache compiled_;
 };

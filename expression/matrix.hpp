@@ -1,6 +1,7 @@
 #pragma once
 // Matrices of expressions and of intervals, addressed by row and column names.
 
+#include "compiled.hpp"
 #include "expression.hpp"
 
 #include <iostream>
@@ -64,4 +65,8 @@ public:
     expression determinant() const;
     /// One line "row|column:text" per entry, in name-list order.
     void out(std::ostream& os = std::cout) const;
+
+private:
+    /// The entries, row by row in row-list order, compiled into one program.
+    compiled_cache compiled_;
 };

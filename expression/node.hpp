@@ -54,6 +54,9 @@ void report_parse_error(const char* message);
 /// Interval enclosure of the subtree at i over box (the whole line for a
 /// partial operator, or for a power whose exponent is not bounded).
 interval Eval(const std::vector<Node>& tree, int i, const domain& box);
+/// base^n with n the exponent's upper bound truncated toward zero: the value
+/// of a power node (the whole line when the exponent is not a usable bound).
+interval power_by_exponent(const interval& base, const interval& exponent);
 /// Textual form of the subtree at i; it parses back to the same value.
 std::string Arbre2Chaine(const std::vector<Node>& tree, int i);
 /// Text of a constant that reads back to the same double.

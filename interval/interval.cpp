@@ -1,7 +1,7 @@
-// Interval arithmetic: + - * with directed rounding obtained from error-free
-// transformations, Boost.Interval for storage, comparisons and the division of
-// divisors without 0, our own extended division, and MPFR for the elementary
-// functions.
+// Interval arithmetic: + - * / and integer powers with directed rounding
+// obtained from error-free transformations (the rounding mode is never
+// switched), Boost.Interval for storage and comparisons, and MPFR for the
+// elementary functions.
 //
 // Representation invariant: the lower bound is never +inf and the upper bound
 // never -inf (an infinite point is stored as [max double, +inf] or
@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <ostream>
 
@@ -74,15 +76,6 @@ double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
 
 double down(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDD); }
 double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
-
-// x^n rounded in direction rnd.
-double power_rounded(double x, long n, mpfr_rnd_t rnd)
-{
-    mpfr_workspace& w = workspace();
-    mpfr_set_d(w.arg, x, MPFR_RNDN);
-    mpfr_pow_si(w.value, w.arg, n, rnd);
-    return mpfr_get_d(w.value, rnd);
-}
 
 // Image of x under an increasing function.
 interval increasing(mpfr_function f, const interval& x)
@@ -148,28 +141,26 @@ interval periodic(mpfr_function f, long top, const interval& x)
     return interval(lo, hi);
 }
 
-// x^n for n != 0, where x excludes 0 when n < 0: t^n is then monotone on x,
-// except for an even positive n over an x holding 0 (minimum 0 at 0).
-interval nonzero_power(const interval& x, long n)
-{
-    const double a = x.inf(), b = x.sup();
-    const bool odd = n % 2 != 0;
-    if (n > 0 && !odd && a < 0 && b > 0)
-        return interval(0.0, power_rounded(std::max(-a, b), n, MPFR_RNDU));
-    // Increasing: odd positive n; even positive n on the positives; even
-    // negative n on the negatives.
-    const bool increasing = n > 0 ? (odd || a >= 0) : (!odd && b < 0);
-    if (increasing) return interval(power_rounded(a, n, MPFR_RNDD), power_rounded(b, n, MPFR_RNDU));
-    return interval(power_rounded(b, n, MPFR_RNDD), power_rounded(a, n, MPFR_RNDU));
-}
-
 // Directed rounding without switching the rounding mode: the sum or product is
 // rounded to nearest, and an error-free transformation gives the sign of the
 // rounding error, which says whether the neighbouring double is the bound.
 // Switching the mode costs far more than these few operations.
 
-double next_up(double x) { return std::nextafter(x, infinity); }
-double next_down(double x) { return std::nextafter(x, -infinity); }
+// The neighbouring doubles, by a step of the bit pattern: the magnitude of a
+// double grows with its pattern read as an integer (std::nextafter is a far
+// slower library call). NaN stays NaN, and the infinity the step heads for stays.
+double next_up(double x)
+{
+    if (std::isnan(x) || x == infinity) return x;
+    if (x == 0) return std::numeric_limits<double>::denorm_min();
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    bits = x > 0 ? bits + 1 : bits - 1;
+    std::memcpy(&x, &bits, sizeof bits);
+    return x;
+}
+
+double next_down(double x) { return -next_up(-x); }
 
 // Sign of a + b - s for s = fl(a + b), by the TwoSum transformation (exact for
 // finite a, b and s); 0 when s is exact.
@@ -218,6 +209,168 @@ double product_up(double a, double b)
     return std::fma(a, b, -p) > 0 ? next_up(p) : p;
 }
 
+// Whether the remainder of a / b may not be exact: an operand or the quotient
+// near underflow.
+bool near_underflow(double a, double b, double q)
+{
+    return std::min({std::fabs(a), std::fabs(b), std::fabs(q)}) < tiny_product;
+}
+
+// a / b rounded downward (upward), for a non-zero b and not both infinite.
+// fma(-q, b, a) = a - q*b is the exact remainder of q = fl(a / b) away from
+// underflow, and a/b - q has the sign of remainder / b. An infinite dividend
+// or divisor, or a zero dividend, gives an exact quotient; an overflow is
+// bounded by the largest double; near underflow the quotient is widened by one
+// ulp (q is within half an ulp of a / b).
+double quotient_down(double a, double b)
+{
+    const double q = a / b;
+    if (a == 0 || std::isinf(a) || std::isinf(b)) return q;
+    if (std::isinf(q)) return q > 0 ? max_double : q;
+    if (near_underflow(a, b, q)) return next_down(q);
+    const double remainder = std::fma(-q, b, a);
+    return (remainder < 0) != (b < 0) && remainder != 0 ? next_down(q) : q;
+}
+
+double quotient_up(double a, double b)
+{
+    const double q = a / b;
+    if (a == 0 || std::isinf(a) || std::isinf(b)) return q;
+    if (std::isinf(q)) return q < 0 ? -max_double : q;
+    if (near_underflow(a, b, q)) return next_up(q);
+    const double remainder = std::fma(-q, b, a);
+    return (remainder > 0) != (b < 0) && remainder != 0 ? next_up(q) : q;
+}
+
+// A number as (high + low) 2^exponent, with high in [0.5, 1] and |low| at most
+// half an ulp of high; `exact` when it is exactly the value it stands for.
+// The scale keeps high + low clear of overflow and underflow whatever the
+// power, so the fma error terms below are always exact.
+struct scaled_double_double {
+    double high;
+    double low;
+    long exponent;
+    bool exact;
+};
+
+// t > 0 finite as a scaled double-double, high in [0.5, 1).
+scaled_double_double scaled(double t)
+{
+    int shift = 0;
+    const double high = std::frexp(t, &shift);
+    return {high, 0.0, shift, true};
+}
+
+// (high + low) 2^exponent with high in [0.25, 2) rescaled so that high lies in
+// [0.5, 1) again: a product of two such numbers, or a reciprocal, is off by
+// one binade at most, and halving or doubling is exact.
+scaled_double_double normalized(double high, double low, long exponent, bool exact)
+{
+    if (high < 0.5) return {2 * high, 2 * low, exponent - 1, exact};
+    if (high >= 1) return {0.5 * high, 0.5 * low, exponent + 1, exact};
+    return {high, low, exponent, exact};
+}
+
+// The product to a relative error below 8 u^2 (u = 2^-53) plus the errors of
+// the factors: fma gives the exact error of the leading product, and only the
+// small cross terms are rounded. Exact when both factors are exact doubles.
+scaled_double_double product(const scaled_double_double& a, const scaled_double_double& b)
+{
+    const double p = a.high * b.high;
+    const double e = std::fma(a.high, b.high, -p);
+    const double l = e + (a.high * b.low + a.low * b.high + a.low * b.low);
+    const double high = p + l;
+    return normalized(high, l - (high - p), a.exponent + b.exponent,
+                      a.exact && b.exact && a.low == 0 && b.low == 0);
+}
+
+// 1 / a for an exact double a = high 2^exponent: q + r / high with q = fl(1 / high)
+// and r = fma(-q, high, 1) the exact remainder; only r / high is rounded, a
+// relative error below u^2.
+scaled_double_double reciprocal(const scaled_double_double& a)
+{
+    const double q = 1.0 / a.high;
+    const double r = std::fma(-q, a.high, 1.0);
+    return normalized(q, r / a.high, -a.exponent, r == 0);
+}
+
+// d 2^e rounded downward (upward), for d > 0: ldexp rounds to nearest when
+// the result is subnormal, which scaling back detects.
+double scale_down(double d, long e)
+{
+    const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
+    const double r = std::ldexp(d, shift);
+    if (std::isinf(r)) return max_double;
+    return r != 0 && std::ldexp(r, -shift) > d ? next_down(r) : r;
+}
+
+double scale_up(double d, long e)
+{
+    const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
+    const double r = std::ldexp(d, shift);
+    if (std::isinf(r)) return r;
+    return r == 0 || std::ldexp(r, -shift) < d ? next_up(r) : r;
+}
+
+struct power_bounds {
+    double down;
+    double up;
+};
+
+// t^n for t >= 0 (t > 0 when n < 0) and n != 0: binary powering in scaled
+// double-double of t, or of 1/t for a negative n. A squaring doubles the
+// relative error and adds 8 u^2, so the factor t^(2^j) carries less than
+// 2^(j+1) 8 u^2; the result, at most 32 products of such factors, less than
+// (2 |n| + 32) 8 u^2 < 2^-68 for any int n. So t^n lies within
+// E = 2^-66 high (scaled) of high + low (E = 0 when exact), and the bounds
+// are high + low ∓ E rounded outward, then scaled outward: within an ulp of
+// the tightest.
+power_bounds magnitude_power(double t, long n)
+{
+    if (t == 0) return {0.0, 0.0};
+    if (std::isinf(t)) return n > 0 ? power_bounds{infinity, infinity} : power_bounds{0.0, 0.0};
+    scaled_double_double result{0.5, 0.0, 1, true};
+    scaled_double_double factor = n > 0 ? scaled(t) : reciprocal(scaled(t));
+    for (long k = n > 0 ? n : -n;; factor = product(factor, factor)) {
+        if (k & 1) result = product(result, factor);
+        k >>= 1;
+        if (k == 0) break;
+    }
+    const double E = result.exact ? 0.0 : std::ldexp(result.high, -66);
+    return {scale_down(sum_down(result.high, sum_down(result.low, -E)), result.exponent),
+            scale_up(sum_up(result.high, sum_up(result.low, E)), result.exponent)};
+}
+
+// s^n rounded downward (upward) for n != 0, s != 0 when n < 0: the
+// magnitude's power, negated for a negative s (n is then odd).
+double signed_power_down(double s, long n)
+{
+    if (s == 0) return 0.0;
+    return s > 0 ? magnitude_power(s, n).down : -magnitude_power(-s, n).up;
+}
+
+double signed_power_up(double s, long n)
+{
+    if (s == 0) return 0.0;
+    return s > 0 ? magnitude_power(s, n).up : -magnitude_power(-s, n).down;
+}
+
+// x^n for n != 0, where x excludes 0 when n < 0. An even power depends on |x|
+// alone and runs from the mignitude's power to the magnitude's (the reverse
+// for n < 0); an odd power is increasing for n > 0 and, x lying on one side
+// of 0, decreasing for n < 0.
+interval nonzero_power(const interval& x, long n)
+{
+    const double a = x.inf(), b = x.sup();
+    if (n % 2 == 0) {
+        const double small = x.mig(), large = x.mag();
+        if (n > 0) return interval(signed_power_down(small, n), signed_power_up(large, n));
+        return interval(signed_power_down(large, n), signed_power_up(small, n));
+    }
+    if (n > 0) return interval(signed_power_down(a, n), signed_power_up(b, n));
+    return interval(signed_power_down(b, n), signed_power_up(a, n));
+}
+
 // x^2 by one directed product per bound: squares are frequent in the
 // analysed expressions, and this is much cheaper than the general power.
 interval square(const interval& x)
@@ -261,7 +414,7 @@ double interval::mid() const
 double interval::diam() const
 {
     if (isEmpty()) return not_a_number;
-    return boost::numeric::width(b_);
+    return sum_up(sup(), -inf());
 }
 
 double interval::width() const { return diam(); }
@@ -349,17 +502,29 @@ interval operator*(const interval& a, const interval& b)
                     std::max(product_up(x0, y0), product_up(x1, y1)));
 }
 
-// Boost's division handles divisors without 0 and half-lines for a divisor
-// with 0 at one end; it returns the empty set for the divisor [0, 0] and [0, 0]
-// for a zero dividend, which the Newton operator must never see as a proof.
+// A divisor holding 0 gives the entire line, except a divisor with 0 at one
+// end only and a dividend without 0: a half-line. Boost's own division would
+// return the empty set for the divisor [0, 0] and [0, 0] for a zero dividend,
+// which the Newton operator must never see as a proof.
 interval operator/(const interval& a, const interval& b)
 {
     if (a.isEmpty() || b.isEmpty()) return interval::EMPTY();
+    const double x0 = a.inf(), x1 = a.sup(), y0 = b.inf(), y1 = b.sup();
     if (b.contains(0.0)) {
-        const bool zero_interior = b.inf() < 0 && 0 < b.sup();
-        if (a.contains(0.0) || zero_interior || b.isPoint()) return interval::ENTIRE();
+        if (a.contains(0.0) || (y0 < 0 && 0 < y1) || b.isPoint()) return interval::ENTIRE();
+        // b = [0, y1] or [y0, 0], and a on one side of 0.
+        if (y0 == 0) return x0 > 0 ? interval(quotient_down(x0, y1), infinity) : interval(-infinity, quotient_up(x1, y1));
+        return x0 > 0 ? interval(-infinity, quotient_up(x0, y0)) : interval(quotient_down(x1, y0), infinity);
     }
-    return interval(a.raw() / b.raw());
+    // The bounds come from the end quotients that the signs select.
+    if (y0 > 0) {
+        if (x0 >= 0) return interval(quotient_down(x0, y1), quotient_up(x1, y0));
+        if (x1 <= 0) return interval(quotient_down(x0, y0), quotient_up(x1, y1));
+        return interval(quotient_down(x0, y0), quotient_up(x1, y0));
+    }
+    if (x0 >= 0) return interval(quotient_down(x1, y1), quotient_up(x0, y0));
+    if (x1 <= 0) return interval(quotient_down(x1, y0), quotient_up(x0, y1));
+    return interval(quotient_down(x1, y1), quotient_up(x0, y1));
 }
 
 bool operator==(const interval& a, const interval& b)
@@ -370,7 +535,8 @@ bool operator==(const interval& a, const interval& b)
 
 bool operator!=(const interval& a, const interval& b) { return !(a == b); }
 
-// A negative power of an x holding 0 is 1 / x^-n with the extended division.
+// A negative power of an x holding 0 is 1 / x^-n with the extended division:
+// a half-line or the entire line.
 interval power(const interval& x, int n)
 {
     if (x.isEmpty()) return interval::EMPTY();

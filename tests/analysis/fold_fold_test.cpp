@@ -129,3 +129,23 @@ TEST(FoldFoldSearch, AMapWithoutAProvableFoldDropsItsPairsBeforeAPassGrowsTooLar
 }
 
 }  // namespace
+
+TEST(FoldFoldFirstPass, HoldsExactlyThePairsWhoseImagesAreNotProvedApart)
+{
+    // The oracle: every pair (i, j), j <= i, of the fold boxes that seed the
+    // search, kept unless images_apart settles it; counted by brute force.
+    const auto p = quiet<swallowtail_map>();
+    const std::vector<domain> folds = fold_cover(*p, p->box, fold_cover_width);
+    int expected = 0;
+    for (std::size_t i = 0; i < folds.size(); ++i)
+        for (std::size_t j = 0; j <= i; ++j) expected += !images_apart(p->evalue(folds[i]), p->evalue(folds[j]));
+    pass_sizes passes;
+    passes.watch(*p);
+    p->singular_singular(p->box, false);
+    const std::vector<int>& sizes = passes.of["fold–fold crossings"];
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.front(), expected);
+    // The search is not left with the quadratic first pass: most pairs are apart.
+    EXPECT_LT(2 * expected, static_cast<int>(folds.size() * (folds.size() + 1) / 2));
+    EXPECT_EQ(p->res.fold_fold_pairs.size(), 1u);
+}

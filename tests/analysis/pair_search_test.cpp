@@ -111,6 +111,29 @@ TEST_F(Refinement, GivingUpRecordsTheNextPassOrElseTheOpenPairsWithCodeEight)
     }
 }
 
+TEST_F(Refinement, DroppingApartImagesLeavesOutExactlyThosePairsInOrder)
+{
+    // Two cells across the fold x = 3y^2 + 0.2y of the built-in map, and a
+    // third far from both: many pairs of halves have images apart, some not.
+    pair_pass pass;
+    pass.add(*p, plane_box(-0.02, 0.02, -0.06, -0.02));
+    pass.add(*p, plane_box(0.0, 0.04, -0.04, 0.0));
+    pass.add(*p, plane_box(0.2, 0.3, 0.5, 0.6));
+    pass.pairs = {{0, 1}, {1, 1}, {2, 0}};
+    const pair_pass all = refine(*p, pass, {0, 1, 2}).value();
+    const pair_pass kept = refine(*p, pass, {0, 1, 2}, pass_pair_limit, true).value();
+    std::vector<std::pair<domain, domain>> expected, found;
+    for (int k = 0; k < all.size(); ++k) {
+        const candidate_box& A = all.boxes[all.pairs[k].first];
+        const candidate_box& B = all.boxes[all.pairs[k].second];
+        if (!images_apart(A.image, B.image)) expected.emplace_back(A.box, B.box);
+    }
+    for (int k = 0; k < kept.size(); ++k) found.emplace_back(kept.first(k), kept.second(k));
+    EXPECT_EQ(found, expected);
+    EXPECT_LT(kept.size(), all.size());
+    EXPECT_FALSE(kept.pairs.empty());
+}
+
 TEST(ImagesApart, OnlyBoundedNonEmptyImagesAreProvedApart)
 {
     const domain a{{"y0", interval(0, 1)}, {"y1", interval(0, 1)}};

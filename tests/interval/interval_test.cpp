@@ -207,6 +207,54 @@ TEST(IntervalProperty, IntegerPowersEncloseEveryPointValueTightly)
     }
 }
 
+// Powers up to the largest exponents the analysis admits, over the shapes of
+// interval_source and over bases near 1 in magnitude, where high powers stay
+// finite and far from trivial: the power must enclose the exact power (MPFR)
+// at every sampled point and be within two ulps of the tightest enclosure.
+TEST(IntervalProperty, HighPowersEncloseTheExactPowerTightly)
+{
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    interval_source source(seed + 5);
+    std::mt19937_64 g(seed + 6);
+    for (int round = 0; round < rounds; ++round) {
+        interval x = source.next();
+        if (round % 2 == 0) {
+            // [s - 2^-k, s + 2^-j] around s = ±1.
+            const double s = source.pick(0, 1) ? 1.0 : -1.0;
+            x = interval(s - std::ldexp(1.0, -source.pick(8, 30)), s + std::ldexp(1.0, -source.pick(8, 30)));
+        }
+        const int n = round % 5 == 0 ? source.pick(-9, 9) : source.pick(-1000, 1000);
+        const interval r = power(x, n);
+        SCOPED_TRACE(text(x) + "^" + std::to_string(n) + " = " + text(r));
+        for (double p : source.points(x))
+            EXPECT_TRUE((p == 0 && n < 0) || inside(pow(mpfr_real(p), n), r)) << p;
+        if (n == 0) {
+            EXPECT_EQ(r, interval(1.0));
+        }
+        if (x.isInfinite() || (n < 0 && x.contains(0))) continue;
+        std::vector<mpfr_real> values{pow(mpfr_real(x.inf()), n), pow(mpfr_real(x.sup()), n)};
+        if (x.contains(0)) values.push_back(pow(mpfr_real(0.0), n));
+        expect_tight(r, values);
+    }
+}
+
+TEST(IntervalPower, ExactPowersStayExact)
+{
+    // 3^33 = 5559060566555523 < 2^53, 2^-1000 and 2^-1074 (the smallest
+    // subnormal) are doubles; so are 0.5^3 and 1.5^3.
+    EXPECT_EQ(power(interval(3.0), 33), interval(5559060566555523.0));
+    EXPECT_EQ(power(interval(-3.0, 2.0), 33), interval(-5559060566555523.0, 8589934592.0));
+    EXPECT_EQ(power(interval(2.0), -1000), interval(std::ldexp(1.0, -1000)));
+    EXPECT_EQ(power(interval(0.5), 1074), interval(std::ldexp(1.0, -1074)));
+    EXPECT_EQ(power(interval(0.5, 1.5), 3), interval(0.125, 3.375));
+    // Even powers are never negative, even of an interval around 0.
+    EXPECT_EQ(power(interval(-0.5, 1e-300), 1000).inf(), 0.0);
+    // 10^400 overflows: the upper bound is infinite, the lower the largest double.
+    const interval big = power(interval(10.0), 400);
+    EXPECT_EQ(big.inf(), max_d);
+    EXPECT_EQ(big.sup(), inf_d);
+}
+
 TEST(IntervalDivision, DivisorHoldingZero)
 {
     const interval entire = interval::ENTIRE();

@@ -1,0 +1,75 @@
+#pragma once
+// Expression trees compiled once into a flat program over a vector of
+// intervals: variables are positions, equal subtrees are computed once.
+
+#include "node.hpp"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+/// Several trees compiled into one straight-line program. Slots 0 .. v-1 hold
+/// the variables, in the order of `variables()`; every later slot is one
+/// distinct operation on earlier slots (a subtree met twice, in the same tree
+/// or in another, is one slot); the value of tree k is slot `outputs()[k]`.
+/// Each slot is computed exactly as Eval computes its node, so the program
+/// gives the same enclosures as evaluating every tree.
+class compiled_program {
+public:
+    compiled_program() = default;
+    /// Compiles the trees over the variables they name, in ascending name
+    /// order; an empty tree is the entire line, as for expression::Evalue.
+    explicit compiled_program(const std::vector<const std::vector<Node>*>& trees);
+
+    /// The variable names, by position.
+    const std::vector<std::string>& variables() const { return variables_; }
+    /// The slot of each tree's value.
+    const std::vector<int>& outputs() const { return outputs_; }
+    /// Number of slots.
+    int size() const { return static_cast<int>(variables_.size() + code_.size()); }
+
+    /// Runs the program: slots must hold size() intervals, the variables'
+    /// values in the first ones; every later slot is overwritten.
+    void run(std::vector<interval>& slots) const;
+    /// Reads the variables from box (a missing name is [0, 0], as in Eval) into slots.
+    void load(const domain& box, std::vector<interval>& slots) const;
+
+private:
+    struct instruction {
+        char kind;
+        int left;
+        int right;
+        double value;
+    };
+    /// The slot of each instruction compiled so far (the value by its bits).
+    using slot_table = std::map<std::tuple<char, int, int, std::uint64_t>, int>;
+    /// The slot computing node i of tree, appending what it needs.
+    int compile(const std::vector<Node>& tree, int i, slot_table& slots);
+    /// The slot of the instruction, appended unless an equal one exists.
+    int slot_of(const instruction& op, slot_table& slots);
+
+    std::vector<std::string> variables_;
+    std::vector<instruction> code_;
+    std::vector<int> outputs_;
+};
+
+/// The compiled program of a list of trees, kept with copies of the trees it
+/// was compiled from. Callers whose trees are public members that anything
+/// may change ask it for the program at each evaluation: it compares the
+/// trees (no arithmetic, no name lookup) and compiles them anew when they
+/// differ. Copies share the compiled program.
+class compiled_cache {
+public:
+    /// The program of trees.
+    const compiled_program& program(const std::vector<const std::vector<Node>*>& trees) const;
+
+private:
+    struct form {
+        std::vector<std::vector<Node>> trees;
+        compiled_program program;
+    };
+    mutable std::shared_ptr<const form> form_;
+};
