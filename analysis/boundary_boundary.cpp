@@ -100,7 +100,7 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
         res.boundary_boundary_coded,
         [&](candidate_box& A, candidate_box& B) { return boundary_boundary_verdict(*this, A, B, systems, D, verbose); },
         settled,
-        [&](const domain& A, const domain& B, const pair_verdict& v) {
+        [&](const domain&, const domain&, const pair_verdict& v) {
             if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.push_back(proved_pair(v.found));
         });
     undecided.boundary_boundary = outcome.abandoned + crossings.unresolved();
