@@ -1,0 +1,358 @@
+#!/usr/bin/python3
+"""Differential check of plisse against the independent oracle.
+
+For each map the program is run with --json; for a map the oracle finds
+generic, every count the program claims complete (its undecided count is 0;
+for cusps, cusps_exact) must equal the oracle's, and every proved box must
+hold the oracle's feature or else a point where the exact system, after
+Newton steps at 200 bits kept inside the box, has a residual below 1e-30.
+
+Outcomes: "not generic", "settled" (every count complete and right),
+"undecided" (right, some counts incomplete), "WRONG" (a complete count
+differs, or a proved box holds no solution), "oracle-miss" (the program's
+boxes all hold solutions but the oracle found fewer: a fault of the oracle),
+"timeout", "crash".
+
+Usage:
+  check_maps.py random N [SEED]       random maps (random_maps.py)
+  check_maps.py table FILE [--soundness | --report]
+  environment: PLISSE (program, default ./build/driver/plisse),
+               PLISSE_TIMEOUT (seconds, default 60)
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import mpmath
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import oracle  # noqa: E402
+import random_maps  # noqa: E402
+
+COUNTS = (("cusps", "cusps"), ("fold_fold", "fold_fold_crossings"),
+          ("boundary_boundary", "boundary_boundary_crossings"), ("fold_boundary", "fold_boundary_intersections"))
+FAILING = ("WRONG", "crash", "oracle-miss")
+
+
+def run_program(program, m, timeout):
+    """(status, results, seconds): status is ok, timeout or crash."""
+    with tempfile.TemporaryDirectory(prefix="plisse-check-") as tmp:
+        out = os.path.join(tmp, "results.json")
+        cmd = [program, "--f1", m["f1"], "--f2", m["f2"], "--x", "%r,%r" % tuple(m["x"]),
+               "--y", "%r,%r" % tuple(m["y"]), "--no-window", "--json", out, "-o", tmp]
+        start = time.time()
+        try:
+            proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return "timeout", None, time.time() - start
+        seconds = time.time() - start
+        if proc.returncode != 0 or not os.path.exists(out):
+            return "crash", {"returncode": proc.returncode, "stderr": proc.stderr.decode(errors="replace")[-500:]}, \
+                seconds
+        with open(out) as fh:
+            return "ok", json.load(fh), seconds
+
+
+def complete(results):
+    u = results["undecided"]
+    return {"cusps": bool(results["counts"]["cusps_exact"]) and u["cusps"] == 0,
+            "fold_fold": u["fold_fold"] == 0,
+            "boundary_boundary": u["boundary_boundary"] == 0,
+            "fold_boundary": u["fold_boundary"] == 0}
+
+
+def bounds(box, var):
+    """(lo, hi) as mpf, or None when the interval is empty or unbounded."""
+    iv = box.get(var)
+    if iv is None:
+        return None
+    lo, hi = (mpmath.mpf(float(b)) if isinstance(b, str) else mpmath.mpf(b) for b in iv)
+    if not (mpmath.isfinite(lo) and mpmath.isfinite(hi)) or lo > hi:
+        return None
+    return lo, hi
+
+
+class BoxChecker:
+    """Whether proved boxes hold solutions of the exact systems."""
+
+    def __init__(self, m, answer):
+        mpmath.mp.prec = 200
+        self.f = oracle.MapFunctions(m["f1"], m["f2"])
+        self.box = oracle.Box(m["x"], m["y"])
+        self.answer = answer
+
+    @staticmethod
+    def holds(box, point):
+        for var, value in zip(("x", "y"), point):
+            b = bounds(box, var)
+            if b is None or not (b[0] <= mpmath.mpf(value) <= b[1]):
+                return False
+        return True
+
+    @staticmethod
+    def exact(entry, key):
+        return [mpmath.mpf(v) for v in entry[key]]
+
+    def newton_in(self, system, ranges, start):
+        """A few Newton steps clipped into the ranges; the final residual."""
+        v = mpmath.matrix([min(max(mpmath.mpf(s), lo), hi) for s, (lo, hi) in zip(start, ranges)])
+        for _ in range(40):
+            values, jac = system(v)
+            try:
+                step = mpmath.lu_solve(jac, -values) if jac.rows == jac.cols else mpmath.qr_solve(jac, -values)[0]
+            except (ZeroDivisionError, TypeError, ValueError):
+                break
+            v = mpmath.matrix([min(max(v[i] + step[i], lo), hi) for i, (lo, hi) in enumerate(ranges)])
+        values, _ = system(v)
+        return max(abs(a) for a in values)
+
+    def verified(self, kind, boxes):
+        """Newton at 200 bits inside the boxes: residual below 1e-30."""
+        f = self.f
+        E = oracle.EDGES
+        ranges, free = [], []
+        for b in boxes:
+            for var in ("x", "y"):
+                r = bounds(b, var)
+                if r is None:
+                    return False
+                if r[0] == r[1]:
+                    continue
+                ranges.append(r)
+            free.append([var for var in ("x", "y") if bounds(b, var)[0] != bounds(b, var)[1]])
+
+        def point(b, free_vars, values):
+            out, k = [], 0
+            for var in ("x", "y"):
+                if var in free_vars:
+                    out.append(values[k])
+                    k += 1
+                else:
+                    out.append(bounds(b, var)[0])
+            return out, k
+
+        def unpack(v):
+            pts, k = [], 0
+            for b, fr in zip(boxes, free):
+                p, used = point(b, fr, list(v)[k:])
+                pts.append(p)
+                k += used
+            return pts
+
+        def columns(e, fr):
+            return [(e[oracle.J00], e[oracle.J10]) if var == "x" else (e[oracle.J01], e[oracle.J11]) for var in fr]
+
+        def system(v):
+            pts = unpack(v)
+            es = [f.at(p[0], p[1]) for p in pts]
+            if kind == "cusp":
+                e = es[0]
+                vals = [e[oracle.DET], e[oracle.C1], e[oracle.C2]]
+                rows = [[e[oracle.DETX], e[oracle.DETY]], [e[oracle.C1X], e[oracle.C1Y]], [e[oracle.C2X], e[oracle.C2Y]]]
+                return mpmath.matrix(vals), mpmath.matrix([[r[i] for i, var in enumerate("xy") if var in free[0]]
+                                                           for r in rows])
+            if kind == "point":
+                e = es[0]
+                return mpmath.matrix([e[oracle.DET]]), mpmath.matrix(
+                    [[e[oracle.DETX] if var == "x" else e[oracle.DETY] for var in free[0]]])
+            vals = [es[0][oracle.F1] - es[1][oracle.F1], es[0][oracle.F2] - es[1][oracle.F2]]
+            rows = [[], []]
+            for sign, e, fr in ((1, es[0], free[0]), (-1, es[1], free[1])):
+                for col in columns(e, fr):
+                    rows[0].append(sign * col[0])
+                    rows[1].append(sign * col[1])
+            det_rows = []
+            fold_boxes = {"ff": (0, 1), "fb": (0,), "bb": ()}[kind]
+            offset = 0
+            for idx, fr in enumerate(free):
+                if idx in fold_boxes:
+                    vals.append(es[idx][oracle.DET])
+                    row = [0] * len(ranges)
+                    for j, var in enumerate(fr):
+                        row[offset + j] = es[idx][oracle.DETX] if var == "x" else es[idx][oracle.DETY]
+                    det_rows.append(row)
+                offset += len(fr)
+            return mpmath.matrix(vals), mpmath.matrix(rows + det_rows)
+
+        start = [(lo + hi) / 2 for lo, hi in ranges]
+        del E
+        try:
+            return self.newton_in(system, ranges, start) < mpmath.mpf(10) ** -30
+        except (ZeroDivisionError, ValueError):
+            return False
+
+    def check(self, results):
+        """Problems with the proved boxes, and the number of boxes that hold a
+        solution the oracle did not list."""
+        a = self.answer
+        problems, unlisted = [], 0
+
+        def examine(kind, boxes, listed, label):
+            nonlocal unlisted
+            if listed:
+                return
+            if self.verified(kind, boxes):
+                unlisted += 1
+            else:
+                problems.append("%s box holds no solution: %s" % (label, json.dumps(boxes)))
+
+        for box in results["cusps"]:
+            examine("cusp", [box], any(self.holds(box, self.exact(c, "exact")) for c in a["cusps"]), "cusp")
+        for pair in results["fold_fold_crossings"]:
+            listed = any((self.holds(pair["first"], self.exact(c, "first_exact")) and
+                          self.holds(pair["second"], self.exact(c, "second_exact"))) or
+                         (self.holds(pair["first"], self.exact(c, "second_exact")) and
+                          self.holds(pair["second"], self.exact(c, "first_exact"))) for c in a["fold_fold"])
+            examine("ff", [pair["first"], pair["second"]], listed, "fold-fold")
+        for pair in results["boundary_boundary_crossings"]:
+            listed = any((self.holds(pair["first"], self.exact(c, "first_exact")) and
+                          self.holds(pair["second"], self.exact(c, "second_exact"))) or
+                         (self.holds(pair["first"], self.exact(c, "second_exact")) and
+                          self.holds(pair["second"], self.exact(c, "first_exact"))) for c in a["boundary_boundary"])
+            examine("bb", [pair["first"], pair["second"]], listed, "boundary-boundary")
+        for pair in results["fold_boundary"]["crossings"]:
+            listed = any(self.holds(pair["fold"], self.exact(c, "fold_exact")) and
+                         self.holds(pair["boundary"], self.exact(c, "boundary_exact"))
+                         for c in a["fold_boundary"]["crossings"])
+            examine("fb", [pair["fold"], pair["boundary"]], listed, "fold-boundary")
+        for box in results["fold_boundary"]["points"]:
+            listed = any(self.holds(box, self.exact(c, "exact")) for c in a["fold_boundary"]["points"])
+            examine("point", [box], listed, "fold point on an edge")
+        return problems, unlisted
+
+
+def oracle_counts(answer):
+    return {k: answer["counts"][k] for k, _ in COUNTS}
+
+
+def judge(m, answer, status, results):
+    """(outcome, notes)."""
+    if status != "ok":
+        return status, ([results["stderr"].strip()] if results else [])
+    if not answer["generic"]:
+        return "not generic", answer["reasons"]
+    done = complete(results)
+    notes = []
+    differs = []
+    for key, field in COUNTS:
+        got = results["counts"][field]
+        if done[key] and got != answer["counts"][key]:
+            differs.append((key, got, answer["counts"][key]))
+    problems, unlisted = BoxChecker(m, answer).check(results)
+    notes += problems
+    for key, got, want in differs:
+        notes.append("%s: the program claims %d complete, the oracle finds %d" % (key, got, want))
+    if problems:
+        return "WRONG", notes
+    if unlisted:
+        notes.append("%d proved boxes hold solutions the oracle did not list" % unlisted)
+        return "oracle-miss", notes
+    if differs:
+        return "WRONG", notes
+    return ("settled" if all(done.values()) else "undecided"), notes
+
+
+def program_summary(results):
+    if not isinstance(results, dict) or "counts" not in results:
+        return "-"
+    c, u = results["counts"], results["undecided"]
+    return "%d%s/%d/%d/%d undecided %d/%d/%d/%d known=%s" % (
+        c["cusps"], "" if c["cusps_exact"] else "?", c["fold_fold_crossings"], c["boundary_boundary_crossings"],
+        c["fold_boundary_intersections"], u["cusps"], u["fold_fold"], u["boundary_boundary"], u["fold_boundary"],
+        "yes" if results["fold_curve_known"] else "no")
+
+
+def check(m, program, timeout):
+    answer = oracle.study(m["f1"], m["f2"], m["x"], m["y"])
+    status, results, seconds = run_program(program, m, timeout)
+    outcome, notes = judge(m, answer, status, results)
+    return {"map": m, "oracle": answer, "program": results, "status": status, "seconds": seconds,
+            "outcome": outcome, "notes": notes}
+
+
+def line(label, r):
+    m = r["map"]
+    o = r["oracle"]["counts"]
+    return "%s %s | %s | %s x %s | plisse %s (%.1fs) | oracle %d/%d/%d/%d | %s%s" % (
+        label, m.get("kind", ""), m["f1"] + " ; " + m["f2"], m["x"], m["y"], program_summary(r["program"]),
+        r["seconds"], o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
+        ("  [" + "; ".join(r["notes"]) + "]") if r["notes"] else "")
+
+
+def summary(records):
+    outcomes = [r["outcome"] for r in records]
+    return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, timeouts %d, "
+            "crashes %d, oracle misses %d" % (
+                len(records), sum(1 for o in outcomes if o not in ("not generic", "timeout", "crash")),
+                outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"),
+                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss")))
+
+
+def program_path():
+    return os.environ.get("PLISSE", "./build/driver/plisse")
+
+
+def run_random(count, seed):
+    program, timeout = program_path(), float(os.environ.get("PLISSE_TIMEOUT", "60"))
+    records = []
+    for m in random_maps.generate(count, seed):
+        r = check(m, program, timeout)
+        records.append(r)
+        print(line("#%d" % m["index"], r), flush=True)
+    print(summary(records))
+    return 1 if any(r["outcome"] in FAILING for r in records) else 0
+
+
+def read_table(path):
+    rows = []
+    with open(path) as fh:
+        for raw in fh:
+            if not raw.strip() or raw.startswith("#"):
+                continue
+            name, f1, f2, xr, yr, counts = raw.rstrip("\n").split("\t")[:6]
+            want = [int(c) for c in counts.split("/")]
+            rows.append({"name": name, "f1": f1, "f2": f2, "x": list(oracle.interval(xr)),
+                         "y": list(oracle.interval(yr)), "want": dict(zip([k for k, _ in COUNTS], want))})
+    return rows
+
+
+def run_table(path, mode):
+    program, timeout = program_path(), float(os.environ.get("PLISSE_TIMEOUT", "60"))
+    failures = 0
+    records = []
+    for row in read_table(path):
+        if mode == "--oracle":
+            answer = oracle.study(row["f1"], row["f2"], row["x"], row["y"])
+            got = oracle_counts(answer)
+            ok = answer["generic"] and got == row["want"]
+            failures += not ok
+            print("%-28s oracle %s want %s %s%s" % (row["name"], "/".join(str(got[k]) for k, _ in COUNTS),
+                                                 "/".join(str(row["want"][k]) for k, _ in COUNTS),
+                                                 "ok" if ok else "MISMATCH",
+                                                 "" if answer["generic"] else " not generic: %s" % answer["reasons"]),
+                  flush=True)
+            continue
+        r = check(row, program, timeout)
+        records.append(r)
+        if mode == "--soundness":
+            failures += r["outcome"] in FAILING
+        print(line(row["name"], r), flush=True)
+    if records:
+        print(summary(records))
+    return 1 if failures else 0
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[0] == "random":
+        return run_random(int(argv[1]), int(argv[2]) if len(argv) > 2 else random_maps.DEFAULT_SEED)
+    if len(argv) >= 2 and argv[0] == "table":
+        return run_table(argv[1], argv[2] if len(argv) > 2 else "--soundness")
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
