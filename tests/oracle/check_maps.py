@@ -14,11 +14,14 @@ boxes all hold solutions but the oracle found fewer: a fault of the oracle),
 "timeout", "crash".
 
 Usage:
-  check_maps.py random N [SEED]       random maps (random_maps.py)
-  check_maps.py table FILE [--soundness | --report]
+  check_maps.py random N [SEED [FIRST]]   random maps FIRST..N-1 (random_maps.py)
+  check_maps.py table FILE --soundness     every count claimed complete must be right
+  check_maps.py table FILE --report        per row: undecided counts, topology verdict, counts, time
+  check_maps.py table FILE --oracle        the oracle alone must find the counts of the table
   environment: PLISSE (program, default ./build/driver/plisse),
-               PLISSE_TIMEOUT (seconds, default 60)
+               PLISSE_TIMEOUT (seconds, default 60), PLISSE_JOBS (maps checked at once, default 1)
 """
+import concurrent.futures
 import json
 import os
 import subprocess
@@ -185,43 +188,66 @@ class BoxChecker:
             return False
 
     def check(self, results):
-        """Problems with the proved boxes, and the number of boxes that hold a
-        solution the oracle did not list."""
+        """Problems with the proved boxes, the number of boxes that hold a
+        solution the oracle did not list, and the oracle's features that no
+        proved box holds (by count name)."""
         a = self.answer
         problems, unlisted = [], 0
+        unmatched = {}
 
-        def examine(kind, boxes, listed, label):
+        def examine(kind, boxes, matches, label):
             nonlocal unlisted
-            if listed:
+            for entry in matches:
+                entry["matched"] = True
+            if matches:
                 return
             if self.verified(kind, boxes):
                 unlisted += 1
             else:
                 problems.append("%s box holds no solution: %s" % (label, json.dumps(boxes)))
 
+        def pair_matches(pair, entries):
+            return [c for c in entries
+                    if (self.holds(pair["first"], self.exact(c, "first_exact")) and
+                        self.holds(pair["second"], self.exact(c, "second_exact"))) or
+                    (self.holds(pair["first"], self.exact(c, "second_exact")) and
+                     self.holds(pair["second"], self.exact(c, "first_exact")))]
+
+        lists = {"cusps": a["cusps"], "fold_fold": a["fold_fold"], "boundary_boundary": a["boundary_boundary"],
+                 "fold_boundary": a["fold_boundary"]["crossings"] + a["fold_boundary"]["points"]}
+        for entries in lists.values():
+            for entry in entries:
+                entry["matched"] = False
         for box in results["cusps"]:
-            examine("cusp", [box], any(self.holds(box, self.exact(c, "exact")) for c in a["cusps"]), "cusp")
+            examine("cusp", [box], [c for c in a["cusps"] if self.holds(box, self.exact(c, "exact"))], "cusp")
         for pair in results["fold_fold_crossings"]:
-            listed = any((self.holds(pair["first"], self.exact(c, "first_exact")) and
-                          self.holds(pair["second"], self.exact(c, "second_exact"))) or
-                         (self.holds(pair["first"], self.exact(c, "second_exact")) and
-                          self.holds(pair["second"], self.exact(c, "first_exact"))) for c in a["fold_fold"])
-            examine("ff", [pair["first"], pair["second"]], listed, "fold-fold")
+            examine("ff", [pair["first"], pair["second"]], pair_matches(pair, a["fold_fold"]), "fold-fold")
         for pair in results["boundary_boundary_crossings"]:
-            listed = any((self.holds(pair["first"], self.exact(c, "first_exact")) and
-                          self.holds(pair["second"], self.exact(c, "second_exact"))) or
-                         (self.holds(pair["first"], self.exact(c, "second_exact")) and
-                          self.holds(pair["second"], self.exact(c, "first_exact"))) for c in a["boundary_boundary"])
-            examine("bb", [pair["first"], pair["second"]], listed, "boundary-boundary")
+            examine("bb", [pair["first"], pair["second"]], pair_matches(pair, a["boundary_boundary"]),
+                    "boundary-boundary")
         for pair in results["fold_boundary"]["crossings"]:
-            listed = any(self.holds(pair["fold"], self.exact(c, "fold_exact")) and
-                         self.holds(pair["boundary"], self.exact(c, "boundary_exact"))
-                         for c in a["fold_boundary"]["crossings"])
-            examine("fb", [pair["fold"], pair["boundary"]], listed, "fold-boundary")
+            examine("fb", [pair["fold"], pair["boundary"]],
+                    [c for c in a["fold_boundary"]["crossings"]
+                     if self.holds(pair["fold"], self.exact(c, "fold_exact")) and
+                     self.holds(pair["boundary"], self.exact(c, "boundary_exact"))], "fold-boundary")
         for box in results["fold_boundary"]["points"]:
-            listed = any(self.holds(box, self.exact(c, "exact")) for c in a["fold_boundary"]["points"])
-            examine("point", [box], listed, "fold point on an edge")
-        return problems, unlisted
+            examine("point", [box], [c for c in a["fold_boundary"]["points"] if self.holds(box, self.exact(c, "exact"))],
+                    "fold point on an edge")
+        for key, entries in lists.items():
+            unmatched[key] = [describe(e) for e in entries if not e.pop("matched")]
+        return problems, unlisted, unmatched
+
+
+def describe(entry):
+    """A short text for one feature of the oracle."""
+    def pt(p):
+        return "(%.6g, %.6g)" % tuple(p)
+    if "first" in entry:
+        edges = " %s/%s" % tuple(entry["edges"]) if "edges" in entry else ""
+        return "%s~%s%s" % (pt(entry["first"]), pt(entry["second"]), edges)
+    if "fold" in entry:
+        return "fold %s~%s %s" % (pt(entry["fold"]), pt(entry["boundary"]), entry["edge"])
+    return pt(entry["source"]) + (" " + entry["edge"] if "edge" in entry else "")
 
 
 def oracle_counts(answer):
@@ -241,10 +267,11 @@ def judge(m, answer, status, results):
         got = results["counts"][field]
         if done[key] and got != answer["counts"][key]:
             differs.append((key, got, answer["counts"][key]))
-    problems, unlisted = BoxChecker(m, answer).check(results)
+    problems, unlisted, unmatched = BoxChecker(m, answer).check(results)
     notes += problems
     for key, got, want in differs:
-        notes.append("%s: the program claims %d complete, the oracle finds %d" % (key, got, want))
+        notes.append("%s: the program claims %d complete, the oracle finds %d; not found: %s" % (
+            key, got, want, ", ".join(unmatched[key])))
     if problems:
         return "WRONG", notes
     if unlisted:
@@ -295,13 +322,25 @@ def program_path():
     return os.environ.get("PLISSE", "./build/driver/plisse")
 
 
-def run_random(count, seed):
+def check_all(maps):
+    """check() on every map, PLISSE_JOBS at a time, in order."""
     program, timeout = program_path(), float(os.environ.get("PLISSE_TIMEOUT", "60"))
+    jobs = int(os.environ.get("PLISSE_JOBS", "1"))
+    if jobs <= 1:
+        for m in maps:
+            yield check(m, program, timeout)
+        return
+    with concurrent.futures.ProcessPoolExecutor(jobs) as pool:
+        futures = [pool.submit(check, m, program, timeout) for m in maps]
+        for fut in futures:
+            yield fut.result()
+
+
+def run_random(count, seed, first=0):
     records = []
-    for m in random_maps.generate(count, seed):
-        r = check(m, program, timeout)
+    for r in check_all(random_maps.generate(count, seed)[first:]):
         records.append(r)
-        print(line("#%d" % m["index"], r), flush=True)
+        print(line("#%d" % r["map"]["index"], r), flush=True)
     print(summary(records))
     return 1 if any(r["outcome"] in FAILING for r in records) else 0
 
@@ -320,34 +359,54 @@ def read_table(path):
 
 
 def run_table(path, mode):
-    program, timeout = program_path(), float(os.environ.get("PLISSE_TIMEOUT", "60"))
+    rows = read_table(path)
     failures = 0
-    records = []
-    for row in read_table(path):
-        if mode == "--oracle":
+    if mode == "--oracle":
+        for row in rows:
             answer = oracle.study(row["f1"], row["f2"], row["x"], row["y"])
             got = oracle_counts(answer)
             ok = answer["generic"] and got == row["want"]
             failures += not ok
-            print("%-28s oracle %s want %s %s%s" % (row["name"], "/".join(str(got[k]) for k, _ in COUNTS),
+            print("%-24s oracle %s want %s %s%s" % (row["name"], "/".join(str(got[k]) for k, _ in COUNTS),
                                                  "/".join(str(row["want"][k]) for k, _ in COUNTS),
                                                  "ok" if ok else "MISMATCH",
                                                  "" if answer["generic"] else " not generic: %s" % answer["reasons"]),
                   flush=True)
-            continue
-        r = check(row, program, timeout)
+        return 1 if failures else 0
+    records = []
+    for row, r in zip(rows, check_all(rows)):
         records.append(r)
-        if mode == "--soundness":
-            failures += r["outcome"] in FAILING
-        print(line(row["name"], r), flush=True)
-    if records:
-        print(summary(records))
-    return 1 if failures else 0
+        if r["oracle"]["generic"] and oracle_counts(r["oracle"]) != row["want"]:
+            r["outcome"] = "oracle-miss"
+            r["notes"].append("the oracle no longer finds the counts of the table")
+        failures += r["outcome"] in FAILING
+        if mode == "--report":
+            print(report_line(row, r), flush=True)
+        else:
+            print(line(row["name"], r), flush=True)
+    print(summary(records))
+    return 1 if failures and mode == "--soundness" else 0
+
+
+def report_line(row, r):
+    """Undecided counts, topology verdict, counts and time of one table row."""
+    p = r["program"]
+    if r["status"] != "ok":
+        return "%-24s %s after %.1fs" % (row["name"], r["status"], r["seconds"])
+    c, u = p["counts"], p["undecided"]
+    want = "/".join(str(row["want"][k]) for k, _ in COUNTS)
+    got = "%d/%d/%d/%d" % (c["cusps"], c["fold_fold_crossings"], c["boundary_boundary_crossings"],
+                           c["fold_boundary_intersections"])
+    settled = all(complete(p).values()) and got == want
+    return "%-24s counts %-9s want %-9s undecided %d/%d/%d/%d cusps_exact=%s known=%s %6.1fs %s" % (
+        row["name"], got, want, u["cusps"], u["fold_fold"], u["boundary_boundary"], u["fold_boundary"],
+        c["cusps_exact"], p["fold_curve_known"], r["seconds"], "SETTLED" if settled else r["outcome"])
 
 
 def main(argv):
     if len(argv) >= 2 and argv[0] == "random":
-        return run_random(int(argv[1]), int(argv[2]) if len(argv) > 2 else random_maps.DEFAULT_SEED)
+        seed = int(argv[2]) if len(argv) > 2 else random_maps.DEFAULT_SEED
+        return run_random(int(argv[1]), seed, int(argv[3]) if len(argv) > 3 else 0)
     if len(argv) >= 2 and argv[0] == "table":
         return run_table(argv[1], argv[2] if len(argv) > 2 else "--soundness")
     print(__doc__)

@@ -44,7 +44,7 @@ TRANSVERSAL = 1e-7  # sine of the crossing angle below which a crossing is tange
 EDGES = (("bottom", 0, False), ("right", 1, False), ("top", 0, True), ("left", 1, True))
 
 # Values listed by the map's evaluators, by position.
-F1, F2, J00, J01, J10, J11, DET, DETX, DETY, C1, C1X, C1Y, C2, C2X, C2Y = range(15)
+F1, F2, J00, J01, J10, J11, DET, DETX, DETY, C1, C1X, C1Y, C2, C2X, C2Y, DETXX, DETXY, DETYY = range(18)
 
 
 class MapFunctions:
@@ -59,9 +59,17 @@ class MapFunctions:
         c1 = j[0][0] * dy - j[0][1] * dx
         c2 = j[1][0] * dy - j[1][1] * dx
         values = [e1, e2, j[0][0], j[0][1], j[1][0], j[1][1], det, dx, dy,
-                  c1, sympy.diff(c1, X), sympy.diff(c1, Y), c2, sympy.diff(c2, X), sympy.diff(c2, Y)]
-        self.exprs = values
-        self._mp = sympy.lambdify((X, Y), values, modules="mpmath", cse=True)
+                  c1, sympy.diff(c1, X), sympy.diff(c1, Y), c2, sympy.diff(c2, X), sympy.diff(c2, Y),
+                  sympy.diff(dx, X), sympy.diff(dx, Y), sympy.diff(dy, Y)]
+        # The decimal constants become arguments, converted once per precision
+        # instead of at every evaluation.
+        constants = sorted(set().union(*(v.atoms(sympy.Rational) for v in values)) -
+                           set().union(*(v.atoms(sympy.Integer) for v in values)), key=lambda r: (r.p, r.q))
+        names = sympy.symbols("c0:%d" % len(constants)) if constants else ()
+        replaced = [v.xreplace(dict(zip(constants, names))) for v in values]
+        self._constants = constants
+        self._constant_values = {}
+        self._mp = sympy.lambdify((X, Y) + tuple(names), replaced, modules="mpmath", cse=True)
         self._np_all = sympy.lambdify((X, Y), values, modules="numpy", cse=True)
         self._np_det = sympy.lambdify((X, Y), det, modules="numpy")
         self._mp_det = sympy.lambdify((X, Y), det, modules="mpmath")
@@ -69,7 +77,15 @@ class MapFunctions:
 
     def at(self, x, y):
         """Every listed value at one point, in mpmath at the working precision."""
-        return self._mp(mpmath.mpf(x), mpmath.mpf(y))
+        key = mpmath.mp.prec
+        if key not in self._constant_values:
+            self._constant_values[key] = [mpmath.mpf(c.p) / c.q for c in self._constants]
+        return self._mp(mpmath.mpf(x), mpmath.mpf(y), *self._constant_values[key])
+
+    def at_float(self, x, y):
+        """Every listed value at one point, in double precision."""
+        with np.errstate(all="ignore"):
+            return [float(v) for v in self._np_all(float(x), float(y))]
 
     def det_at(self, x, y):
         return self._mp_det(mpmath.mpf(x), mpmath.mpf(y))
@@ -116,26 +132,43 @@ class Box:
                    for cx in (self.lo[0], self.hi[0]) for cy in (self.lo[1], self.hi[1]))
 
 
-def newton(system, start, scale, iterations=60):
-    """Newton's method in mpmath; returns (point, converged, jacobian at the point)."""
-    v = mpmath.matrix([mpmath.mpf(s) for s in start])
-    limit = mpmath.mpf(scale) * mpmath.mpf(10) ** (-(WORKING_DIGITS - 8))
-    for _ in range(iterations):
-        values, jac = system(v)
-        if not all(mpmath.isfinite(a) for a in values):
-            return v, False, None
+def newton(system, start, scale, f, iterations=60):
+    """Newton's method on system(v, evaluator) -> (values, jacobian rows): in
+    double precision until it settles, then polished in mpmath.  Returns
+    (point, converged, jacobian at the point)."""
+    v = np.array([float(a) for a in start])
+    settled = False
+    with np.errstate(all="ignore"):
+        for _ in range(iterations):
+            values, jac = (np.array(a, dtype=float) for a in system(v, f.at_float))
+            if not (np.all(np.isfinite(values)) and np.all(np.isfinite(jac))):
+                return v, False, None
+            try:
+                step = np.linalg.solve(jac, -values)
+            except np.linalg.LinAlgError:
+                return v, False, None
+            size = np.linalg.norm(step)
+            if size > 0.2 * scale:  # keep far jumps from leaving the region of the start
+                step *= 0.2 * scale / size
+            v = v + step
+            if size <= 1e-12 * (scale + np.linalg.norm(v)):
+                settled = True
+                break
+    if not settled:
+        return v, False, None
+    w = mpmath.matrix([mpmath.mpf(float(a)) for a in v])
+    limit = (mpmath.mpf(scale) + mpmath.norm(w)) * mpmath.mpf(10) ** (-(WORKING_DIGITS - 8))
+    for _ in range(12):
+        values, jac = system(w, f.at)
         try:
-            step = mpmath.lu_solve(jac, -values)
+            step = mpmath.lu_solve(mpmath.matrix(jac), -mpmath.matrix(values))
         except (ZeroDivisionError, TypeError):  # a singular Jacobian
-            return v, False, None
-        size = mpmath.norm(step)
-        if size > 0.2 * scale:  # keep far jumps from leaving the region of the start
-            step *= 0.2 * scale / size
-        v += step
-        if size <= limit:
-            values, jac = system(v)
-            return v, all(mpmath.isfinite(a) for a in values), jac
-    return v, False, None
+            return w, False, None
+        w += step
+        if mpmath.norm(step) <= limit:
+            values, jac = system(w, f.at)
+            return w, all(mpmath.isfinite(a) for a in values), mpmath.matrix(jac)
+    return w, False, None
 
 
 def sine(a, b):
@@ -282,17 +315,11 @@ class Oracle:
                 continue
             start = (xs[ii + 1], ys[jj + 1])
 
-            def gradient_system(v):
-                # Newton on grad det = 0, with the Hessian by central differences in mpmath.
-                h = mpmath.mpf(10) ** (-15) * self.box.size
-                e = self.f.at(v[0], v[1])
-                ex1, ex0 = self.f.at(v[0] + h, v[1]), self.f.at(v[0] - h, v[1])
-                ey1, ey0 = self.f.at(v[0], v[1] + h), self.f.at(v[0], v[1] - h)
-                jac = mpmath.matrix([[(ex1[DETX] - ex0[DETX]) / (2 * h), (ey1[DETX] - ey0[DETX]) / (2 * h)],
-                                     [(ex1[DETY] - ex0[DETY]) / (2 * h), (ey1[DETY] - ey0[DETY]) / (2 * h)]])
-                return mpmath.matrix([e[DETX], e[DETY]]), jac
+            def gradient_system(v, at):
+                e = at(v[0], v[1])
+                return [e[DETX], e[DETY]], [[e[DETXX], e[DETXY]], [e[DETXY], e[DETYY]]]
 
-            v, ok, _ = newton(gradient_system, start, self.box.size, iterations=30)
+            v, ok, _ = newton(gradient_system, start, self.box.size, self.f, iterations=30)
             if ok and self.box.distance_to_boundary(self.point(v)) > -self.near:
                 value = self.f.at(v[0], v[1])[DET]
                 if value == 0 or (value > 0) != (inner[ii, jj] > 0):
@@ -340,7 +367,7 @@ class Oracle:
 
             def det_on_edge(uu, k=k):
                 q = self.box.edge_point(k, uu)
-                return self.f.det_at(q[0], q[1])
+                return float(self.f.det_np(np.array(q[0]), np.array(q[1])))
 
             brackets = [(u[i], u[i + 1]) for i in range(len(u) - 1) if (d[i] > 0) != (d[i + 1] > 0)]
             scale = np.median(np.abs(d)) + 1e-300
@@ -362,21 +389,37 @@ class Oracle:
                     elif value < 1e-9 * scale:
                         self.not_generic("the fold curve nearly touches the %s edge" % EDGES[k][0])
             for a, b in brackets:
-                try:
-                    root = mpmath.findroot(det_on_edge, (mpmath.mpf(a), mpmath.mpf(b)), solver="anderson")
-                except (ValueError, ZeroDivisionError):
+                da = det_on_edge(a)
+                for _ in range(60):  # bisection in double precision, then Newton in mpmath
+                    mid = 0.5 * (a + b)
+                    dm = det_on_edge(mid)
+                    if (dm > 0) == (da > 0):
+                        a, da = mid, dm
+                    else:
+                        b = mid
+                v, ok, _ = newton(self.edge_system(k), [0.5 * (a + b)], self.box.size, self.f)
+                if not ok or abs(v[0] - 0.5 * (a + b)) > 1e-6 * self.box.size:
                     self.not_generic("a fold point on the %s edge did not converge" % EDGES[k][0])
                     continue
-                found.append((k, root))
+                found.append((k, v[0]))
         return found
+
+    def edge_system(self, edge):
+        var = EDGES[edge][1]
+
+        def system(v, at):
+            q = self.box.edge_point(edge, v[0])
+            e = at(q[0], q[1])
+            return [e[DET]], [[e[DETX] if var == 0 else e[DETY]]]
+        return system
 
     # ------------------------------------------------------------------ cusps
     def cusp_system(self, k):
         c, cx, cy = (C1, C1X, C1Y) if k == 0 else (C2, C2X, C2Y)
 
-        def system(v):
-            e = self.f.at(v[0], v[1])
-            return mpmath.matrix([e[DET], e[c]]), mpmath.matrix([[e[DETX], e[DETY]], [e[cx], e[cy]]])
+        def system(v, at):
+            e = at(v[0], v[1])
+            return [e[DET], e[c]], [[e[DETX], e[DETY]], [e[cx], e[cy]]]
         return system
 
     def cusp_starts(self, curves):
@@ -400,7 +443,7 @@ class Oracle:
         cusps = []
         for start in starts:
             for k in (0, 1):
-                v, ok, jac = newton(self.cusp_system(k), start, self.box.size)
+                v, ok, jac = newton(self.cusp_system(k), start, self.box.size, self.f)
                 if not ok:
                     continue
                 p = self.point(v)
@@ -518,38 +561,36 @@ class Oracle:
                 out.append(("ff", pa, pb))
         return out
 
-    def fold_fold_system(self, v):
-        ep, eq = self.f.at(v[0], v[1]), self.f.at(v[2], v[3])
-        values = mpmath.matrix([ep[F1] - eq[F1], ep[F2] - eq[F2], ep[DET], eq[DET]])
-        jac = mpmath.matrix([[ep[J00], ep[J01], -eq[J00], -eq[J01]],
-                             [ep[J10], ep[J11], -eq[J10], -eq[J11]],
-                             [ep[DETX], ep[DETY], 0, 0],
-                             [0, 0, eq[DETX], eq[DETY]]])
+    @staticmethod
+    def fold_fold_system(v, at):
+        ep, eq = at(v[0], v[1]), at(v[2], v[3])
+        values = [ep[F1] - eq[F1], ep[F2] - eq[F2], ep[DET], eq[DET]]
+        jac = [[ep[J00], ep[J01], -eq[J00], -eq[J01]],
+               [ep[J10], ep[J11], -eq[J10], -eq[J11]],
+               [ep[DETX], ep[DETY], 0, 0],
+               [0, 0, eq[DETX], eq[DETY]]]
         return values, jac
 
     def fold_boundary_system(self, edge):
         var = EDGES[edge][1]
 
-        def system(v):
+        def system(v, at):
             q = self.box.edge_point(edge, v[2])
-            ep, eq = self.f.at(v[0], v[1]), self.f.at(q[0], q[1])
+            ep, eq = at(v[0], v[1]), at(q[0], q[1])
             dq = self.edge_direction_image(eq, var)
-            values = mpmath.matrix([ep[F1] - eq[F1], ep[F2] - eq[F2], ep[DET]])
-            jac = mpmath.matrix([[ep[J00], ep[J01], -dq[0]], [ep[J10], ep[J11], -dq[1]],
-                                 [ep[DETX], ep[DETY], 0]])
+            values = [ep[F1] - eq[F1], ep[F2] - eq[F2], ep[DET]]
+            jac = [[ep[J00], ep[J01], -dq[0]], [ep[J10], ep[J11], -dq[1]], [ep[DETX], ep[DETY], 0]]
             return values, jac
         return system
 
     def boundary_boundary_system(self, ea, eb):
         va, vb = EDGES[ea][1], EDGES[eb][1]
 
-        def system(v):
+        def system(v, at):
             qa, qb = self.box.edge_point(ea, v[0]), self.box.edge_point(eb, v[1])
-            e1, e2 = self.f.at(qa[0], qa[1]), self.f.at(qb[0], qb[1])
+            e1, e2 = at(qa[0], qa[1]), at(qb[0], qb[1])
             d1, d2 = self.edge_direction_image(e1, va), self.edge_direction_image(e2, vb)
-            values = mpmath.matrix([e1[F1] - e2[F1], e1[F2] - e2[F2]])
-            jac = mpmath.matrix([[d1[0], -d2[0]], [d1[1], -d2[1]]])
-            return values, jac
+            return [e1[F1] - e2[F1], e1[F2] - e2[F2]], [[d1[0], -d2[0]], [d1[1], -d2[1]]]
         return system
 
     def on_edge(self, edge, u):
@@ -560,18 +601,18 @@ class Oracle:
         """Newton on the exact two-point system; adds a proper crossing to found."""
         kind = candidate[0]
         if kind == "ff":
-            v, ok, jac = newton(self.fold_fold_system, list(candidate[1]) + list(candidate[2]), self.box.size)
+            v, ok, jac = newton(self.fold_fold_system, list(candidate[1]) + list(candidate[2]), self.box.size, self.f)
             p, q = (v[0], v[1]), (v[2], v[3])
         elif kind == "fb":
             edge = int(candidate[2][0])
             var = EDGES[edge][1]
             start = list(candidate[1]) + [candidate[2][1][var]]
-            v, ok, jac = newton(self.fold_boundary_system(edge), start, self.box.size)
+            v, ok, jac = newton(self.fold_boundary_system(edge), start, self.box.size, self.f)
             p, q = (v[0], v[1]), self.box.edge_point(edge, v[2])
         else:
             ea, eb = int(candidate[1][0]), int(candidate[2][0])
             start = [candidate[1][1][EDGES[ea][1]], candidate[2][1][EDGES[eb][1]]]
-            v, ok, jac = newton(self.boundary_boundary_system(ea, eb), start, self.box.size)
+            v, ok, jac = newton(self.boundary_boundary_system(ea, eb), start, self.box.size, self.f)
             p, q = self.box.edge_point(ea, v[0]), self.box.edge_point(eb, v[1])
         starts = [candidate[1], candidate[2][1] if kind != "ff" else candidate[2]]
         if kind == "bb":

@@ -19,7 +19,6 @@ import os
 import random
 import sys
 
-import mpmath
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -132,10 +131,9 @@ def cusp_edge(rng):
     f2 = "Y^3+X*Y" + signed_term(rng.uniform(-0.3, 0.3), "Y^4") + signed_term(rng.uniform(-0.3, 0.3), "X^2") + \
         signed_term(rng.uniform(-0.2, 0.2), "X*Y^2")
     m = Normalised(f1, f2.replace(" ", ""), "cusp-edge")
-    f = oracle.MapFunctions(*m.texts_in("x", "y"))
-    mpmath.mp.dps = 30
-    # The cusp of (X + aY, Y^3 + XY) is at (-3a^2, a) ... up to the small terms: refine.
-    v, ok, _ = oracle.newton(Cusp(f), (-3 * a * a, a), 1.0)
+    o = oracle.Oracle(*m.texts_in("x", "y"), (-1, 1), (-1, 1))
+    # The cusp of (X + aY, Y^3 + XY) is at (-3a^2, a), moved a little by the small terms.
+    v, ok, _ = oracle.newton(o.cusp_system(0), (-3 * a * a, a), 1.0, o.f)
     if not ok:
         return plain(rng)
     cx, cy = float(v[0]), float(v[1])
@@ -154,16 +152,6 @@ def cusp_edge(rng):
         y_range = [cy + gap - h, cy + gap]
     m.box = (tuple(x_range), tuple(y_range))
     return m
-
-
-class Cusp:
-    def __init__(self, f):
-        self.f = f
-
-    def __call__(self, v):
-        e = self.f.at(v[0], v[1])
-        return (mpmath.matrix([e[oracle.DET], e[oracle.C1]]),
-                mpmath.matrix([[e[oracle.DETX], e[oracle.DETY]], [e[oracle.C1X], e[oracle.C1Y]]]))
 
 
 def lips(rng):
