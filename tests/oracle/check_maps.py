@@ -257,6 +257,44 @@ def describe(entry):
     return pt(entry["source"]) + (" " + entry["edge"] if "edge" in entry else "")
 
 
+def fold_cells(answer, inputs):
+    """The cells of the program's paving that the oracle's fold curve crosses:
+    (surely, possibly), the second including cells it only comes close to."""
+    n = inputs["resolution"]
+    (x0, x1), (y0, y1) = ([float(b) for b in inputs[v]] for v in ("x", "y"))
+    wx, wy = (x1 - x0) / n, (y1 - y0) / n
+    surely, possibly = set(), set()
+    for curve in answer.get("fold_curves", []):
+        pts = curve["points"]
+        pairs = list(zip(pts, pts[1:] + (pts[:1] if curve["closed"] else [])))
+        for (ax, ay), (bx, by) in pairs:
+            steps = int(max(abs(bx - ax) / wx, abs(by - ay) / wy) * 40) + 1
+            for k in range(steps + 1):
+                x, y = ax + (bx - ax) * k / steps, ay + (by - ay) * k / steps
+                i, j = (x - x0) / wx, (y - y0) / wy
+                cells = {(int(min(max(a, 0), n - 1)), int(min(max(b, 0), n - 1)))
+                         for a in (i - 0.02, i + 0.02) for b in (j - 0.02, j + 0.02)}
+                possibly |= cells
+                if len(cells) == 1:
+                    surely |= cells
+    index = {(i, j): i * n + j for i in range(n) for j in range(n)}
+    return {index[c] for c in surely}, {index[c] for c in possibly}
+
+
+def topology_note(answer, results):
+    """A note when the program says the fold curve is known but its fold cells
+    are not those the oracle's fold curve crosses."""
+    if not results.get("fold_curve_known") or not answer.get("fold_curves"):
+        return None
+    surely, possibly = fold_cells(answer, results["inputs"])
+    claimed = {c["index"] for c in results["fold_cells"]}
+    missing, extra = sorted(surely - claimed), sorted(claimed - possibly)
+    if not missing and not extra:
+        return None
+    return "TOPOLOGY: the curve is said to be known, but fold cells %s are missing and %s are extra" % (
+        missing[:8], extra[:8])
+
+
 def oracle_counts(answer):
     return {k: answer["counts"][k] for k, _ in COUNTS}
 
@@ -276,6 +314,9 @@ def judge(m, answer, status, results):
             differs.append((key, got, answer["counts"][key]))
     problems, unlisted, unmatched = BoxChecker(m, answer).check(results)
     notes += problems
+    topology = topology_note(answer, results)
+    if topology:
+        notes.append(topology)
     for key, got, want in differs:
         notes.append("%s: the program claims %d complete, the %s finds %d; not found: %s" % (
             key, got, "table" if answer.get("from_table") else "oracle", want, ", ".join(unmatched[key]) or "-"))
@@ -325,11 +366,12 @@ def line(label, r):
 
 def summary(records):
     outcomes = [r["outcome"] for r in records]
+    topology = sum(1 for r in records if any(n.startswith("TOPOLOGY") for n in r["notes"]))
     return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, timeouts %d, "
-            "crashes %d, oracle misses %d" % (
+            "crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
                 len(records), sum(1 for o in outcomes if o not in ("not generic", "timeout", "crash")),
                 outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"),
-                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss")))
+                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology))
 
 
 def program_path():

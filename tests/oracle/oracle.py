@@ -718,6 +718,7 @@ class Oracle:
                 self.refine(c, found_cusps, points, crossings)
             per_resolution.append((found_cusps, points))
             components = (sum(1 for _, c in curves if c), sum(1 for _, c in curves if not c))
+            self.curves = curves
         if not self.reasons:
             (c1, p1), (c2, p2) = per_resolution[0], per_resolution[-1]
             if not self.same_sets(c1, c2) or not self.same_sets([self.box.edge_point(k, u) for k, u in p1],
@@ -771,6 +772,8 @@ class Oracle:
             "boundary_boundary": [],
             "fold_boundary": {"crossings": [], "points": []},
             "fold_components": {"closed": components[0], "open": components[1]},
+            "fold_curves": [{"closed": bool(c), "points": [[float("%.10g" % a) for a in p] for p in pts]}
+                            for pts, c in getattr(self, "curves", [])] if not self.reasons else [],
         }
         for r in crossings:
             entry = {"image": [num(r["image"][0]), num(r["image"][1])]}
