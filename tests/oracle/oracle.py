@@ -498,7 +498,7 @@ class Oracle:
         if not (np.all(np.isfinite(A)) and np.all(np.isfinite(B))):
             self.not_generic("the map is not finite on a sampled curve")
             return []
-        # Chunks of consecutive segments of one polyline, paired by their bounding boxes.
+        # Chunks of at most `size` consecutive segments of one polyline, paired by their bounding boxes.
         size = 8
         chunk_starts = []
         start = 0
@@ -508,10 +508,6 @@ class Oracle:
             start += n
         chunk_starts = np.array(chunk_starts)
         chunk_ends = np.append(chunk_starts[1:], len(A))
-        # chunks never straddle two polylines: split where the owner changes
-        bounds = sorted(set(list(chunk_starts) + list(np.nonzero(np.diff(owner))[0] + 1)))
-        chunk_starts = np.array(bounds)
-        chunk_ends = np.append(chunk_starts[1:], len(A))
         lo = np.array([np.minimum(A[s:e], B[s:e]).min(axis=0) for s, e in zip(chunk_starts, chunk_ends)])
         hi = np.array([np.maximum(A[s:e], B[s:e]).max(axis=0) for s, e in zip(chunk_starts, chunk_ends)])
         overlap = (lo[:, None, 0] <= hi[None, :, 0]) & (lo[None, :, 0] <= hi[:, None, 0]) & \
@@ -519,7 +515,7 @@ class Oracle:
         ci, cj = np.nonzero(np.triu(overlap))
         if len(ci) == 0:
             return []
-        # every segment of chunk ci with every segment of chunk cj (chunks hold at most `size`)
+        # every segment of chunk ci with every segment of chunk cj
         offs = np.arange(size)
         first = (chunk_starts[ci][:, None, None] + offs[None, :, None]) + 0 * offs[None, None, :]
         second = (chunk_starts[cj][:, None, None] + offs[None, None, :]) + 0 * offs[None, :, None]
@@ -593,9 +589,10 @@ class Oracle:
             return [e1[F1] - e2[F1], e1[F2] - e2[F2]], [[d1[0], -d2[0]], [d1[1], -d2[1]]]
         return system
 
-    def on_edge(self, edge, u):
+    def along_edge(self, edge, u):
+        """Signed distance of the edge coordinate u from the ends of the edge: positive inside."""
         lo, hi = self.box.edge_range(edge)
-        return lo - self.near <= u <= hi + self.near, min(u - lo, hi - u)
+        return min(u - lo, hi - u)
 
     def refine(self, candidate, cusps, edge_points, found):
         """Newton on the exact two-point system; adds a proper crossing to found."""
@@ -614,9 +611,8 @@ class Oracle:
             start = [candidate[1][1][EDGES[ea][1]], candidate[2][1][EDGES[eb][1]]]
             v, ok, jac = newton(self.boundary_boundary_system(ea, eb), start, self.box.size, self.f)
             p, q = self.box.edge_point(ea, v[0]), self.box.edge_point(eb, v[1])
-        starts = [candidate[1], candidate[2][1] if kind != "ff" else candidate[2]]
-        if kind == "bb":
-            starts = [candidate[1][1], candidate[2][1]]
+        starts = {"ff": [candidate[1], candidate[2]], "fb": [candidate[1], candidate[2][1]],
+                  "bb": [candidate[1][1], candidate[2][1]]}[kind]
         distinct = ok and mpmath.hypot(p[0] - q[0], p[1] - q[1]) > self.separate
         if not distinct:
             if self.explained(kind, starts, cusps, edge_points):
@@ -629,9 +625,9 @@ class Oracle:
         if kind == "ff":
             places = [self.box.distance_to_boundary(p), self.box.distance_to_boundary(q)]
         elif kind == "fb":
-            places = [self.box.distance_to_boundary(p), self.on_edge(int(candidate[2][0]), v[2])[1]]
+            places = [self.box.distance_to_boundary(p), self.along_edge(int(candidate[2][0]), v[2])]
         else:
-            places = [self.on_edge(ea, v[0])[1], self.on_edge(eb, v[1])[1]]
+            places = [self.along_edge(ea, v[0]), self.along_edge(eb, v[1])]
         if min(places) < -self.near:
             return  # a crossing outside the box, reached from a spurious candidate
         if min(places) < self.near and kind != "bb":
@@ -672,10 +668,8 @@ class Oracle:
             if kind != "fb":
                 same = same or (self.same_point(other["p"], q) and self.same_point(other["q"], p))
             if same:
-                other["hits"] += 1
                 other["resolutions"].add(self.current_resolution)
                 return
-        record["hits"] = 1
         record["resolutions"] = {self.current_resolution}
         found.append(record)
 
