@@ -358,9 +358,9 @@ def check(m, program, timeout, with_oracle=True):
 def line(label, r):
     m = r["map"]
     o = r["oracle"]["counts"]
-    return "%s %s | %s | %s x %s | plisse %s (%.1fs) | oracle %d/%d/%d/%d | %s%s" % (
+    return "%s %s | %s | %s x %s | plisse %s (%.1fs) | %s %d/%d/%d/%d | %s%s" % (
         label, m.get("kind", ""), m["f1"] + " ; " + m["f2"], m["x"], m["y"], program_summary(r["program"]),
-        r["seconds"], o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
+        r["seconds"], "table" if r["oracle"].get("from_table") else "oracle", o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
         ("  [" + "; ".join(r["notes"]) + "]") if r["notes"] else "")
 
 
@@ -369,7 +369,7 @@ def summary(records):
     topology = sum(1 for r in records if any(n.startswith("TOPOLOGY") for n in r["notes"]))
     return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, timeouts %d, "
             "crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
-                len(records), sum(1 for o in outcomes if o not in ("not generic", "timeout", "crash")),
+                len(records), sum(1 for r in records if r["oracle"]["generic"]),
                 outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"),
                 outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology))
 
