@@ -108,7 +108,7 @@ class BoxChecker:
             return max(abs(a) for a in system([])[0])
         v = mpmath.matrix([min(max(mpmath.mpf(s), lo), hi) for s, (lo, hi) in zip(start, ranges)])
         for _ in range(40):
-            values, jac = system(v)
+            values, jac = (mpmath.matrix(a) for a in system(v))
             try:
                 step = mpmath.lu_solve(jac, -values) if jac.rows == jac.cols else mpmath.qr_solve(jac, -values)[0]
             except (ZeroDivisionError, TypeError, ValueError):
@@ -122,7 +122,6 @@ class BoxChecker:
     def verified(self, kind, boxes):
         """Newton at 200 bits inside the boxes: residual below 1e-30."""
         f = self.f
-        E = oracle.EDGES
         ranges, free = [], []
         for b in boxes:
             for var in ("x", "y"):
@@ -161,13 +160,12 @@ class BoxChecker:
             if kind == "cusp":
                 e = es[0]
                 vals = [e[oracle.DET], e[oracle.C1], e[oracle.C2]]
-                rows = [[e[oracle.DETX], e[oracle.DETY]], [e[oracle.C1X], e[oracle.C1Y]], [e[oracle.C2X], e[oracle.C2Y]]]
-                return mpmath.matrix(vals), mpmath.matrix([[r[i] for i, var in enumerate("xy") if var in free[0]]
-                                                           for r in rows])
+                rows = [[e[oracle.DETX], e[oracle.DETY]], [e[oracle.C1X], e[oracle.C1Y]],
+                        [e[oracle.C2X], e[oracle.C2Y]]]
+                return vals, [[r[i] for i, var in enumerate("xy") if var in free[0]] for r in rows]
             if kind == "point":
                 e = es[0]
-                return mpmath.matrix([e[oracle.DET]]), mpmath.matrix(
-                    [[e[oracle.DETX] if var == "x" else e[oracle.DETY] for var in free[0]]])
+                return [e[oracle.DET]], [[e[oracle.DETX] if var == "x" else e[oracle.DETY] for var in free[0]]]
             vals = [es[0][oracle.F1] - es[1][oracle.F1], es[0][oracle.F2] - es[1][oracle.F2]]
             rows = [[], []]
             for sign, e, fr in ((1, es[0], free[0]), (-1, es[1], free[1])):
@@ -185,10 +183,9 @@ class BoxChecker:
                         row[offset + j] = es[idx][oracle.DETX] if var == "x" else es[idx][oracle.DETY]
                     det_rows.append(row)
                 offset += len(fr)
-            return mpmath.matrix(vals), mpmath.matrix(rows + det_rows)
+            return vals, rows + det_rows
 
         start = [(lo + hi) / 2 for lo, hi in ranges]
-        del E
         try:
             return self.newton_in(system, ranges, start) < mpmath.mpf(10) ** -30
         except (ZeroDivisionError, ValueError):
@@ -238,7 +235,8 @@ class BoxChecker:
                      if self.holds(pair["fold"], self.exact(c, "fold_exact")) and
                      self.holds(pair["boundary"], self.exact(c, "boundary_exact"))], "fold-boundary")
         for box in results["fold_boundary"]["points"]:
-            examine("point", [box], [c for c in a["fold_boundary"]["points"] if self.holds(box, self.exact(c, "exact"))],
+            examine("point", [box],
+                    [c for c in a["fold_boundary"]["points"] if self.holds(box, self.exact(c, "exact"))],
                     "fold point on an edge")
         for key, entries in lists.items():
             unmatched[key] = [describe(e) for e in entries if not e.pop("matched")]
@@ -360,7 +358,8 @@ def line(label, r):
     o = r["oracle"]["counts"]
     return "%s %s | %s | %s x %s | plisse %s (%.1fs) | %s %d/%d/%d/%d | %s%s" % (
         label, m.get("kind", ""), m["f1"] + " ; " + m["f2"], m["x"], m["y"], program_summary(r["program"]),
-        r["seconds"], "table" if r["oracle"].get("from_table") else "oracle", o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
+        r["seconds"], "table" if r["oracle"].get("from_table") else "oracle",
+        o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
         ("  [" + "; ".join(r["notes"]) + "]") if r["notes"] else "")
 
 
