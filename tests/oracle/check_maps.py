@@ -92,9 +92,17 @@ class BoxChecker:
 
     @staticmethod
     def holds(box, point):
+        """Whether the box holds the oracle's point. A point interval is an edge's
+        fixed coordinate, a double that the oracle's decimals only approximate."""
         for var, value in zip(("x", "y"), point):
             b = bounds(box, var)
-            if b is None or not (b[0] <= mpmath.mpf(value) <= b[1]):
+            if b is None:
+                return False
+            value = mpmath.mpf(value)
+            if b[0] == b[1]:
+                if abs(value - b[0]) > mpmath.mpf(10) ** -45 * (1 + abs(b[0])):
+                    return False
+            elif not b[0] <= value <= b[1]:
                 return False
         return True
 
