@@ -1,0 +1,480 @@
+#!/usr/bin/python3
+"""Differential check of plisse against the independent oracle.
+
+For each map the program is run with --json; for a map the oracle finds
+generic, every count the program claims complete (its undecided count is 0;
+for cusps, cusps_exact) must equal the oracle's, and every proved box must
+hold the oracle's feature or else a point where the exact system, after
+Newton steps at 200 bits kept inside the box, has a residual below 1e-30.
+
+Outcomes: "not generic", "settled" (every count complete and right),
+"undecided" (right, some counts incomplete), "WRONG" (a complete count
+differs, or a proved box holds no solution), "oracle-miss" (the program's
+boxes all hold solutions but the oracle found fewer: a fault of the oracle),
+"timeout", "crash".
+
+Usage:
+  check_maps.py random N [SEED [FIRST]]   random maps FIRST..N-1 (random_maps.py)
+  check_maps.py table FILE --soundness     every count claimed complete must be right
+  check_maps.py table FILE --report        per row: undecided counts, topology verdict, counts, time
+  check_maps.py table FILE --oracle        the oracle alone must find the counts of the table
+  check_maps.py table FILE --oracle-hand   the same on the rows worked out by hand
+  (the table modes check the program's boxes by Newton inside each box and its
+  complete counts against the table's counts)
+  environment: PLISSE (program, default ./build/driver/plisse),
+               PLISSE_TIMEOUT (seconds, default 60), PLISSE_JOBS (maps checked at once, default 1)
+"""
+import concurrent.futures
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import mpmath
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import oracle  # noqa: E402
+import random_maps  # noqa: E402
+
+COUNTS = (("cusps", "cusps"), ("fold_fold", "fold_fold_crossings"),
+          ("boundary_boundary", "boundary_boundary_crossings"), ("fold_boundary", "fold_boundary_intersections"))
+FAILING = ("WRONG", "crash", "oracle-miss")
+
+
+def run_program(program, m, timeout):
+    """(status, results, seconds): status is ok, timeout or crash."""
+    with tempfile.TemporaryDirectory(prefix="plisse-check-") as tmp:
+        out = os.path.join(tmp, "results.json")
+        cmd = [program, "--f1", m["f1"], "--f2", m["f2"], "--x", "%r,%r" % tuple(m["x"]),
+               "--y", "%r,%r" % tuple(m["y"]), "--no-window", "--json", out, "-o", tmp]
+        start = time.time()
+        try:
+            proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return "timeout", None, time.time() - start
+        seconds = time.time() - start
+        if proc.returncode != 0 or not os.path.exists(out):
+            return "crash", {"returncode": proc.returncode, "stderr": proc.stderr.decode(errors="replace")[-500:]}, \
+                seconds
+        with open(out) as fh:
+            return "ok", json.load(fh), seconds
+
+
+def complete(results):
+    u = results["undecided"]
+    return {"cusps": bool(results["counts"]["cusps_exact"]) and u["cusps"] == 0,
+            "fold_fold": u["fold_fold"] == 0,
+            "boundary_boundary": u["boundary_boundary"] == 0,
+            "fold_boundary": u["fold_boundary"] == 0}
+
+
+def bounds(box, var):
+    """(lo, hi) as mpf, or None when the interval is empty or unbounded."""
+    iv = box.get(var)
+    if iv is None:
+        return None
+    lo, hi = (mpmath.mpf(float(b)) if isinstance(b, str) else mpmath.mpf(b) for b in iv)
+    if not (mpmath.isfinite(lo) and mpmath.isfinite(hi)) or lo > hi:
+        return None
+    return lo, hi
+
+
+class BoxChecker:
+    """Whether proved boxes hold solutions of the exact systems."""
+
+    def __init__(self, m, answer):
+        mpmath.mp.prec = 200
+        self.f = oracle.MapFunctions(m["f1"], m["f2"])
+        self.box = oracle.Box(m["x"], m["y"])
+        self.answer = answer
+
+    @staticmethod
+    def holds(box, point):
+        """Whether the box holds the oracle's point. A point interval is an edge's
+        fixed coordinate, a double that the oracle's decimals only approximate."""
+        for var, value in zip(("x", "y"), point):
+            b = bounds(box, var)
+            if b is None:
+                return False
+            value = mpmath.mpf(value)
+            if b[0] == b[1]:
+                if abs(value - b[0]) > mpmath.mpf(10) ** -45 * (1 + abs(b[0])):
+                    return False
+            elif not b[0] <= value <= b[1]:
+                return False
+        return True
+
+    @staticmethod
+    def exact(entry, key):
+        return [mpmath.mpf(v) for v in entry[key]]
+
+    def newton_in(self, system, ranges, start):
+        """A few Newton steps clipped into the ranges; the final residual."""
+        if not ranges:  # point boxes: the residual at the point itself
+            return max(abs(a) for a in system([])[0])
+        v = mpmath.matrix([min(max(mpmath.mpf(s), lo), hi) for s, (lo, hi) in zip(start, ranges)])
+        for _ in range(40):
+            values, jac = (mpmath.matrix(a) for a in system(v))
+            try:
+                step = mpmath.lu_solve(jac, -values) if jac.rows == jac.cols else mpmath.qr_solve(jac, -values)[0]
+            except (ZeroDivisionError, TypeError, ValueError):
+                break
+            v = mpmath.matrix([min(max(v[i] + step[i], lo), hi) for i, (lo, hi) in enumerate(ranges)])
+            if mpmath.norm(step) < mpmath.mpf(10) ** -50 * (1 + mpmath.norm(v)):
+                break
+        values, _ = system(v)
+        return max(abs(a) for a in values)
+
+    def verified(self, kind, boxes):
+        """Newton at 200 bits inside the boxes: residual below 1e-30."""
+        f = self.f
+        ranges, free = [], []
+        for b in boxes:
+            for var in ("x", "y"):
+                r = bounds(b, var)
+                if r is None:
+                    return False
+                if r[0] == r[1]:
+                    continue
+                ranges.append(r)
+            free.append([var for var in ("x", "y") if bounds(b, var)[0] != bounds(b, var)[1]])
+
+        def point(b, free_vars, values):
+            out, k = [], 0
+            for var in ("x", "y"):
+                if var in free_vars:
+                    out.append(values[k])
+                    k += 1
+                else:
+                    out.append(bounds(b, var)[0])
+            return out, k
+
+        def unpack(v):
+            pts, k = [], 0
+            for b, fr in zip(boxes, free):
+                p, used = point(b, fr, list(v)[k:])
+                pts.append(p)
+                k += used
+            return pts
+
+        def columns(e, fr):
+            return [(e[oracle.J00], e[oracle.J10]) if var == "x" else (e[oracle.J01], e[oracle.J11]) for var in fr]
+
+        def system(v):
+            pts = unpack(v)
+            es = [f.at(p[0], p[1]) for p in pts]
+            if kind == "cusp":
+                e = es[0]
+                vals = [e[oracle.DET], e[oracle.C1], e[oracle.C2]]
+                rows = [[e[oracle.DETX], e[oracle.DETY]], [e[oracle.C1X], e[oracle.C1Y]],
+                        [e[oracle.C2X], e[oracle.C2Y]]]
+                return vals, [[r[i] for i, var in enumerate("xy") if var in free[0]] for r in rows]
+            if kind == "point":
+                e = es[0]
+                return [e[oracle.DET]], [[e[oracle.DETX] if var == "x" else e[oracle.DETY] for var in free[0]]]
+            vals = [es[0][oracle.F1] - es[1][oracle.F1], es[0][oracle.F2] - es[1][oracle.F2]]
+            rows = [[], []]
+            for sign, e, fr in ((1, es[0], free[0]), (-1, es[1], free[1])):
+                for col in columns(e, fr):
+                    rows[0].append(sign * col[0])
+                    rows[1].append(sign * col[1])
+            det_rows = []
+            fold_boxes = {"ff": (0, 1), "fb": (0,), "bb": ()}[kind]
+            offset = 0
+            for idx, fr in enumerate(free):
+                if idx in fold_boxes:
+                    vals.append(es[idx][oracle.DET])
+                    row = [0] * len(ranges)
+                    for j, var in enumerate(fr):
+                        row[offset + j] = es[idx][oracle.DETX] if var == "x" else es[idx][oracle.DETY]
+                    det_rows.append(row)
+                offset += len(fr)
+            return vals, rows + det_rows
+
+        start = [(lo + hi) / 2 for lo, hi in ranges]
+        try:
+            return self.newton_in(system, ranges, start) < mpmath.mpf(10) ** -30
+        except (ZeroDivisionError, ValueError):
+            return False
+
+    def check(self, results):
+        """Problems with the proved boxes, the number of boxes that hold a
+        solution the oracle did not list, and the oracle's features that no
+        proved box holds (by count name)."""
+        a = self.answer
+        problems, unlisted = [], 0
+        unmatched = {}
+
+        def examine(kind, boxes, matches, label):
+            nonlocal unlisted
+            for entry in matches:
+                entry["matched"] = True
+            if matches:
+                return
+            if self.verified(kind, boxes):
+                unlisted += 1
+            else:
+                problems.append("%s box holds no solution: %s" % (label, json.dumps(boxes)))
+
+        def pair_matches(pair, entries):
+            return [c for c in entries
+                    if (self.holds(pair["first"], self.exact(c, "first_exact")) and
+                        self.holds(pair["second"], self.exact(c, "second_exact"))) or
+                    (self.holds(pair["first"], self.exact(c, "second_exact")) and
+                     self.holds(pair["second"], self.exact(c, "first_exact")))]
+
+        lists = {"cusps": a["cusps"], "fold_fold": a["fold_fold"], "boundary_boundary": a["boundary_boundary"],
+                 "fold_boundary": a["fold_boundary"]["crossings"] + a["fold_boundary"]["points"]}
+        for entries in lists.values():
+            for entry in entries:
+                entry["matched"] = False
+        for box in results["cusps"]:
+            examine("cusp", [box], [c for c in a["cusps"] if self.holds(box, self.exact(c, "exact"))], "cusp")
+        for pair in results["fold_fold_crossings"]:
+            examine("ff", [pair["first"], pair["second"]], pair_matches(pair, a["fold_fold"]), "fold-fold")
+        for pair in results["boundary_boundary_crossings"]:
+            examine("bb", [pair["first"], pair["second"]], pair_matches(pair, a["boundary_boundary"]),
+                    "boundary-boundary")
+        for pair in results["fold_boundary"]["crossings"]:
+            examine("fb", [pair["fold"], pair["boundary"]],
+                    [c for c in a["fold_boundary"]["crossings"]
+                     if self.holds(pair["fold"], self.exact(c, "fold_exact")) and
+                     self.holds(pair["boundary"], self.exact(c, "boundary_exact"))], "fold-boundary")
+        for box in results["fold_boundary"]["points"]:
+            examine("point", [box],
+                    [c for c in a["fold_boundary"]["points"] if self.holds(box, self.exact(c, "exact"))],
+                    "fold point on an edge")
+        for key, entries in lists.items():
+            unmatched[key] = [describe(e) for e in entries if not e.pop("matched")]
+        return problems, unlisted, unmatched
+
+
+def describe(entry):
+    """A short text for one feature of the oracle."""
+    def pt(p):
+        return "(%.6g, %.6g)" % tuple(p)
+    if "first" in entry:
+        edges = " %s/%s" % tuple(entry["edges"]) if "edges" in entry else ""
+        return "%s~%s%s" % (pt(entry["first"]), pt(entry["second"]), edges)
+    if "fold" in entry:
+        return "fold %s~%s %s" % (pt(entry["fold"]), pt(entry["boundary"]), entry["edge"])
+    return pt(entry["source"]) + (" " + entry["edge"] if "edge" in entry else "")
+
+
+def fold_cells(answer, inputs):
+    """The cells of the program's paving that the oracle's fold curve crosses:
+    (surely, possibly), the second including cells it only comes close to."""
+    n = inputs["resolution"]
+    (x0, x1), (y0, y1) = ([float(b) for b in inputs[v]] for v in ("x", "y"))
+    wx, wy = (x1 - x0) / n, (y1 - y0) / n
+    surely, possibly = set(), set()
+    for curve in answer.get("fold_curves", []):
+        pts = curve["points"]
+        pairs = list(zip(pts, pts[1:] + (pts[:1] if curve["closed"] else [])))
+        for (ax, ay), (bx, by) in pairs:
+            steps = int(max(abs(bx - ax) / wx, abs(by - ay) / wy) * 40) + 1
+            for k in range(steps + 1):
+                x, y = ax + (bx - ax) * k / steps, ay + (by - ay) * k / steps
+                i, j = (x - x0) / wx, (y - y0) / wy
+                cells = {(int(min(max(a, 0), n - 1)), int(min(max(b, 0), n - 1)))
+                         for a in (i - 0.02, i + 0.02) for b in (j - 0.02, j + 0.02)}
+                possibly |= cells
+                if len(cells) == 1:
+                    surely |= cells
+    index = {(i, j): i * n + j for i in range(n) for j in range(n)}
+    return {index[c] for c in surely}, {index[c] for c in possibly}
+
+
+def topology_note(answer, results):
+    """A note when the program says the fold curve is known but its fold cells
+    are not those the oracle's fold curve crosses."""
+    if not results.get("fold_curve_known") or not answer.get("fold_curves"):
+        return None
+    surely, possibly = fold_cells(answer, results["inputs"])
+    claimed = {c["index"] for c in results["fold_cells"]}
+    missing, extra = sorted(surely - claimed), sorted(claimed - possibly)
+    if not missing and not extra:
+        return None
+    return "TOPOLOGY: the curve is said to be known, but fold cells %s are missing and %s are extra" % (
+        missing[:8], extra[:8])
+
+
+def oracle_counts(answer):
+    return {k: answer["counts"][k] for k, _ in COUNTS}
+
+
+def judge(m, answer, status, results):
+    """(outcome, notes)."""
+    if status != "ok":
+        return status, ([results["stderr"].strip()] if results else [])
+    if not answer["generic"]:
+        return "not generic", answer["reasons"]
+    done = complete(results)
+    notes = []
+    differs = []
+    for key, field in COUNTS:
+        got = results["counts"][field]
+        if done[key] and got != answer["counts"][key]:
+            differs.append((key, got, answer["counts"][key]))
+    problems, unlisted, unmatched = BoxChecker(m, answer).check(results)
+    notes += problems
+    topology = topology_note(answer, results)
+    if topology:
+        notes.append(topology)
+    for key, got, want in differs:
+        notes.append("%s: the program claims %d complete, the %s finds %d; not found: %s" % (
+            key, got, "table" if answer.get("from_table") else "oracle", want, ", ".join(unmatched[key]) or "-"))
+    if problems:
+        return "WRONG", notes
+    if unlisted and not answer.get("from_table"):
+        notes.append("%d proved boxes hold solutions the oracle did not list" % unlisted)
+        return "oracle-miss", notes
+    if differs:
+        return "WRONG", notes
+    return ("settled" if all(done.values()) else "undecided"), notes
+
+
+def program_summary(results):
+    if not isinstance(results, dict) or "counts" not in results:
+        return "-"
+    c, u = results["counts"], results["undecided"]
+    return "%d%s/%d/%d/%d undecided %d/%d/%d/%d known=%s" % (
+        c["cusps"], "" if c["cusps_exact"] else "?", c["fold_fold_crossings"], c["boundary_boundary_crossings"],
+        c["fold_boundary_intersections"], u["cusps"], u["fold_fold"], u["boundary_boundary"], u["fold_boundary"],
+        "yes" if results["fold_curve_known"] else "no")
+
+
+def table_answer(row):
+    """An oracle answer made of the table's counts alone: boxes are then checked by Newton only."""
+    counts = dict(row["want"])
+    return {"generic": True, "reasons": [], "counts": counts, "cusps": [], "fold_fold": [],
+            "boundary_boundary": [], "fold_boundary": {"crossings": [], "points": []}, "from_table": True}
+
+
+def check(m, program, timeout, with_oracle=True):
+    answer = oracle.study(m["f1"], m["f2"], m["x"], m["y"]) if with_oracle else table_answer(m)
+    status, results, seconds = run_program(program, m, timeout)
+    outcome, notes = judge(m, answer, status, results)
+    return {"map": m, "oracle": answer, "program": results, "status": status, "seconds": seconds,
+            "outcome": outcome, "notes": notes}
+
+
+def line(label, r):
+    m = r["map"]
+    o = r["oracle"]["counts"]
+    return "%s %s | %s | %s x %s | plisse %s (%.1fs) | %s %d/%d/%d/%d | %s%s" % (
+        label, m.get("kind", ""), m["f1"] + " ; " + m["f2"], m["x"], m["y"], program_summary(r["program"]),
+        r["seconds"], "table" if r["oracle"].get("from_table") else "oracle",
+        o["cusps"], o["fold_fold"], o["boundary_boundary"], o["fold_boundary"], r["outcome"],
+        ("  [" + "; ".join(r["notes"]) + "]") if r["notes"] else "")
+
+
+def summary(records):
+    outcomes = [r["outcome"] for r in records]
+    topology = sum(1 for r in records if any(n.startswith("TOPOLOGY") for n in r["notes"]))
+    return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, timeouts %d, "
+            "crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
+                len(records), sum(1 for r in records if r["oracle"]["generic"]),
+                outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"),
+                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology))
+
+
+def program_path():
+    return os.environ.get("PLISSE", "./build/driver/plisse")
+
+
+def check_all(maps, with_oracle=True):
+    """check() on every map, PLISSE_JOBS at a time, in order."""
+    program, timeout = program_path(), float(os.environ.get("PLISSE_TIMEOUT", "60"))
+    jobs = int(os.environ.get("PLISSE_JOBS", "1"))
+    if jobs <= 1:
+        for m in maps:
+            yield check(m, program, timeout, with_oracle)
+        return
+    with concurrent.futures.ProcessPoolExecutor(jobs) as pool:
+        futures = [pool.submit(check, m, program, timeout, with_oracle) for m in maps]
+        for fut in futures:
+            yield fut.result()
+
+
+def run_random(count, seed, first=0):
+    records = []
+    for r in check_all(random_maps.generate(count, seed)[first:]):
+        records.append(r)
+        print(line("#%d" % r["map"]["index"], r), flush=True)
+    print(summary(records))
+    return 1 if any(r["outcome"] in FAILING for r in records) else 0
+
+
+def read_table(path):
+    rows = []
+    with open(path) as fh:
+        for raw in fh:
+            if not raw.strip() or raw.startswith("#"):
+                continue
+            name, f1, f2, xr, yr, counts, tag = (raw.rstrip("\n").split("\t") + [""])[:7]
+            want = [int(c) for c in counts.split("/")]
+            rows.append({"name": name, "f1": f1, "f2": f2, "x": list(oracle.interval(xr)),
+                         "y": list(oracle.interval(yr)), "want": dict(zip([k for k, _ in COUNTS], want)),
+                         "hand": tag == "hand"})
+    return rows
+
+
+def run_table(path, mode):
+    rows = read_table(path)
+    failures = 0
+    if mode in ("--oracle", "--oracle-hand"):
+        for row in rows:
+            if mode == "--oracle-hand" and not row["hand"]:
+                continue
+            answer = oracle.study(row["f1"], row["f2"], row["x"], row["y"])
+            got = oracle_counts(answer)
+            ok = answer["generic"] and got == row["want"]
+            failures += not ok
+            print("%-24s oracle %s want %s %s%s" % (row["name"], "/".join(str(got[k]) for k, _ in COUNTS),
+                                                 "/".join(str(row["want"][k]) for k, _ in COUNTS),
+                                                 "ok" if ok else "MISMATCH",
+                                                 "" if answer["generic"] else " not generic: %s" % answer["reasons"]),
+                  flush=True)
+        return 1 if failures else 0
+    records = []
+    for row, r in zip(rows, check_all(rows, with_oracle=False)):
+        records.append(r)
+        failures += r["outcome"] in FAILING
+        if mode == "--report":
+            print(report_line(row, r), flush=True)
+        else:
+            print(line(row["name"], r), flush=True)
+    print(summary(records))
+    return 1 if failures and mode == "--soundness" else 0
+
+
+def report_line(row, r):
+    """Undecided counts, topology verdict, counts and time of one table row."""
+    p = r["program"]
+    if r["status"] != "ok":
+        return "%-24s %s after %.1fs" % (row["name"], r["status"], r["seconds"])
+    c, u = p["counts"], p["undecided"]
+    want = "/".join(str(row["want"][k]) for k, _ in COUNTS)
+    got = "%d/%d/%d/%d" % (c["cusps"], c["fold_fold_crossings"], c["boundary_boundary_crossings"],
+                           c["fold_boundary_intersections"])
+    settled = all(complete(p).values()) and got == want
+    return "%-24s counts %-9s want %-9s undecided %d/%d/%d/%d cusps_exact=%s known=%s %6.1fs %s" % (
+        row["name"], got, want, u["cusps"], u["fold_fold"], u["boundary_boundary"], u["fold_boundary"],
+        c["cusps_exact"], p["fold_curve_known"], r["seconds"], "SETTLED" if settled else r["outcome"])
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[0] == "random":
+        seed = int(argv[2]) if len(argv) > 2 else random_maps.DEFAULT_SEED
+        return run_random(int(argv[1]), seed, int(argv[3]) if len(argv) > 3 else 0)
+    if len(argv) >= 2 and argv[0] == "table":
+        return run_table(argv[1], argv[2] if len(argv) > 2 else "--soundness")
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,222 @@
+#!/usr/bin/python3
+"""Seeded random maps, written in the program's expression language.
+
+Each map is built in normalised variables X, Y where its features sit within
+[-1, 1]^2, then carried to a box from 0.05 to 50 wide by X = (x - cx) * k,
+Y = (y - cy) * k.  f1 = X + a Y plus small terms; f2 is a polynomial of degree
+3 to 5 in Y whose coefficients depend on X, sometimes with a sin, cos or exp
+term.  Shares of the maps are built on purpose:
+  - "corner": a corner of the box sits close to the fold curve, so that the
+    images of the two edges meeting there may cross;
+  - "cusp-edge": a cusp lies close to (but not on) an edge;
+  - "lips": the fold curve has a small closed component.
+
+Usage: random_maps.py N [SEED] -> one JSON object per line.
+"""
+import json
+import math
+import os
+import random
+import sys
+
+import numpy as np
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import oracle  # noqa: E402
+
+DEFAULT_SEED = 20261209
+
+
+def number(v):
+    """A short decimal constant (the language has no leading sign inside a product)."""
+    text = "%.3g" % abs(v)
+    if "e" in text:
+        text = "%.6f" % abs(v)
+    return text
+
+
+def signed_term(coefficient, factor):
+    """' + c*factor' or ' - c*factor'; nothing for a zero coefficient."""
+    if coefficient == 0 or number(coefficient) in ("0", "0.000000"):
+        return ""
+    sign = "+" if coefficient > 0 else "-"
+    return " %s %s*%s" % (sign, number(coefficient), factor) if factor else " %s %s" % (sign, number(coefficient))
+
+
+def power(base, k):
+    return base if k == 1 else "%s^%d" % (base, k)
+
+
+class Normalised:
+    """A map in X, Y (texts using the names X and Y) and its box in those variables."""
+
+    def __init__(self, f1, f2, kind):
+        self.f1, self.f2, self.kind = f1, f2, kind
+        self.box = ((-1.0, 1.0), (-1.0, 1.0))
+
+    def texts_in(self, x_name, y_name):
+        def sub(t):
+            return t.replace("X", x_name).replace("Y", y_name)
+        return sub(self.f1), sub(self.f2)
+
+
+def random_f1(rng):
+    a = rng.choice([-1, 1]) * rng.uniform(0.05, 0.6)
+    f1 = "X" + signed_term(a, "Y")
+    extra = rng.random()
+    if extra < 0.25:
+        f1 += signed_term(rng.uniform(-0.15, 0.15), "Y^2")
+    elif extra < 0.45:
+        f1 += signed_term(rng.uniform(-0.2, 0.2), "sin(Y)")
+    elif extra < 0.6:
+        f1 += signed_term(rng.uniform(-0.1, 0.1), "X*Y")
+    return f1
+
+
+def random_f2(rng):
+    degree = rng.choice([3, 3, 4, 5])
+    terms = ["Y^%d" % degree if degree != 4 else "0.25*Y^4"]
+    if degree == 4:
+        terms.append(signed_term(-rng.uniform(0.2, 0.6), "Y^2").strip())
+    if degree == 5:
+        terms.append(signed_term(-rng.uniform(0.5, 1.2), "Y^3").strip())
+    # The coefficient of Y is (X - s): the fold runs across the middle of the box.
+    shift = rng.uniform(-0.3, 0.3)
+    terms.append("(X%s)*Y" % signed_term(-shift, "").replace(" ", ""))
+    for k in range(2, degree):
+        if rng.random() < 0.5:
+            terms.append(signed_term(rng.uniform(-0.3, 0.3), "X*%s" % power("Y", k)).strip())
+    extra = rng.random()
+    if extra < 0.2:
+        terms.append(signed_term(rng.uniform(-0.15, 0.15), "sin(%s*X)" % number(rng.uniform(0.5, 2.5))).strip())
+    elif extra < 0.35:
+        terms.append(signed_term(rng.uniform(-0.15, 0.15), "cos(%s*Y)" % number(rng.uniform(0.5, 2))).strip())
+    elif extra < 0.5:
+        terms.append(signed_term(rng.uniform(-0.1, 0.1), "exp(%s*X)*Y" % number(rng.uniform(0.3, 1.2))).strip())
+    text = " ".join(terms)
+    return text.replace(" + ", "+").replace(" - ", "-").replace(" ", "+")
+
+
+def plain(rng):
+    return Normalised(random_f1(rng), random_f2(rng), "plain")
+
+
+def corner(rng):
+    """A box corner placed close to a point of the fold curve."""
+    m = plain(rng)
+    m.kind = "corner"
+    f = oracle.MapFunctions(*m.texts_in("x", "y"))
+    g = np.linspace(-0.6, 0.6, 121)
+    gx, gy = np.meshgrid(g, g, indexing="ij")
+    d = f.det_np(gx, gy)
+    cross = np.argwhere((d[:-1, :] > 0) != (d[1:, :] > 0))
+    if len(cross) == 0:
+        return m
+    i, j = cross[rng.randrange(len(cross))]
+    px, py = g[i], g[j]
+    size = rng.uniform(0.8, 1.6)
+    off = size * rng.uniform(0.01, 0.08)
+    sx, sy = rng.choice([-1, 1]), rng.choice([-1, 1])
+    cx, cy = px + sx * off * rng.uniform(-1, 1), py + sy * off * rng.uniform(-1, 1)
+    x_range = (cx, cx + size) if sx > 0 else (cx - size, cx)
+    y_range = (cy, cy + size * rng.uniform(0.7, 1.3)) if sy > 0 else (cy - size * rng.uniform(0.7, 1.3), cy)
+    m.box = (x_range, y_range)
+    return m
+
+
+def cusp_edge(rng):
+    """A cusp near (0, 0) by construction, moved close to one edge of the box."""
+    a = rng.choice([-1, 1]) * rng.uniform(0.1, 0.5)
+    f1 = "X" + signed_term(a, "Y")
+    f2 = "Y^3+X*Y" + signed_term(rng.uniform(-0.3, 0.3), "Y^4") + signed_term(rng.uniform(-0.3, 0.3), "X^2") + \
+        signed_term(rng.uniform(-0.2, 0.2), "X*Y^2")
+    m = Normalised(f1, f2.replace(" ", ""), "cusp-edge")
+    o = oracle.Oracle(*m.texts_in("x", "y"), (-1, 1), (-1, 1))
+    # The cusp of (X + aY, Y^3 + XY) is at (-3a^2, a), moved a little by the small terms.
+    v, ok, _ = oracle.newton(o.cusp_system(0), (-3 * a * a, a), 1.0, o.f)
+    if not ok:
+        return plain(rng)
+    cx, cy = float(v[0]), float(v[1])
+    gap = rng.uniform(0.004, 0.06) * rng.choice([1, 1, 1, -1])  # mostly inside
+    side = rng.randrange(4)
+    w, h = rng.uniform(1.0, 2.0), rng.uniform(1.0, 2.0)
+    lo_x, lo_y = cx - w * rng.uniform(0.3, 0.7), cy - h * rng.uniform(0.3, 0.7)
+    x_range, y_range = [lo_x, lo_x + w], [lo_y, lo_y + h]
+    if side == 0:
+        x_range = [cx - gap, cx - gap + w]
+    elif side == 1:
+        x_range = [cx + gap - w, cx + gap]
+    elif side == 2:
+        y_range = [cy - gap, cy - gap + h]
+    else:
+        y_range = [cy + gap - h, cy + gap]
+    m.box = (tuple(x_range), tuple(y_range))
+    return m
+
+
+def lips(rng):
+    """f = (X + aY, ((X-p)^2 - r^2) Y + (Y-q)^3/3 + ...): det is close to
+    (X-p)^2 + (Y-q)^2 - r^2, a small circle."""
+    r = rng.uniform(0.12, 0.35)
+    p, q = rng.uniform(-0.4, 0.4), rng.uniform(-0.4, 0.4)
+    a = rng.choice([-1, 1]) * rng.uniform(0.0, 0.05) * r
+    xp = "(X%s)" % signed_term(-p, "").replace(" ", "")
+    yq = "(Y%s)" % signed_term(-q, "").replace(" ", "")
+    f1 = "X" + signed_term(a, "Y").replace(" ", "")
+    f2 = "(%s^2-%s)*Y+%s^3/3" % (xp, number(r * r), yq)
+    if rng.random() < 0.5:
+        f2 += signed_term(rng.uniform(-0.05, 0.05), "sin(2*X)").replace(" ", "")
+    return Normalised(f1, f2, "lips")
+
+
+def to_box(m, rng):
+    """Carries the normalised map to a box 0.05 to 50 wide around a random centre."""
+    width = math.exp(rng.uniform(math.log(0.05), math.log(50)))
+    (u0, u1), (v0, v1) = m.box
+    k = float(number(2.0 / width))
+    cx = float(number(rng.uniform(-2, 2) * width)) if rng.random() < 0.5 else 0.0
+    cy = float(number(rng.uniform(-2, 2) * width)) if rng.random() < 0.5 else 0.0
+
+    def variable(name, c):
+        shift = "" if c == 0 else signed_term(-c, "").replace(" ", "")
+        body = "(%s%s)" % (name, shift) if shift else name
+        return "(%s*%s)" % (body, number(k))
+
+    f1, f2 = m.texts_in(variable("x", cx), variable("y", cy))
+    box_x = (cx + u0 / k, cx + u1 / k)
+    box_y = (cy + v0 / k, cy + v1 / k)
+    return f1, f2, tuple(float("%.6g" % b) for b in box_x), tuple(float("%.6g" % b) for b in box_y)
+
+
+def generate(count, seed=DEFAULT_SEED):
+    """count maps: dicts with f1, f2, x, y (ranges) and kind."""
+    rng = random.Random(seed)
+    maps = []
+    for index in range(count):
+        pick = rng.random()
+        if pick < 0.55:
+            m = plain(rng)
+        elif pick < 0.75:
+            m = corner(rng)
+        elif pick < 0.9:
+            m = cusp_edge(rng)
+        else:
+            m = lips(rng)
+        f1, f2, xr, yr = to_box(m, rng)
+        maps.append({"index": index, "kind": m.kind, "f1": f1, "f2": f2, "x": list(xr), "y": list(yr)})
+    return maps
+
+
+def main(argv):
+    if not argv or argv[0] in ("-h", "--help"):
+        print(__doc__)
+        return 2
+    count = int(argv[0])
+    seed = int(argv[1]) if len(argv) > 1 else DEFAULT_SEED
+    for m in generate(count, seed):
+        print(json.dumps(m))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
