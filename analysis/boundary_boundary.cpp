@@ -6,6 +6,7 @@
 #include "plisse.hpp"
 
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -17,6 +18,17 @@ constexpr int newton_applications = 6;
 constexpr int improvement_sweeps = 100;
 
 bool settled(int code) { return code >= 1 && code <= 5; }
+
+/// The point where the faces of the pieces A and B meet, when they lie on two
+/// faces across each other (one fixes x, the other y).
+std::optional<domain> common_corner(const domain& A, const domain& B)
+{
+    const bool a_fixes_x = A.get("x").isPoint(), b_fixes_x = B.get("x").isPoint();
+    if (a_fixes_x == b_fixes_x) return std::nullopt;
+    const domain& fixing_x = a_fixes_x ? A : B;
+    const domain& fixing_y = a_fixes_x ? B : A;
+    return domain{{"x", fixing_x.get("x")}, {"y", fixing_y.get("y")}};
+}
 
 pair_verdict boundary_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& B,
                                        frozen_systems& systems, const domain& D, bool verbose)
@@ -30,6 +42,13 @@ pair_verdict boundary_boundary_verdict(const plisse& p, candidate_box& A, candid
     if (!injective(B, one_to_one) || !injective(A, one_to_one)) return {8, {}};
     if (images_apart(A.image, B.image)) return {2, {}};
     if (!A.box.disjoint(B.box)) return {p.one_to_one_boundary(A.box, B.box) ? 3 : 7, {}};
+    // Pieces of two faces that meet at a corner c, near it: the meeting of
+    // their images at f(c) keeps Newton from deciding. Each piece stretched to
+    // c still meets the other only at c, and the two-piece test on them rules
+    // out every pair of distinct points with one image.
+    if (const std::optional<domain> c = common_corner(A.box, B.box)) {
+        if (p.one_to_one_boundary(A.box.hull(*c), B.box.hull(*c))) return {3, {}};
+    }
 
     domain X = pair_box(A.box, B.box);
     const domain frozen = frozen_part(X);

@@ -89,6 +89,22 @@ TEST(BoundaryBoundarySearch, FindsTheCrossingOfTheImagesOfTwoEdgesThatMeet)
     EXPECT_TRUE(holds(p->res.boundary_boundary_pairs[0], {{1.0, -0.88}, {0.436, 1.0}}, 1e-12));
 }
 
+TEST(BoundaryBoundarySearch, SettlesThePiecesNearACornerWhereTheEdgeImagesMeet)
+{
+    // f = (x, y³/3 + ((x² − 0.36)² − 0.04)y): f1 = x keeps the images of the
+    // sides x = −1 and x = 1.02 apart from each other, and those of the top and
+    // bottom edges meet the side images only at the corners' images. Along the
+    // sides f2 is strictly increasing (∂f2/∂y = y² + (x² − 0.36)² − 0.04 > 0
+    // there), and along the top and bottom edges f1 = x is: no crossing at all.
+    // Near each corner the images of the two edges meet at the corner's image,
+    // where Newton on two small pieces near, but not at, the corner decides
+    // nothing.
+    const auto p = quiet_plisse("x", "y^3/3+(sqr(x^2-0.36)-0.04)*y", plane_box(-1, 1.02, -1, 1.01), 25);
+    p->boundary_boundary(p->box, false);
+    EXPECT_EQ(p->undecided.boundary_boundary, 0);
+    EXPECT_TRUE(p->res.boundary_boundary_pairs.empty());
+}
+
 TEST(BoundaryBoundaryVerdict, EachTestGivesItsCode)
 {
     const auto p = quiet<cube_map>();
