@@ -17,6 +17,8 @@ Usage:
   check_maps.py random N [SEED [FIRST]]   random maps FIRST..N-1 (random_maps.py)
   check_maps.py table FILE --soundness     every count claimed complete must be right
   check_maps.py table FILE --report        per row: undecided counts, topology verdict, counts, time
+  check_maps.py table FILE --complete      every row settled: nothing undecided, the curve known, the
+                                           table's counts
   check_maps.py table FILE --oracle        the oracle alone must find the counts of the table
   check_maps.py table FILE --oracle-hand   the same on the rows worked out by hand
   (the table modes check the program's boxes by Newton inside each box and its
@@ -442,13 +444,25 @@ def run_table(path, mode):
     records = []
     for row, r in zip(rows, check_all(rows, with_oracle=False)):
         records.append(r)
-        failures += r["outcome"] in FAILING
-        if mode == "--report":
+        failures += r["outcome"] in FAILING or (mode == "--complete" and not fully_settled(row, r))
+        if mode in ("--report", "--complete"):
             print(report_line(row, r), flush=True)
         else:
             print(line(row["name"], r), flush=True)
     print(summary(records))
-    return 1 if failures and mode == "--soundness" else 0
+    return 1 if failures and mode in ("--soundness", "--complete") else 0
+
+
+def fully_settled(row, r):
+    """Whether the program settled every search of a table row, knows its fold
+    curve, and gives the table's counts."""
+    p = r["program"]
+    if r["status"] != "ok":
+        return False
+    c = p["counts"]
+    got = [c["cusps"], c["fold_fold_crossings"], c["boundary_boundary_crossings"], c["fold_boundary_intersections"]]
+    return (all(complete(p).values()) and p["fold_curve_known"]
+            and got == [row["want"][k] for k, _ in COUNTS])
 
 
 def report_line(row, r):
