@@ -235,10 +235,10 @@ int plisse::singular_boundary(const domain& D, bool verbose)
         res.fold_boundary_coded,
         [&](candidate_box& A, candidate_box& F) { return fold_boundary_verdict(*this, A, F, systems, D, verbose); },
         settled,
-        [&](const domain& A, const domain& F, const pair_verdict& v) {
+        [&](const domain&, const domain&, const pair_verdict& v) {
             if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.push_back(proved_pair(v.found));
             if (v.code == 7 && edge_points.insert(v.found)) {
-                const domain meeting = A.intersect(F);
+                const domain meeting = v.found.tight.direct_sum(v.found.frozen);
                 res.fold_boundary_pairs.emplace_back(meeting, meeting);
             }
         });

@@ -164,7 +164,8 @@ pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, c
 {
     const newton_run run = newton_iterates(op, X, applications, true, trace);
     if (run.verdict == zero_count::none) return {zero_count::none, {}};
-    if (run.verdict == zero_count::one) return {zero_count::one, {X, tighten(op, run.last), frozen, &op}};
+    // The zero lies in X and in every later iterate: its enclosure stays in X.
+    if (run.verdict == zero_count::one) return {zero_count::one, {X, tighten(op, run.last).intersect(X), frozen, &op}};
     // Only iterates that contract onto a small box across a face of X point
     // at such a zero; others would decide nothing on W either.
     if (!bounded_over(run.last, X) || run.last.disjoint(X) || !(run.last.width() < X.width() / 2)) return {};
@@ -174,7 +175,7 @@ pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, c
     const newton_run wide = newton_iterates(op, W, applications, true);
     if (wide.verdict == zero_count::none) return {zero_count::none, {}};
     if (wide.verdict != zero_count::one) return {};
-    domain tight = tighten(op, wide.last);
+    domain tight = tighten(op, wide.last).intersect(W);
     if (tight.disjoint(X)) return {zero_count::none, {}};
     return {zero_count::one, {W, std::move(tight), frozen, &op}};
 }

@@ -42,7 +42,7 @@ std::pair<domain, domain> split_pair_box(const domain& X)
     return {plane_part(X, "x1", "x2"), plane_part(X, "x3", "x4")};
 }
 
-std::pair<domain, domain> proved_pair(const proved_zero& z) { return split_pair_box(z.box.direct_sum(z.frozen)); }
+std::pair<domain, domain> proved_pair(const proved_zero& z) { return split_pair_box(z.tight.direct_sum(z.frozen)); }
 
 domain swap_points(const domain& X)
 {

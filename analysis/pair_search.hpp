@@ -18,7 +18,7 @@ domain pair_box(const domain& A, const domain& B);
 /// The two plane boxes of a pair box: ({x ↦ X[x1], y ↦ X[x2]}, {x ↦ X[x3], y ↦ X[x4]}).
 std::pair<domain, domain> split_pair_box(const domain& X);
 
-/// The two plane boxes of the box a zero was proved unique in, its frozen values included.
+/// The two plane boxes of the narrow enclosure of a proved zero, its frozen values included.
 std::pair<domain, domain> proved_pair(const proved_zero& z);
 
 /// X with its two points exchanged: x1 and x3 swap intervals, and so do x2 and x4
