@@ -91,6 +91,11 @@ void plisse::singular_singular(const domain& D, bool verbose)
         }
         std::vector<int> open;
         for (int k = 0; k < current.size(); ++k) {
+            // On a stop request the pairs not examined yet stay open.
+            if (stop_requested()) {
+                for (; k < current.size(); ++k) open.push_back(k);
+                break;
+            }
             candidate_box& A = current.boxes[current.pairs[k].first];
             candidate_box& B = current.boxes[current.pairs[k].second];
             const pair_verdict v = fold_fold_verdict(*this, A, B);
@@ -106,7 +111,7 @@ void plisse::singular_singular(const domain& D, bool verbose)
         }
         // The pairs still open when the search stops are dropped.
         undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
-        pass = !open.empty() && number < last_pass ? refine(*this, current, open) : std::nullopt;
+        pass = !open.empty() && number < last_pass && !stop_requested() ? refine(*this, current, open) : std::nullopt;
     }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }

@@ -123,7 +123,10 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     }
     // The images of the halves, the costly part, only for a pass that will be examined.
     next.boxes.reserve(halves.size());
-    for (const domain& half : halves) next.add(p, half);
+    for (const domain& half : halves) {
+        if (stop_requested()) return std::nullopt;
+        next.add(p, half);
+    }
     return next;
 }
 

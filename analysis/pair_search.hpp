@@ -5,6 +5,7 @@
 
 #include "newton_proof.hpp"
 #include "plisse.hpp"
+#include "stop_request.hpp"
 
 #include <iostream>
 #include <optional>
@@ -92,8 +93,8 @@ constexpr int pass_pair_limit = 150000;
 /// The next pass: each pair at the positions `open`, in order, replaced by the
 /// pairs of the halves of its boxes (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
-/// Nothing when the next pass would hold more than `limit` pairs: the search
-/// then stops as at its last pass.
+/// Nothing when the next pass would hold more than `limit` pairs, or on a stop
+/// request: the search then stops as at its last pass.
 std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,
                                 int limit = pass_pair_limit);
 
@@ -116,6 +117,7 @@ struct coded_search_outcome {
 /// code that `settled` accepts is appended to coded with the pair and handed
 /// to record(A, B, verdict); the open pairs are refined into the next pass
 /// until pass number last_pass or the pair limit, where they are given up.
+/// A stop request gives up the pairs not examined yet with the open ones.
 /// Writes the searches' verbose lines and tells p's progress hook of each pass.
 template <class Verdict, class Settled, class Record>
 coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_pass, const char* name,
@@ -131,6 +133,10 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
         }
         std::vector<int> open;
         for (int k = 0; k < pass.size(); ++k) {
+            if (stop_requested()) {
+                for (; k < pass.size(); ++k) open.push_back(k);
+                break;
+            }
             candidate_box& A = pass.boxes[pass.pairs[k].first];
             candidate_box& B = pass.boxes[pass.pairs[k].second];
             const pair_verdict v = verdict(A, B);
@@ -148,7 +154,7 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
         }
         outcome.still_open = static_cast<int>(open.size());
         if (open.empty()) break;
-        std::optional<pair_pass> next = refine(p, pass, open);
+        std::optional<pair_pass> next = stop_requested() ? std::nullopt : refine(p, pass, open);
         if (!next || number == last_pass) {
             outcome.abandoned = give_up(pass, open, next, coded);
             break;

@@ -5,6 +5,7 @@
 #include "connexe.hpp"
 #include "plisse.hpp"
 #include "sivia.hpp"
+#include "stop_request.hpp"
 
 #include <algorithm>
 #include <iostream>
@@ -98,6 +99,8 @@ void plisse::relation()
     const std::vector<image_rectangle> cells = rectangles(res.images);
     const std::vector<image_rectangle> pieces = rectangles(res.boundary_images);
     for (const image_rectangle& cell : cells) {
+        // Stopped, the lists of the cells not reached stay missing (the viewer shows none).
+        if (stop_requested()) return;
         res.image_overlaps.push_back(cells_meeting(cells, cell));
         res.meets_boundary_image.push_back(
             std::any_of(pieces.begin(), pieces.end(), [&cell](const image_rectangle& piece) { return meet(cell, piece); }));
@@ -108,9 +111,11 @@ void plisse::relation2()
 {
     const std::vector<image_rectangle> cells = rectangles(res.images);
     for (const image_rectangle& piece : rectangles(res.boundary_images)) {
+        if (stop_requested()) return;
         res.boundary_overlaps.push_back(cells_meeting(cells, piece));
     }
     for (const int k : res.singular_indices) {
+        if (stop_requested()) return;
         if (k >= 0 && k < static_cast<int>(cells.size())) res.singular_overlaps.push_back(cells_meeting(cells, cells[k]));
     }
 }
@@ -124,6 +129,8 @@ bool plisse::relation4()
     std::map<std::pair<int, int>, contact> examined;
     bool failure = false;
     for (int i = 0; i < n; ++i) {
+        // A stopped analysis has not proved the topology.
+        if (stop_requested()) return true;
         const domain& P = cells[singular[i]];
         int crossed = 0;
         for (int j = 0; j < n; ++j) {

@@ -8,6 +8,7 @@
 #include "json_report.hpp"
 #include "options.hpp"
 #include "pipeline.hpp"
+#include "stopping.hpp"
 #include "viewer.hpp"
 
 #include <unistd.h>
@@ -22,17 +23,19 @@
 namespace {
 
 /// Writes grid g as the LaTeX picture file, creating its folder when missing;
-/// a picture that cannot be written is named on the error stream and the run goes on.
-void write_picture(const grille& g, const std::string& file)
+/// a picture that cannot be written is named on the error stream and the run
+/// goes on. Whether it was written.
+bool write_picture(const grille& g, const std::string& file)
 {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
     if (g.dessine_latex(file))
-        return;
+        return true;
     std::cerr << "plisse: cannot write the picture " << file;
     if (error)
         std::cerr << " (" << error.message() << ")";
     std::cerr << std::endl;
+    return false;
 }
 
 /// The window, opened unless the options ask for none; a window that cannot
@@ -121,14 +124,16 @@ int main(int argc, char** argv)
     const double y_high = sup(input.box.get("y"));
     const grille source_grid(x_low, y_low, x_high, y_high, input.resolution);
     const grille target_grid(e1, e2, x_low, y_low, x_high, y_high, input.resolution);
-    write_picture(source_grid, picture_file(options, true));
-    write_picture(target_grid, picture_file(options, false));
+    const bool source_written = write_picture(source_grid, picture_file(options, true));
+    const bool target_written = write_picture(target_grid, picture_file(options, false));
 
+    stop_analysis_at(options.time_limit);
     const analysis_run run = analyse(input, options);
     note_undecided(run.analysis.undecided);
-    const bool written = write_results_file(input, run, options);
+    const bool stopped = note_stop(options.time_limit);
+    const bool written = write_results_file(input, run, options) && source_written && target_written;
 
     if (screen && screen->is_open())
         view.run(run.analysis.res, source_grid, target_grid);
-    return written ? 0 : 1;
+    return !written ? unwritten_output_status : stopped ? stopped_status : 0;
 }
