@@ -4,6 +4,9 @@
 #include "options.hpp"
 
 #include "node.hpp"
+#include "output_check.hpp"
+#include "swallowed_option.hpp"
+#include "text_excerpt.hpp"
 
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -28,6 +31,12 @@ namespace fs = std::filesystem;
 /// coefficients; up to here these products stay exact in double.
 constexpr double largest_exponent = 1000;
 
+/// Characters of a component text (blanks aside) at most. The analysis
+/// differentiates the components several times over and evaluates the
+/// results on every box it examines; beyond some ten thousand terms its
+/// first steps alone would take minutes.
+constexpr std::size_t longest_component = 50000;
+
 /// Bytes one cell may take besides its overlap lists (its box, its image box,
 /// its points of the two grids, its list headers), generously.
 constexpr double bytes_per_cell = 1024;
@@ -43,8 +52,6 @@ const char* const example =
     "Example: the map (x+0.3*y, y^3+x*y) over [-0.9, 1.1] x [-1, 1], paved 10 x 10,\n"
     "without a window, with its results in a JSON file:\n"
     "  plisse --f1 'x+0.3*y' --f2 'y^3+x*y' --x -0.9,1.1 --y -1,1 -n 10 --no-window --json results.json";
-
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 /// A number as the messages show it: the shortest text that reads back to it.
 std::string number_text(double d)
@@ -102,9 +109,13 @@ std::string tree_problem(const std::vector<Node>& tree)
     for (const Node& node : tree) {
         switch (node.kind) {
         case 'p': return "holds a partial-derivative operator, which is not a map component";
+        case 'r':
+            if (!std::isfinite(node.value)) return "holds a number beyond the largest double (about 1.8e308)";
+            break;
         case 'V':
             if (node.name != "x" && node.name != "y") {
-                return "uses the variable " + node.name + "; the components are functions of x and y only";
+                const std::string name = node.name.size() > quoted_length ? excerpt(node.name) : node.name;
+                return "uses the variable " + name + "; the components are functions of x and y only";
             }
             break;
         case 'P': {
@@ -125,14 +136,24 @@ std::string component_problem(const std::string& text)
     const parse_messages messages = parse_quietly(text + ";");
     const auto stray = std::find_if_not(messages.skipped.begin(), messages.skipped.end(), is_blank);
     if (stray != messages.skipped.end()) {
-        return quoted(text) + " holds " + character_text(*stray) + ", which is not part of the expression language";
+        const std::size_t at = messages.skipped_at[stray - messages.skipped.begin()];
+        return excerpt(text, at) + " holds " + character_text(*stray) + " " + position_text(text, at)
+               + ", which is not part of the expression language";
     }
     if (!messages.error.empty() || arbre_de_node.empty()) {
+        const std::size_t at = messages.error_at;
         const std::string reason = messages.error == "memory exhausted" ? "nested too deeply" : messages.error;
-        return quoted(text) + " is not a complete expression (" + reason + ")";
+        const std::string hint = syntax_hint(text, at);
+        return excerpt(text, at) + " is not a complete expression (" + reason + " " + position_text(text, at)
+               + (hint.empty() ? "" : "; " + hint) + ")";
+    }
+    const std::size_t length = without_blanks(text).size();
+    if (length > longest_component) {
+        return excerpt(text) + " has " + std::to_string(length) + " characters besides blanks; a component may have "
+               + std::to_string(longest_component);
     }
     const std::string problem = tree_problem(arbre_de_node);
-    return problem.empty() ? "" : quoted(text) + " " + problem;
+    return problem.empty() ? "" : excerpt(text) + " " + problem;
 }
 
 /// What is wrong with the range r of a box side cut into n cells.
@@ -146,7 +167,9 @@ std::string range_problem(const std::pair<double, double>& r, int n)
     // The cells' bounds j*step + lo are distinct when a step spans several
     // units in the last place of the largest bound.
     const double step = (hi - lo) / std::max(n, 1);
-    const double ulp = std::numeric_limits<double>::epsilon() * std::max(std::fabs(lo), std::fabs(hi));
+    // (Below the normal range the unit is the smallest denormal.)
+    const double ulp = std::max(std::numeric_limits<double>::epsilon() * std::max(std::fabs(lo), std::fabs(hi)),
+                                std::numeric_limits<double>::denorm_min());
     if (!(step > 4 * ulp)) return shown + " is too narrow to be cut into " + std::to_string(n) + " cells";
     return "";
 }
@@ -189,29 +212,10 @@ std::string resolution_problem(int n)
     return "";
 }
 
-/// What keeps the results file from being written: the path is a folder or
-/// cannot be written, or its nearest existing ancestor is not a folder that
-/// can be written in (missing folders are created when the file is written).
-std::string json_file_problem(const std::string& file)
+std::string time_limit_problem(double seconds)
 {
-    if (file.empty()) return "";
-    const fs::path path(file);
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (fs::exists(status)) {
-        if (fs::is_directory(status)) return quoted(file) + " is a folder";
-        return access(path.c_str(), W_OK) == 0 ? "" : quoted(file) + " cannot be written";
-    }
-    for (fs::path parent = path.parent_path();; parent = parent.parent_path()) {
-        const fs::path folder = parent.empty() ? fs::path(".") : parent;
-        const fs::file_status s = fs::status(folder, error);
-        if (fs::exists(s)) {
-            if (!fs::is_directory(s)) return quoted(folder.string()) + " is not a folder";
-            const bool writable = access(folder.c_str(), W_OK) == 0;
-            return writable ? "" : "the folder " + quoted(folder.string()) + " cannot be written in";
-        }
-        if (parent.empty() || parent == parent.parent_path()) return "";
-    }
+    if (!(seconds > 0)) return number_text(seconds) + " is not a number of seconds above 0";
+    return "";
 }
 
 /// The help's note of a range's default.
@@ -235,7 +239,9 @@ std::string input_problem(const run_options& options)
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--json", json_file_problem(options.json_file))}) {
+          named("--output-dir", output_folder_problem(options.output_dir)),
+          named("--json", output_file_problem(options.json_file)),
+          named("--time-limit", time_limit_problem(options.time_limit))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -270,16 +276,22 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--json", options.json_file, "Write every proved result to this JSON file")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--time-limit", options.time_limit,
+                   "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
+        ->type_name("SECONDS");
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return {false, app.exit(e)};
     } catch (const CLI::ParseError& e) {
-        std::cerr << "plisse: " << e.what() << " (plisse --help lists the options)" << std::endl;
+        const std::string swallowed = swallowed_option(app);
+        std::cerr << "plisse: " << (swallowed.empty() ? std::string(e.what()) + " (plisse --help lists the options)" : swallowed)
+                  << std::endl;
         return {false, bad_input_status};
     }
-    const std::string problem = input_problem(options);
+    const std::string swallowed = swallowed_option(app);
+    const std::string problem = swallowed.empty() ? input_problem(options) : swallowed;
     if (!problem.empty()) {
         std::cerr << "plisse: " << problem << std::endl;
         return {false, bad_input_status};

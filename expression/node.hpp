@@ -40,12 +40,18 @@ void parse_into_arbre_de_node(const std::string& text);
 /// set, which the scanner echoes, and the parser's error message.
 struct parse_messages {
     std::string skipped;
+    /// The position in the text of each skipped character.
+    std::vector<std::size_t> skipped_at;
     /// "" when the text parsed.
     std::string error;
+    /// The position in the text of the token at which the parse failed.
+    std::size_t error_at = 0;
 };
 /// Parses text like parse_into_arbre_de_node, but returns what the parse
 /// would write to standard output instead of writing it.
 parse_messages parse_quietly(const std::string& text);
+/// Tells the parse that the scanner matched length more bytes of the text.
+void count_scanned(std::size_t length);
 /// The scanner's echo of a character outside the token set.
 void echo_skipped(char c);
 /// The parser's report of an error.

@@ -1,0 +1,38 @@
+// Finding options that took another option as their value.
+
+#include "swallowed_option.hpp"
+
+#include <vector>
+
+namespace {
+
+/// Whether the argument a names one of app's options (alone or as --name=value).
+bool names_an_option(const CLI::App& app, const std::string& a)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames()) {
+            const std::string written = "--" + name;
+            if (a == written || a.rfind(written + "=", 0) == 0) return true;
+        }
+        for (const std::string& name : option->get_snames()) {
+            if (a == "-" + name) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string swallowed_option(const CLI::App& app)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_expected_min() == 0) continue;
+        for (const std::string& value : option->results()) {
+            if (names_an_option(app, value)) {
+                return option->get_name() + " took the next option " + value + " as its value: a value of "
+                       + option->get_name() + " is missing or incomplete";
+            }
+        }
+    }
+    return "";
+}
