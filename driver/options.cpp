@@ -289,6 +289,10 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
         std::cerr << "plisse: " << (swallowed.empty() ? std::string(e.what()) + " (plisse --help lists the options)" : swallowed)
                   << std::endl;
         return {false, bad_input_status};
+    } catch (const std::exception&) {
+        std::cerr << "plisse: " << flag_value_problem(app, argc, argv) << " (plisse --help lists the options)"
+                  << std::endl;
+        return {false, bad_input_status};
     }
     const std::string swallowed = swallowed_option(app);
     const std::string problem = swallowed.empty() ? input_problem(options) : swallowed;

@@ -23,6 +23,21 @@ bool names_an_option(const CLI::App& app, const std::string& a)
 
 }  // namespace
 
+std::string flag_value_problem(const CLI::App& app, int argc, const char* const* argv)
+{
+    for (int k = 1; k < argc; ++k) {
+        const std::string a = argv[k];
+        const std::size_t equals = a.find('=');
+        if (a.rfind("--", 0) != 0 || equals == std::string::npos) continue;
+        const CLI::Option* option = app.get_option_no_throw(a.substr(0, equals));
+        if (option != nullptr && option->get_expected_min() == 0) {
+            return option->get_name() + " cannot read the value " + a.substr(equals + 1)
+                   + ": it is a flag, written without a value";
+        }
+    }
+    return "the command line cannot be read";
+}
+
 std::string swallowed_option(const CLI::App& app)
 {
     for (const CLI::Option* option : app.get_options()) {

@@ -79,6 +79,8 @@ std::vector<refusal> refusals()
         {"option taken as a value", {"--json", "--no-window"}, "--json", "took the next option --no-window"},
         {"box side taking the next option", {"--x", "-1:1", "--no-window"}, "--x", "took the next option"},
         {"time limit 0", {"--time-limit", "0"}, "--time-limit", "above 0"},
+        // Found by the command-line fuzz target: the parser threw, and the program aborted.
+        {"flag with a value it cannot read", {"--no-window=-ww"}, "--no-window", "cannot read the value -ww"},
     };
 }
 
