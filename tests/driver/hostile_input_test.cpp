@@ -6,6 +6,8 @@
 
 #include "options.hpp"
 #include "process.hpp"
+#include "stop_request.hpp"
+#include "stopping.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -194,6 +196,52 @@ TEST(HostileInput, SlowMapsStopAtTheirTimeLimitWithWhatIsProved)
         {"a wavy map", {"--f1", "sin(3*x)*cos(2*y)+x", "--f2", "cos(3*x*y)+y^3", "--x", "-1,1", "--y", "-1,1"}, 10},
         {"largest resolution", {"-n", std::to_string(largest_resolution())}, 10},
     });
+}
+
+TEST(HostileInput, AFirstInterruptStopsTheAnalysisWithWhatIsProvedAndASecondEndsTheProgram)
+{
+    // The wavy map runs for minutes without a limit.
+    const std::vector<std::string> wavy = {"--f1", "sin(3*x)*cos(2*y)+x", "--f2", "cos(3*x*y)+y^3", "--x", "-1,1",
+                                           "--y", "-1,1", "--no-window", "--json", "r.json"};
+    scratch_folder folder;
+    process_options settings;
+    settings.command = {PLISSE_EXECUTABLE};
+    settings.command.insert(settings.command.end(), wavy.begin(), wavy.end());
+    settings.directory = folder.path().string();
+    settings.output = folder.file("stdout.txt");
+    settings.error = folder.file("stderr.txt");
+    {
+        child_process program(settings);
+        std::this_thread::sleep_for(3s);
+        program.send(SIGINT);
+        const std::optional<int> status = program.wait_for(60s);
+        ASSERT_TRUE(status.has_value()) << "one interrupt did not end the run";
+        EXPECT_EQ(*status, 3);
+    }
+    EXPECT_NE(file_contents(folder.file("stderr.txt")).find("the analysis stopped on an interrupt"), std::string::npos);
+    EXPECT_NE(file_contents(folder.file("stdout.txt")).find("End the procedure that check the topology"),
+              std::string::npos);
+    EXPECT_NE(file_contents(folder.file("r.json")).find("\"undecided\""), std::string::npos);
+
+}
+
+TEST(HostileInput, ASecondInterruptEndsTheProgramAtOnce)
+{
+    // In a child: the first interrupt only raises the stop request, the
+    // second ends the process by the signal; exit code 1 when it survives.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        stop_analysis_at(std::numeric_limits<double>::infinity());
+        raise(SIGINT);
+        if (!stop_requested()) _exit(2);
+        raise(SIGINT);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
 }
 
 TEST(HostileInput, AResultsFileThatFailsOnlyWhenWrittenEndsWithStatusOneAfterTheReport)
