@@ -92,10 +92,7 @@ void plisse::singular_singular(const domain& D, bool verbose)
         std::vector<int> open;
         for (int k = 0; k < current.size(); ++k) {
             // On a stop request the pairs not examined yet stay open.
-            if (stop_requested()) {
-                for (; k < current.size(); ++k) open.push_back(k);
-                break;
-            }
+            if (stopped_at(k, current.size(), open)) break;
             candidate_box& A = current.boxes[current.pairs[k].first];
             candidate_box& B = current.boxes[current.pairs[k].second];
             const pair_verdict v = fold_fold_verdict(*this, A, B);

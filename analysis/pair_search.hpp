@@ -82,6 +82,15 @@ struct pair_pass {
     int size() const { return static_cast<int>(pairs.size()); }
 };
 
+/// On a stop request, appends the positions k to size − 1 (the pairs of the
+/// pass not examined yet) to open and returns true.
+inline bool stopped_at(int k, int size, std::vector<int>& open)
+{
+    if (!stop_requested()) return false;
+    for (; k < size; ++k) open.push_back(k);
+    return true;
+}
+
 /// Candidate pairs a pass of a crossing search may hold. Each undecided pair
 /// becomes up to 16 pairs, so on a map where no pass settles anything (a
 /// constant map, a determinant that vanishes everywhere, boundary images that
@@ -133,10 +142,7 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
         }
         std::vector<int> open;
         for (int k = 0; k < pass.size(); ++k) {
-            if (stop_requested()) {
-                for (; k < pass.size(); ++k) open.push_back(k);
-                break;
-            }
+            if (stopped_at(k, pass.size(), open)) break;
             candidate_box& A = pass.boxes[pass.pairs[k].first];
             candidate_box& B = pass.boxes[pass.pairs[k].second];
             const pair_verdict v = verdict(A, B);
