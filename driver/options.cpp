@@ -106,6 +106,11 @@ std::string exponent_problem(const std::vector<Node>& tree, int i)
 /// than x and y, a partial-derivative operator, an exponent it would truncate.
 std::string tree_problem(const std::vector<Node>& tree)
 {
+    const int depth = tree_depth(tree);
+    if (depth > deepest_tree) {
+        return "is nested " + std::to_string(depth) + " levels deep; the analysis handles at most "
+               + std::to_string(deepest_tree);
+    }
     for (const Node& node : tree) {
         switch (node.kind) {
         case 'p': return "holds a partial-derivative operator, which is not a map component";

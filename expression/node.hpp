@@ -57,6 +57,15 @@ void echo_skipped(char c);
 /// The parser's report of an error.
 void report_parse_error(const char* message);
 
+/// Deepest tree (nodes on the longest path from the root to a leaf) given to
+/// the analysis. Its expressions go through text: a printed level can take
+/// three entries of the parser's 200-entry stack ("a*-(" ...), and the
+/// derivatives and combinations of a component nest some levels deeper, so
+/// much deeper components would derive expressions that no longer parse.
+constexpr int deepest_tree = 40;
+/// The depth of tree (0 for an empty tree).
+int tree_depth(const std::vector<Node>& tree);
+
 /// Interval enclosure of the subtree at i over box (the whole line for a
 /// partial operator, or for a power whose exponent is not bounded).
 interval Eval(const std::vector<Node>& tree, int i, const domain& box);

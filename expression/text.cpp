@@ -2,6 +2,7 @@
 
 #include "expression.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -132,4 +133,16 @@ std::string Arbre2Chaine(const std::vector<Node>& tree, int i)
 void expression::ArbreToChaine()
 {
     text = has_tree() ? Arbre2Chaine(tree, root()) : std::string();
+}
+
+int tree_depth(const std::vector<Node>& tree)
+{
+    // Children stand before their parent: one pass from the leaves up.
+    std::vector<int> depth(tree.size(), 1);
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        for (const int child : {tree[i].left, tree[i].right}) {
+            if (child >= 0 && child < static_cast<int>(i)) depth[i] = std::max(depth[i], depth[child] + 1);
+        }
+    }
+    return tree.empty() ? 0 : depth.back();
 }

@@ -84,9 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     const domain b = small_box(data[0], data[1]);
     const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
-    parse_quietly(text + ";");
+    const parse_messages parsed = parse_quietly(text + ";");
     const std::vector<Node> tree = arbre_de_node;
     require(well_formed(tree), "a parse leaves a malformed tree", text);
+    // What a failed parse leaves, or a tree deeper than components may be,
+    // is never printed or derived by the program.
+    if (!parsed.error.empty() || tree_depth(tree) > deepest_tree) return 0;
     expression e;
     e.text = text;
     e.tree = tree;

@@ -62,6 +62,10 @@ std::vector<refusal> refusals()
     const std::string long_sum = repeated("x+", 60000) + "y";
     return {
         {"deep nesting", {"--f1", repeated("(", 50000) + "x" + repeated(")", 50000)}, "--f1", "nested too deeply"},
+        // Found by the expression fuzz target: 120 nested negations parse, but
+        // the derived expressions printed from them did not parse back.
+        {"nesting the parser takes but the derived expressions would not", {"--f1", repeated("-", 120) + "x"}, "--f1",
+         "nested 121 levels deep; the analysis handles at most 40"},
         {"120 kB text", {"--f2", long_sum}, "--f2", "120001 characters besides blanks"},
         {"120 kB text with a stray byte", {"--f2", long_sum + "#"}, "--f2", "holds '#' at character 120002"},
         {"infinite constant", {"--f1", "1e999*x"}, "--f1", "beyond the largest double"},
@@ -156,6 +160,8 @@ void expect_sound_runs(const std::vector<sound_run>& runs)
         EXPECT_EQ(stopped, *run.status == 3) << s.name << ": " << run.err;
         EXPECT_NE(run.out.find("End the procedure that check the topology of the singular curve"), std::string::npos)
             << s.name;
+        // Every expression derived from the components parsed.
+        EXPECT_EQ(run.out.find("ERREUR"), std::string::npos) << s.name;
         const nlohmann::json results = nlohmann::json::parse(file_contents(folder.file("r.json")));
         // A run stopped by its limit claims neither a complete search nor the topology.
         int undecided = 0;
@@ -186,6 +192,9 @@ TEST(HostileInput, MapsUndefinedOnPartOfTheBoxAreAnalysedSoundlyWithinTheirLimit
         {"quotient across 0", {"--f1", "1/x", "--f2", "y^2+x", "--x", "-1,1", "--y", "-1,1"}, 4},
         {"tangent across its pole", {"--f1", "tan(2*x)", "--f2", "y+x^2", "--x", "0,1.5", "--y", "-1,1"}, 4},
         {"exponents at the limits", {"--f1", "x^1000+y", "--f2", "y^-1000", "--x", "-1,1", "--y", "-1,1"}, 4},
+        {"negations nested to the limit", {"--f1", repeated("-", 39) + "x", "--f2", "y^3-x*y"}, 4},
+        {"functions nested to the limit", {"--f1", repeated("sin(", 39) + "x" + repeated(")", 39), "--f2", "y^3-x*y"}, 4},
+        {"powers nested to the limit", {"--f1", repeated("(", 19) + "x" + repeated("+y)^2", 19) + "+y", "--f2", "y"}, 4},
     });
 }
 
