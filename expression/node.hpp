@@ -57,13 +57,15 @@ void echo_skipped(char c);
 /// The parser's report of an error.
 void report_parse_error(const char* message);
 
-/// Deepest tree (nodes on the longest path from the root to a leaf) given to
-/// the analysis. Its expressions go through text: a printed level can take
+/// Deepest nesting of a tree given to the analysis (tree_depth). Its expressions go through text: a printed level can take
 /// three entries of the parser's 200-entry stack ("a*-(" ...), and the
 /// derivatives and combinations of a component nest some levels deeper, so
 /// much deeper components would derive expressions that no longer parse.
 constexpr int deepest_tree = 40;
-/// The depth of tree (0 for an empty tree).
+/// The nesting of tree as its text nests: the longest path from the root to
+/// a leaf, not counting the steps from a two-operand node to a left operand
+/// that binds at least as tightly (x+y+z nests 2, x+(y+z) and -(-(x)) nest 3);
+/// 0 for an empty tree.
 int tree_depth(const std::vector<Node>& tree);
 
 /// Interval enclosure of the subtree at i over box (the whole line for a

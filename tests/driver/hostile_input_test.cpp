@@ -164,8 +164,9 @@ void expect_sound_runs(const std::vector<sound_run>& runs)
         EXPECT_EQ(run.out.find("ERREUR"), std::string::npos) << s.name;
         const nlohmann::json results = nlohmann::json::parse(file_contents(folder.file("r.json")));
         // A run stopped by its limit claims neither a complete search nor the topology.
-        int undecided = 0;
-        for (const auto& count : results.at("undecided").items()) undecided += count.value().get<int>();
+        // (A count can be as large as an int holds: the sum is wider.)
+        long long undecided = 0;
+        for (const auto& count : results.at("undecided").items()) undecided += count.value().get<long long>();
         if (stopped) {
             EXPECT_TRUE(undecided > 0 || !results.at("fold_curve_known").get<bool>()) << s.name;
         }
