@@ -5,6 +5,7 @@
 
 #include "newton_proof.hpp"
 #include "plisse.hpp"
+#include "stop_request.hpp"
 #include "vector_field.hpp"
 
 #include <algorithm>
@@ -137,7 +138,7 @@ int plisse::Cusp(const domain& b)
     // queue holds exactly those of the next depth, the search's next pass.
     int depth = 0;
     int next_depth_at = 0;
-    for (int examined = 0; !L.empty() && examined < cusp_box_limit; ++examined) {
+    for (int examined = 0; !L.empty() && examined < cusp_box_limit && !stop_requested(); ++examined) {
         if (examined == next_depth_at) {
             report_pass("cusps", depth++, static_cast<int>(L.size()));
             next_depth_at += static_cast<int>(L.size());

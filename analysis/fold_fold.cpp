@@ -148,6 +148,8 @@ void plisse::singular_singular(const domain& D, bool verbose)
         }
         std::vector<int> open;
         for (int k = 0; k < current.size(); ++k) {
+            // On a stop request the pairs not examined yet stay open.
+            if (stopped_at(k, current.size(), open)) break;
             candidate_box& A = current.boxes[current.pairs[k].first];
             candidate_box& B = current.boxes[current.pairs[k].second];
             const pair_verdict v = fold_fold_verdict(*this, A, B, D);
@@ -164,8 +166,9 @@ void plisse::singular_singular(const domain& D, bool verbose)
         // The pairs still open when the search stops are dropped.
         undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
         // A pair whose images are apart would only be settled with code 2.
-        pass = !open.empty() && number < last_pass ? refine(*this, current, open, pass_pair_limit, true)
-                                                   : std::nullopt;
+        pass = !open.empty() && number < last_pass && !stop_requested()
+                   ? refine(*this, current, open, pass_pair_limit, true)
+                   : std::nullopt;
     }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }

@@ -142,7 +142,10 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     // Otherwise the images of the halves, the costly part, only for a pass that will be examined.
     if (!drop_apart) {
         next.boxes.reserve(halves.size());
-        for (const domain& half : halves) next.add(p, half);
+        for (const domain& half : halves) {
+            if (stop_requested()) return std::nullopt;
+            next.add(p, half);
+        }
     }
     return next;
 }

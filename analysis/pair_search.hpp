@@ -5,6 +5,7 @@
 
 #include "newton_proof.hpp"
 #include "plisse.hpp"
+#include "stop_request.hpp"
 
 #include <iostream>
 #include <optional>
@@ -87,6 +88,15 @@ struct pair_pass {
     int size() const { return static_cast<int>(pairs.size()); }
 };
 
+/// On a stop request, appends the positions k to size − 1 (the pairs of the
+/// pass not examined yet) to open and returns true.
+inline bool stopped_at(int k, int size, std::vector<int>& open)
+{
+    if (!stop_requested()) return false;
+    for (; k < size; ++k) open.push_back(k);
+    return true;
+}
+
 /// Candidate pairs a pass of a crossing search may hold. Each undecided pair
 /// becomes up to 16 pairs, so on a map where no pass settles anything (a
 /// constant map, a determinant that vanishes everywhere, boundary images that
@@ -100,8 +110,8 @@ constexpr int pass_pair_limit = 150000;
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
 /// With drop_apart, the pairs whose images are proved apart (images_apart) are
 /// left out, for a search that records nothing of them. Nothing when the next
-/// pass would hold more than `limit` pairs: the search then stops as at its
-/// last pass.
+/// pass would hold more than `limit` pairs, or on a stop request: the search
+/// then stops as at its last pass.
 std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,
                                 int limit = pass_pair_limit, bool drop_apart = false);
 
@@ -124,6 +134,7 @@ struct coded_search_outcome {
 /// code that `settled` accepts is appended to coded with the pair and handed
 /// to record(A, B, verdict); the open pairs are refined into the next pass
 /// until pass number last_pass or the pair limit, where they are given up.
+/// A stop request gives up the pairs not examined yet with the open ones.
 /// Writes the searches' verbose lines and tells p's progress hook of each pass.
 template <class Verdict, class Settled, class Record>
 coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_pass, const char* name,
@@ -139,6 +150,7 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
         }
         std::vector<int> open;
         for (int k = 0; k < pass.size(); ++k) {
+            if (stopped_at(k, pass.size(), open)) break;
             candidate_box& A = pass.boxes[pass.pairs[k].first];
             candidate_box& B = pass.boxes[pass.pairs[k].second];
             const pair_verdict v = verdict(A, B);
@@ -156,7 +168,7 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
         }
         outcome.still_open = static_cast<int>(open.size());
         if (open.empty()) break;
-        std::optional<pair_pass> next = refine(p, pass, open);
+        std::optional<pair_pass> next = stop_requested() ? std::nullopt : refine(p, pass, open);
         if (!next || number == last_pass) {
             outcome.abandoned = give_up(pass, open, next, coded);
             break;

@@ -4,6 +4,7 @@
 #include "connexe.hpp"
 #include "plisse.hpp"
 #include "sivia.hpp"
+#include "stop_request.hpp"
 
 #include <algorithm>
 #include <iostream>
@@ -159,6 +160,8 @@ bool plisse::relation4()
     std::map<std::pair<int, int>, contact> examined;
     bool failure = false;
     for (int i = 0; i < n; ++i) {
+        // A stopped analysis has not proved the topology.
+        if (stop_requested()) return true;
         const domain& P = cells[singular[i]];
         int crossed = 0;
         for (int j = 0; j < n; ++j) {

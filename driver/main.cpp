@@ -12,6 +12,7 @@
 #include "summary.hpp"
 #include "view_setup.hpp"
 #include "pipeline.hpp"
+#include "stopping.hpp"
 #include "viewer.hpp"
 
 #include <unistd.h>
@@ -131,17 +132,22 @@ int main(int argc, char** argv)
     const grille source_grid(x_low, y_low, x_high, y_high, input.resolution);
     const grille target_grid(e1, e2, x_low, y_low, x_high, y_high, input.resolution);
     std::vector<std::string> files;
+    bool pictures_written = true;
     for (const bool source : {true, false}) {
         const std::string file = picture_file(options, source);
-        if (write_picture(source ? source_grid : target_grid, file))
+        if (write_picture(source ? source_grid : target_grid, file)) {
             files.push_back(file);
+        } else {
+            pictures_written = false;
+        }
     }
 
+    stop_analysis_at(options.time_limit);
     const analysis_run run = analyse(input, options);
     note_undecided(run.analysis.undecided);
-    bool written = write_results_file(input, run, options);
-    if (written && !options.json_file.empty())
-        files.push_back(options.json_file);
+    const bool stopped = note_stop(options.time_limit);
+    bool written = write_results_file(input, run, options) && pictures_written;
+    if (written && !options.json_file.empty()) files.push_back(options.json_file);
     if (!options.plot_file.empty()) {
         if (write_plot_file(input, run, options.plot_file)) {
             files.push_back(options.plot_file);
@@ -156,5 +162,5 @@ int main(int argc, char** argv)
         set_up_view(view, input, run, target_grid);
         view.run(run.analysis.res, source_grid, target_grid);
     }
-    return written ? 0 : 1;
+    return !written ? unwritten_output_status : stopped ? stopped_status : 0;
 }

@@ -6,6 +6,9 @@
 #include "node.hpp"
 #include "plot.hpp"
 #include "viewer_keys.hpp"
+#include "output_check.hpp"
+#include "swallowed_option.hpp"
+#include "text_excerpt.hpp"
 
 #include <CLI/CLI.hpp>
 #include <unistd.h>
@@ -29,6 +32,12 @@ namespace fs = std::filesystem;
 /// components up to about the fifth order, which multiplies exponents into
 /// coefficients; up to here these products stay exact in double.
 constexpr double largest_exponent = 1000;
+
+/// Characters of a component text (blanks aside) at most. The analysis
+/// differentiates the components several times over and evaluates the
+/// results on every box it examines; beyond some ten thousand terms its
+/// first steps alone would take minutes.
+constexpr std::size_t longest_component = 50000;
 
 /// Bytes one cell may take besides its overlap lists (its box, its image box,
 /// its points of the two grids, its list headers), generously.
@@ -110,12 +119,21 @@ std::string exponent_problem(const std::vector<Node>& tree, int i)
 /// than x and y, a partial-derivative operator, an exponent it would truncate.
 std::string tree_problem(const std::vector<Node>& tree)
 {
+    const int depth = tree_depth(tree);
+    if (depth > deepest_tree) {
+        return "is nested " + std::to_string(depth) + " levels deep; the analysis handles at most "
+               + std::to_string(deepest_tree);
+    }
     for (const Node& node : tree) {
         switch (node.kind) {
         case 'p': return "holds a partial-derivative operator, which is not a map component";
+        case 'r':
+            if (!std::isfinite(node.value)) return "holds a number beyond the largest double (about 1.8e308)";
+            break;
         case 'V':
             if (node.name != "x" && node.name != "y") {
-                return "uses the variable " + node.name + "; the components are functions of x and y only";
+                const std::string name = node.name.size() > quoted_length ? excerpt(node.name) : node.name;
+                return "uses the variable " + name + "; the components are functions of x and y only";
             }
             break;
         case 'P': {
@@ -138,14 +156,24 @@ std::string component_problem(const std::string& text)
     const parse_messages messages = parse_quietly(text + ";");
     const auto stray = std::find_if_not(messages.skipped.begin(), messages.skipped.end(), is_blank);
     if (stray != messages.skipped.end()) {
-        return quoted(text) + " holds " + character_text(*stray) + ", which is not part of the expression language";
+        const std::size_t at = messages.skipped_at[stray - messages.skipped.begin()];
+        return excerpt(text, at) + " holds " + character_text(*stray) + " " + position_text(text, at)
+               + ", which is not part of the expression language";
     }
     if (!messages.error.empty() || arbre_de_node.empty()) {
+        const std::size_t at = messages.error_at;
         const std::string reason = messages.error == "memory exhausted" ? "nested too deeply" : messages.error;
-        return quoted(text) + " is not a complete expression (" + reason + ")";
+        const std::string hint = syntax_hint(text, at);
+        return excerpt(text, at) + " is not a complete expression (" + reason + " " + position_text(text, at)
+               + (hint.empty() ? "" : "; " + hint) + ")";
+    }
+    const std::size_t length = without_blanks(text).size();
+    if (length > longest_component) {
+        return excerpt(text) + " has " + std::to_string(length) + " characters besides blanks; a component may have "
+               + std::to_string(longest_component);
     }
     const std::string problem = tree_problem(arbre_de_node);
-    return problem.empty() ? "" : quoted(text) + " " + problem;
+    return problem.empty() ? "" : excerpt(text) + " " + problem;
 }
 
 namespace {
@@ -161,7 +189,9 @@ std::string range_problem(const std::pair<double, double>& r, int n)
     // The cells' bounds j*step + lo are distinct when a step spans several
     // units in the last place of the largest bound.
     const double step = (hi - lo) / std::max(n, 1);
-    const double ulp = std::numeric_limits<double>::epsilon() * std::max(std::fabs(lo), std::fabs(hi));
+    // (Below the normal range the unit is the smallest denormal.)
+    const double ulp = std::max(std::numeric_limits<double>::epsilon() * std::max(std::fabs(lo), std::fabs(hi)),
+                                std::numeric_limits<double>::denorm_min());
     if (!(step > 4 * ulp)) return shown + " is too narrow to be cut into " + std::to_string(n) + " cells";
     return "";
 }
@@ -205,32 +235,15 @@ std::string resolution_problem(int n)
     return "";
 }
 
+std::string time_limit_problem(double seconds)
+{
+    if (!(seconds > 0)) return number_text(seconds) + " is not a number of seconds above 0";
+    return "";
+}
+
 }  // namespace
 
-/// What keeps the results file from being written: the path is a folder or
-/// cannot be written, or its nearest existing ancestor is not a folder that
-/// can be written in (missing folders are created when the file is written).
-std::string json_file_problem(const std::string& file)
-{
-    if (file.empty()) return "";
-    const fs::path path(file);
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (fs::exists(status)) {
-        if (fs::is_directory(status)) return quoted(file) + " is a folder";
-        return access(path.c_str(), W_OK) == 0 ? "" : quoted(file) + " cannot be written";
-    }
-    for (fs::path parent = path.parent_path();; parent = parent.parent_path()) {
-        const fs::path folder = parent.empty() ? fs::path(".") : parent;
-        const fs::file_status s = fs::status(folder, error);
-        if (fs::exists(s)) {
-            if (!fs::is_directory(s)) return quoted(folder.string()) + " is not a folder";
-            const bool writable = access(folder.c_str(), W_OK) == 0;
-            return writable ? "" : "the folder " + quoted(folder.string()) + " cannot be written in";
-        }
-        if (parent.empty() || parent == parent.parent_path()) return "";
-    }
-}
+std::string json_file_problem(const std::string& file) { return output_file_problem(file); }
 
 namespace {
 
@@ -282,8 +295,10 @@ std::string input_problem(const run_options& options)
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--json", json_file_problem(options.json_file)),
-          named("--plot", plot_file_problem(options.plot_file))}) {
+          named("--output-dir", output_folder_problem(options.output_dir)),
+          named("--json", output_file_problem(options.json_file)),
+          named("--plot", plot_file_problem(options.plot_file)),
+          named("--time-limit", time_limit_problem(options.time_limit))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -321,17 +336,27 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--plot", options.plot_file, "Plot the source and target planes into FILE (.svg, .pdf or .png)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--time-limit", options.time_limit,
+                   "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
+        ->type_name("SECONDS");
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return {false, app.exit(e)};
     } catch (const CLI::ParseError& e) {
-        std::cerr << "plisse: " << e.what() << " (plisse --help lists the options)" << std::endl;
+        const std::string swallowed = swallowed_option(app);
+        std::cerr << "plisse: " << (swallowed.empty() ? std::string(e.what()) + " (plisse --help lists the options)" : swallowed)
+                  << std::endl;
+        return {false, bad_input_status};
+    } catch (const std::exception&) {
+        std::cerr << "plisse: " << flag_value_problem(app, argc, argv) << " (plisse --help lists the options)"
+                  << std::endl;
         return {false, bad_input_status};
     }
     const bool user_map = app.count("--f1") > 0 || app.count("--f2") > 0;
-    std::string problem = input_problem(options);
+    const std::string swallowed = swallowed_option(app);
+    std::string problem = swallowed.empty() ? input_problem(options) : swallowed;
     if (problem.empty()) problem = pairing_problem(app.count("--f1") > 0, app.count("--f2") > 0);
     if (!problem.empty()) {
         std::cerr << "plisse: " << problem << std::endl;

@@ -5,6 +5,7 @@
 
 #include "pipeline.hpp"
 
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -29,6 +30,8 @@ struct run_options {
     std::string plot_file;
     /// Whether the crossing searches write their diagnostic lines.
     bool verbose = false;
+    /// Seconds after which the analysis stops; infinite for no limit.
+    double time_limit = std::numeric_limits<double>::infinity();
 };
 
 /// What main does after reading the command line.
@@ -41,6 +44,10 @@ struct command_line_outcome {
 
 /// The exit status of any bad input.
 constexpr int bad_input_status = 2;
+/// The exit status of a run whose report or files could not all be written.
+constexpr int unwritten_output_status = 1;
+/// The exit status of a run stopped by its time limit or an interrupt.
+constexpr int stopped_status = 3;
 
 /// Reads argv into options and checks every input. Help and version are
 /// written to standard output (status 0); a bad input is one message on the

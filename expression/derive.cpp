@@ -315,7 +315,20 @@ bool expression::simplify()
 
 void expression::Simplify()
 {
-    while (!simplify()) {
+    // One pass from the leaves up reaches what repeated simplify() steps
+    // reach, in linear time instead of quadratic. Children stand before their
+    // parent, so when a node is visited its children no longer change; a
+    // node that becomes a copy of a child takes that child's record, to which
+    // no rule applies, so one rewrite per node suffices. Where two rules
+    // could fire at a node, their results differ at most in which of two
+    // equal constants is copied (x*y with both factors 1, or both 0).
+    for (int i = 0; i < static_cast<int>(tree.size()); ++i) {
+        const int target = rewrite_target(tree, tree[i]);
+        if (target != -1) {
+            Node replacement = tree[target];
+            replacement.index = i;
+            tree[i] = replacement;
+        }
     }
     ArbreToChaine();
 }

@@ -40,16 +40,33 @@ void parse_into_arbre_de_node(const std::string& text);
 /// set, which the scanner echoes, and the parser's error message.
 struct parse_messages {
     std::string skipped;
+    /// The position in the text of each skipped character.
+    std::vector<std::size_t> skipped_at;
     /// "" when the text parsed.
     std::string error;
+    /// The position in the text of the token at which the parse failed.
+    std::size_t error_at = 0;
 };
 /// Parses text like parse_into_arbre_de_node, but returns what the parse
 /// would write to standard output instead of writing it.
 parse_messages parse_quietly(const std::string& text);
+/// Tells the parse that the scanner matched length more bytes of the text.
+void count_scanned(std::size_t length);
 /// The scanner's echo of a character outside the token set.
 void echo_skipped(char c);
 /// The parser's report of an error.
 void report_parse_error(const char* message);
+
+/// Deepest nesting of a tree given to the analysis (tree_depth). Its expressions go through text: a printed level can take
+/// three entries of the parser's 200-entry stack ("a*-(" ...), and the
+/// derivatives and combinations of a component nest some levels deeper, so
+/// much deeper components would derive expressions that no longer parse.
+constexpr int deepest_tree = 40;
+/// The nesting of tree as its text nests: the longest path from the root to
+/// a leaf, not counting the steps from a two-operand node to a left operand
+/// that binds at least as tightly (x+y+z nests 2, x+(y+z) and -(-(x)) nest 3);
+/// 0 for an empty tree.
+int tree_depth(const std::vector<Node>& tree);
 
 /// Interval enclosure of the subtree at i over box (the whole line for a
 /// partial operator, or for a power whose exponent is not bounded).

@@ -13,12 +13,17 @@ namespace {
 
 /// Where a quiet parse under way keeps its messages; none when parses write them.
 parse_messages* quiet_messages = nullptr;
+/// Bytes of the text scanned so far, and where the last match starts.
+std::size_t scanned = 0;
+std::size_t last_match = 0;
 
 }  // namespace
 
 void parse_into_arbre_de_node(const std::string& text)
 {
     arbre_de_node.clear();
+    scanned = 0;
+    last_match = 0;
     // The scanner reads the bytes themselves, so a text holding a zero byte is
     // scanned whole. Deleting the buffer afterwards drops whatever a syntax
     // error left unread, so the next parse starts from a clean scanner.
@@ -36,18 +41,26 @@ parse_messages parse_quietly(const std::string& text)
     return messages;
 }
 
+void count_scanned(std::size_t length)
+{
+    last_match = scanned;
+    scanned += length;
+}
+
 void echo_skipped(char c)
 {
-    if (quiet_messages != nullptr)
+    if (quiet_messages != nullptr) {
         quiet_messages->skipped += c;
-    else
+        quiet_messages->skipped_at.push_back(last_match);
+    } else
         std::putchar(c);
 }
 
 void report_parse_error(const char* message)
 {
-    if (quiet_messages != nullptr)
+    if (quiet_messages != nullptr) {
         quiet_messages->error = message;
-    else
+        quiet_messages->error_at = last_match;
+    } else
         std::printf("ERREUR: %s\n", message);
 }

@@ -2,6 +2,7 @@
 
 #include "expression.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -132,4 +133,41 @@ std::string Arbre2Chaine(const std::vector<Node>& tree, int i)
 void expression::ArbreToChaine()
 {
     text = has_tree() ? Arbre2Chaine(tree, root()) : std::string();
+}
+
+namespace {
+
+/// Binding strength of a two-operand node: sums 1, products 2, powers 3.
+int binding(char kind)
+{
+    switch (kind) {
+    case '+':
+    case '-': return 1;
+    case '*':
+    case '/': return 2;
+    case 'P': return 3;
+    default: return 4;
+    }
+}
+
+}  // namespace
+
+int tree_depth(const std::vector<Node>& tree)
+{
+    // Children stand before their parent: one pass from the leaves up. The
+    // left operand of a left-associative chain (a sum of many terms) is
+    // reduced as the parser goes and does not nest; an operand that must be
+    // parenthesised, a right operand and a function's argument do.
+    std::vector<int> depth(tree.size(), 1);
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const Node& n = tree[i];
+        const bool valid_left = n.left >= 0 && n.left < static_cast<int>(i);
+        const bool valid_right = n.right >= 0 && n.right < static_cast<int>(i);
+        if (valid_left) {
+            const bool chained = valid_right && binding(tree[n.left].kind) >= binding(n.kind) && n.kind != 'P';
+            depth[i] = std::max(depth[i], depth[n.left] + (chained ? 0 : 1));
+        }
+        if (valid_right) depth[i] = std::max(depth[i], depth[n.right] + 1);
+    }
+    return tree.empty() ? 0 : depth.back();
 }

@@ -1,6 +1,7 @@
 #include "sivia.hpp"
 
 #include "mesh.hpp"
+#include "stop_request.hpp"
 
 #include <deque>
 #include <iostream>
@@ -34,7 +35,13 @@ int sivia::SIVIAfile(const domain& X0, double eps) {
     // bisection in paving order.
     std::deque<domain> queue{X0};
     int undetermined = 0;
-    while (!queue.empty()) {
+    for (long examined = 0; !queue.empty(); ++examined) {
+        // At the work bound, or when the analysis is stopped, the boxes still
+        // queued are left undetermined: each may hold points of the set.
+        if (examined >= box_limit || stop_requested()) {
+            for (domain& X : queue) undetermined_boxes.push_back(std::move(X));
+            return undetermined + static_cast<int>(queue.size());
+        }
         domain X = std::move(queue.front());
         queue.pop_front();
         const iboolean t = Inside(X);

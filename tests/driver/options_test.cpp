@@ -163,30 +163,62 @@ TEST(CommandLine, AUserMapNeedsBothComponentsAndIsToldTheDefaultBoxSidesItGets)
 
 TEST(InputCheck, RefusesComponentTextsThatAreNotCompleteExpressionsOfTheLanguage)
 {
+    // Each message names the fault's place in the text (counted from 1).
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "not a complete expression (syntax error)"},
-        {"x+", "not a complete expression (syntax error)"},
-        {"2x", "not a complete expression (syntax error)"},
-        {"x y", "not a complete expression (syntax error)"},
-        {"2 3", "not a complete expression (syntax error)"},
-        {"x;y", "not a complete expression (syntax error)"},
-        {"x+y;", "not a complete expression (syntax error)"},
-        {"sIn(x)", "not a complete expression (syntax error)"},
-        {std::string(300, '(') + "x" + std::string(300, ')'), "not a complete expression (nested too deeply)"},
-        {"x+y$", "holds '$', which is not part of the expression language"},
-        {"x,y", "holds ','"},
-        {"5.", "holds '.'"},
-        {"x\xc3\x97y", "holds the byte 0xc3"},
+        {"", "not a complete expression (syntax error at the end of its 0 characters)"},
+        {"x+", "not a complete expression (syntax error at the end of its 2 characters)"},
+        {"2x", "not a complete expression (syntax error at character 2 of 2"},
+        {"x y", "not a complete expression (syntax error at character 3 of 3"},
+        {"2 3", "not a complete expression (syntax error at character 3 of 3"},
+        // The parser stops at the token it cannot take: y after the statement
+        // "x;", and the terminator the check appends after "x+y;".
+        {"x;y", "not a complete expression (syntax error at character 3 of 3)"},
+        {"x+y;", "not a complete expression (syntax error at the end of its 4 characters)"},
+        {"sIn(x)", "not a complete expression (syntax error at character 4 of 6"},
+        {"x+y$", "holds '$' at character 4 of 4, which is not part of the expression language"},
+        {"x,y", "holds ',' at character 2 of 3"},
+        {"5.", "holds '.' at character 2 of 2"},
+        {"x\xc3\x97y", "holds the byte 0xc3 at character 2 of 4"},
     };
     for (const auto& [text, problem] : cases) {
         const std::string found = component_problem(text);
-        EXPECT_EQ(found.rfind("--f1: \"" + text + "\" ", 0), 0u) << found;
+        // The text is quoted with its bytes that do not print shown as '?'.
+        std::string shown = text;
+        std::replace_if(shown.begin(), shown.end(), [](unsigned char c) { return c >= 0x80; }, '?');
+        EXPECT_EQ(found.rfind("--f1: \"" + shown + "\" ", 0), 0u) << found;
         EXPECT_TRUE(mentions(found, problem)) << text << ": " << found;
     }
     // The parse writes nothing while checking.
     testing::internal::CaptureStdout();
     component_problem("x y$");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(InputCheck, MessagesQuoteAShortExcerptAroundTheFaultAndHintAtCommonSlips)
+{
+    const std::vector<std::pair<std::string, std::string>> hints = {
+        {"x**2", "at character 3 of 4; write x^2 for a power, not x**2"},
+        {"3*y+2x", "at character 6 of 6; write 2*x for a product, not 2x"},
+        {"log(x)+y", "at character 4 of 8; \"log\" is not a function of the language, which knows sin, cos"},
+        {"log(x)", "write ln for the natural logarithm"},
+        {"(x+1)(y-1)", "at character 6 of 10; a product needs its *: write x*y, not x y"},
+        {"sin(x)+COs(y)", "\"COs\" is not a function of the language"},
+    };
+    for (const auto& [text, hint] : hints) {
+        const std::string found = component_problem(text);
+        EXPECT_TRUE(mentions(found, hint)) << text << ": " << found;
+    }
+    // A 100 kB nesting: the message quotes 80 characters around the fault
+    // (the 200th parenthesis, where the parse stack is full), not the text.
+    const std::string deep = std::string(50000, '(') + "x" + std::string(50000, ')');
+    const std::string found = component_problem(deep);
+    EXPECT_TRUE(mentions(found, "nested too deeply at character 19")) << found.substr(0, 300);
+    EXPECT_TRUE(mentions(found, " of 100001)")) << found.substr(0, 300);
+    EXPECT_TRUE(mentions(found, "\"…" + std::string(80, '(') + "…\"")) << found.substr(0, 300);
+    EXPECT_LT(found.size(), 200u);
+    // A megabyte name: quoted shortened as well.
+    const std::string long_name(1 << 20, 'z');
+    EXPECT_LT(component_problem("x+" + long_name).size(), 300u);
 }
 
 TEST(InputCheck, RefusesWhatTheAnalysisCannotEvaluateSoundly)

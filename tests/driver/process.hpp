@@ -58,6 +58,13 @@ public:
 
     bool started() const { return pid_ > 0; }
 
+    /// Sends the signal to the child while it runs.
+    void send(int signal)
+    {
+        if (running())
+            kill(pid_, signal);
+    }
+
     /// Whether the child has not ended yet (reaping it when it has).
     bool running()
     {

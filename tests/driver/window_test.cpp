@@ -396,7 +396,9 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
     EXPECT_TRUE(eventually("image_overlaps_off", [&](const screenshot& s) { return cell_shows(s, si, sj, black); }));
 
     // f paints the cells whose images overlap singular images orange, over the white fold cells.
-    const auto [fi, fj] = fold[fold.size() / 2];
+    // (Plain variables: C++17 lambdas cannot capture structured bindings.)
+    const int fi = fold[fold.size() / 2].first;
+    const int fj = fold[fold.size() / 2].second;
     key("f");
     EXPECT_TRUE(eventually("singular_overlaps_on", [&](const screenshot& s) { return cell_shows(s, fi, fj, orange); }));
     key("f");

@@ -172,4 +172,28 @@ TEST(Fuzz, RandomFormulasEncloseTheirValuesAtSamplePoints)
     EXPECT_GT(checked, 3000);
 }
 
+TEST(Fuzz, OnePassSimplificationEndsWhereRepeatedStepsEnd)
+{
+    // The raw derivatives are full of the constants 0 and 1 the rules remove.
+    formula_generator generator(seed + 2);
+    for (int k = 0; k < 1000; ++k) {
+        const std::string text = generator.formula(4);
+        expression e;
+        standard_output_of([&] { e = expression(text); });
+        for (const char* v : {"x", "y"}) {
+            arbre_derive.clear();
+            Derive_de_Arbre(e.tree, e.root(), v);
+            expression stepwise;
+            stepwise.tree = arbre_derive;
+            expression one_pass = stepwise;
+            while (!stepwise.simplify()) {
+            }
+            stepwise.ArbreToChaine();
+            one_pass.Simplify();
+            ASSERT_EQ(one_pass.text, stepwise.text) << "case " << k << " " << text << " d/d" << v;
+            ASSERT_TRUE(one_pass.simplify()) << "case " << k << ": a rule still applies";
+        }
+    }
+}
+
 }  // namespace

@@ -190,3 +190,25 @@ TEST(Parser, OperatorForms)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeDepth, CountsNestingAsTheTextNestsNotTheLengthOfChains)
+{
+    // By hand: x+y+z is ((x+y)+z), whose inner sum chains on the left: 2.
+    // x+(y+z) and -(-(x)) nest their right operand or argument: 3.
+    // (x+y)^2 parenthesises its base sum: base 2 + 1, over the leaf 2: 3.
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"x", 1}, {"x+y+z", 2}, {"x+(y+z)", 3}, {"--x", 3}, {"(x+y)^2", 3}, {"x*y+x*y+x*y+x*y", 3}};
+    for (const auto& [text, depth] : cases) {
+        parse_quietly(text + ";");
+        EXPECT_EQ(tree_depth(arbre_de_node), depth) << text;
+    }
+    std::string long_sum = "x*y";
+    for (int k = 0; k < 1999; ++k) long_sum += "+x*y";
+    parse_quietly(long_sum + ";");
+    EXPECT_EQ(tree_depth(arbre_de_node), 3);
+    EXPECT_EQ(tree_depth({}), 0);
+}
+
+}  // namespace

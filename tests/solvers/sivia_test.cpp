@@ -1,5 +1,6 @@
 #include "boxes.hpp"
 #include "sivia.hpp"
+#include "stop_request.hpp"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,29 @@ TEST(Sivia, NarrowUndecidedStartIsNotBisected) {
     EXPECT_EQ(disc.undetermined_boxes[0], X0);
     EXPECT_TRUE(disc.inside_boxes.empty());
     EXPECT_TRUE(disc.outside_boxes.empty());
+}
+
+TEST(Sivia, WorkBoundAndStopRequestLeaveTheQueuedBoxesUndetermined) {
+    // x in [0, 0.5] over [0, 1]^2: the first box is undecided and halves into
+    // four quarters (mesh(X, 2)); with a bound of 3 boxes, the whole box and
+    // two quarters are examined (both left quarters inside) and the two right
+    // quarters, still queued, are undetermined though wider than eps.
+    sivia left_half(Map(expression("x")), target(interval(0, 0.5)));
+    left_half.box_limit = 3;
+    const domain X0 = plane_box(interval(0, 1), interval(0, 1));
+    EXPECT_EQ(left_half.SIVIAfile(X0, 0.01), 2);
+    EXPECT_EQ(left_half.inside_boxes.size(), 2u);
+    ASSERT_EQ(left_half.undetermined_boxes.size(), 2u);
+    for (const domain& B : left_half.undetermined_boxes) EXPECT_EQ(B.get("x"), interval(0.5, 1));
+
+    // A stop request before the paving leaves the whole box undetermined.
+    request_stop();
+    sivia stopped(Map(expression("x")), target(interval(0, 0.5)));
+    const int undetermined = stopped.SIVIAfile(X0, 0.01);
+    clear_stop_request();
+    EXPECT_EQ(undetermined, 1);
+    ASSERT_EQ(stopped.undetermined_boxes.size(), 1u);
+    EXPECT_EQ(stopped.undetermined_boxes[0], X0);
 }
 
 TEST(Sivia, DeterminantWithoutZeroEndsOutside) {

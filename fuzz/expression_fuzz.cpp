@@ -1,0 +1,121 @@
+// Fuzz target of the expression language: any text parses quietly into a
+// well-formed tree or is refused; a tree prints to a text that parses back,
+// differentiates and simplifies; and every evaluation over a small box
+// encloses the high-precision values at the box's corners and centre.
+
+#include "tree_reference.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+/// Longest text that is also differentiated and simplified: symbolic work
+/// grows with the size of the tree, and short texts reach every rule.
+constexpr std::size_t longest_derived_text = 160;
+
+void require(bool condition, const char* what, const std::string& text)
+{
+    if (condition) return;
+    std::fprintf(stderr, "fuzz_expression: %s for \"%s\"\n", what, text.c_str());
+    std::abort();
+}
+
+/// Children before parents, index fields equal to positions.
+bool well_formed(const std::vector<Node>& tree)
+{
+    for (int i = 0; i < static_cast<int>(tree.size()); ++i) {
+        const Node& n = tree[i];
+        if (n.index != i || n.left < -1 || n.left >= i || n.right < -1 || n.right >= i) return false;
+    }
+    return true;
+}
+
+/// Whether every exponent is an integer literal, possibly negated: then the
+/// reference value and the evaluation read it alike.
+bool literal_exponents(const std::vector<Node>& tree)
+{
+    const auto integer_literal = [&tree](int i) {
+        if (tree[i].kind == 'N') i = tree[i].left;
+        return tree[i].kind == 'r' && std::trunc(tree[i].value) == tree[i].value;
+    };
+    for (const Node& n : tree) {
+        if (n.kind == 'P' && !integer_literal(n.right)) return false;
+    }
+    return true;
+}
+
+/// A small box chosen by two bytes: a centre in [−2, 2] and a width from 1e−9 to 0.5.
+domain small_box(std::uint8_t where, std::uint8_t size)
+{
+    const double cx = (where % 16) / 4.0 - 2.0;
+    const double cy = (where / 16) / 4.0 - 2.0;
+    const double w = 0.5 * std::pow(10.0, -(size % 10));
+    return {{"x", interval(cx, cx + w)}, {"y", interval(cy - w, cy)}};
+}
+
+/// Two opposite corners and the centre of b.
+std::vector<point> sample_points(const domain& b)
+{
+    const interval x = b.get("x");
+    const interval y = b.get("y");
+    return {{{"x", x.inf()}, {"y", y.sup()}}, {{"x", x.sup()}, {"y", y.inf()}}, {{"x", x.mid()}, {"y", y.mid()}}};
+}
+
+/// Evaluation over b, and at each sample point of b, encloses the reference value there.
+void check_enclosures(const expression& e, const domain& b, const std::string& text)
+{
+    if (!e.has_tree() || !literal_exponents(e.tree)) return;
+    const interval over_box = e.Evalue(b);
+    for (const point& p : sample_points(b)) {
+        const mpfr_real reference = reference_value(e, p);
+        if (reference.is_nan()) continue;
+        require(inside(reference, over_box), "a box evaluation misses a point value", text);
+        require(inside(reference, e.Evalue(point_box(p))), "a point evaluation misses its value", text);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2) return 0;
+    const domain b = small_box(data[0], data[1]);
+    const std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
+    const parse_messages parsed = parse_quietly(text + ";");
+    const std::vector<Node> tree = arbre_de_node;
+    require(well_formed(tree), "a parse leaves a malformed tree", text);
+    // What a failed parse leaves, or a tree deeper than components may be,
+    // is never printed or derived by the program.
+    if (!parsed.error.empty() || tree_depth(tree) > deepest_tree) return 0;
+    expression e;
+    e.text = text;
+    e.tree = tree;
+    e.variables_eq();
+    if (!e.has_tree()) return 0;
+    check_enclosures(e, b, text);
+
+    const std::string printed = Arbre2Chaine(e.tree, e.root());
+    const parse_messages again = parse_quietly(printed + ";");
+    require(again.error.empty() && again.skipped.empty(), "a printed tree does not parse back", text);
+
+    if (text.size() > longest_derived_text) return 0;
+    for (const char* v : {"x", "y"}) {
+        const expression d = e.derive(v);
+        require(d.has_tree() && well_formed(d.tree), "a derivative is malformed", text);
+        check_enclosures(d, b, text + " (derivative)");
+    }
+    expression simplified = e;
+    simplified.Simplify();
+    require(simplified.has_tree() && well_formed(simplified.tree), "a simplification is malformed", text);
+    // The simplified tree is the same function wherever the given one is defined.
+    if (!literal_exponents(e.tree)) return 0;
+    const interval over_box = simplified.Evalue(b);
+    for (const point& p : sample_points(b)) {
+        const mpfr_real reference = reference_value(e, p);
+        if (!reference.is_nan()) require(inside(reference, over_box), "simplifying changes a value", text);
+    }
+    return 0;
+}

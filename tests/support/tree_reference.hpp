@@ -1,0 +1,70 @@
+#pragma once
+// The high-precision value of an expression tree at a point, with the
+// program's evaluation rules: the oracle of the evaluation tests and of the
+// expression fuzz target.
+
+#include "expression.hpp"
+#include "mpfr_reference.hpp"
+
+#include <cmath>
+#include <map>
+#include <string>
+
+using point = std::map<std::string, double>;
+
+inline domain point_box(const point& p)
+{
+    domain box;
+    for (const auto& [name, value] : p)
+        box[name] = interval(value);
+    return box;
+}
+
+/// Value of the subtree at i at the point, at 256 bits, with the program's
+/// evaluation rules (missing variable 0, exponent truncated toward zero).
+/// NaN where the real expression is undefined: any non-finite intermediate.
+inline mpfr_real reference_value(const std::vector<Node>& tree, int i, const point& p)
+{
+    const Node& n = tree[i];
+    auto operand = [&](int child) { return reference_value(tree, child, p); };
+    mpfr_real r;
+    switch (n.kind) {
+    case 'r': r = mpfr_real(n.value); break;
+    case 'V': {
+        const auto found = p.find(n.name);
+        r = mpfr_real(found == p.end() ? 0.0 : found->second);
+        break;
+    }
+    case '+': r = operand(n.left) + operand(n.right); break;
+    case '-': r = operand(n.left) - operand(n.right); break;
+    case '*': r = operand(n.left) * operand(n.right); break;
+    case '/': r = operand(n.left) / operand(n.right); break;
+    case 'P': {
+        const mpfr_real base = operand(n.left);
+        const double e = std::trunc(operand(n.right).to_double());
+        const bool defined = !base.is_nan() && std::isfinite(e) && std::fabs(e) < 1e9;
+        r = defined ? pow(base, static_cast<long>(e)) : mpfr_real(NAN);
+        break;
+    }
+    case 'N': r = -operand(n.left); break;
+    case 'C': r = cos(operand(n.left)); break;
+    case 'S': r = sin(operand(n.left)); break;
+    case 'h': r = cosh(operand(n.left)); break;
+    case 'i': r = sinh(operand(n.left)); break;
+    case 'T': r = tan(operand(n.left)); break;
+    case 'A': r = atan(operand(n.left)); break;
+    case 'E': r = exp(operand(n.left)); break;
+    case 'L': r = log(operand(n.left)); break;
+    case 'R': r = sqrt(operand(n.left)); break;
+    case '2': r = pow(operand(n.left), 2); break;
+    default: r = mpfr_real(NAN); break;
+    }
+    if (!mpfr_number_p(r.get()))
+        return mpfr_real(NAN);
+    return r;
+}
+
+inline mpfr_real reference_value(const expression& e, const point& p)
+{
+    return reference_value(e.tree, e.root(), p);
+}
