@@ -226,18 +226,18 @@ std::string gigabytes(double bytes)
 std::string resolution_problem(int n)
 {
     if (n < 1) return std::to_string(n) + " is below 1";
+    const double needed = estimated_bytes(n);
+    const double memory = physical_memory_bytes();
+    if (needed > memory) {
+        return std::to_string(n) + " cells per side need about " + gigabytes(needed)
+               + " of memory, and this machine has " + gigabytes(memory);
+    }
     // Beyond this the grids, their pictures and the overlap lists, which no
     // time limit interrupts, outgrow minutes and gigabytes of memory.
     constexpr int largest = 1000;
     if (n > largest) {
         return std::to_string(n) + " is above " + std::to_string(largest)
                + ", the largest resolution (beyond it the pictures and lists outgrow time and memory)";
-    }
-    const double needed = estimated_bytes(n);
-    const double memory = physical_memory_bytes();
-    if (needed > memory) {
-        return std::to_string(n) + " cells per side need about " + gigabytes(needed)
-               + " of memory, and this machine has " + gigabytes(memory);
     }
     return "";
 }

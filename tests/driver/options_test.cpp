@@ -297,6 +297,9 @@ TEST(InputCheck, RefusesResolutionsBelowOneOrBeyondTheMachinesMemory)
         o.resolution = n;
         EXPECT_EQ(input_problem(o), "") << n;
     }
+    // Beyond 1000 the pictures and lists take longer than any time limit covers.
+    o.resolution = 1001;
+    EXPECT_EQ(input_problem(o).rfind("--resolution: 1001 is above 1000", 0), 0u) << input_problem(o);
 }
 
 TEST(InputCheck, RefusesAResultsFileThatCannotBeWritten)
