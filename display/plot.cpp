@@ -1,5 +1,6 @@
 // Drawing a plot with cairo, which writes SVG, PDF and PNG through one interface.
 
+#include "colour.hpp"
 #include "plot.hpp"
 
 #include <cairo-pdf.h>
@@ -12,9 +13,6 @@
 
 namespace {
 
-struct colour {
-    double r, g, b;
-};
 
 // The colours of the legend; the fold curve and its image share one, so do a
 // feature's markers in both planes.

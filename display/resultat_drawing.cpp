@@ -1,5 +1,6 @@
 // Drawing of the analysis findings in the viewer's planes, and the console listing.
 
+#include "colour.hpp"
 #include "resultat.hpp"
 
 #include <GL/gl.h>
@@ -16,9 +17,6 @@ constexpr double below = -0.01;
 /// Inflation of the boundary, cusp and crossing boxes of the coded lists.
 constexpr double coded_inflation = 0.005;
 
-struct colour {
-    double r, g, b;
-};
 constexpr colour white{1, 1, 1};
 constexpr colour red{1, 0, 0};
 constexpr colour yellow{1, 1, 0};
