@@ -120,7 +120,7 @@ std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& 
 {
     if (pairs_of(folds.size()) > pass_pair_limit) return std::nullopt;
     pair_pass pass;
-    for (const domain& b : folds) pass.add(p, b);
+    for (const domain& b : folds) pass.add(p, b, points_of::fold);
     const std::vector<std::vector<int>> meeting = partners(pass.boxes);
     for (int i = 0; i < static_cast<int>(pass.boxes.size()); ++i) {
         for (const int j : meeting[i]) pass.pairs.emplace_back(i, j);
@@ -175,8 +175,8 @@ void plisse::singular_singular(const domain& D, bool verbose)
 
 int plisse::singular_singular(const domain& A, const domain& B) const
 {
-    candidate_box a = candidate(*this, A);
-    candidate_box b = candidate(*this, B);
+    candidate_box a = candidate(*this, A, points_of::fold);
+    candidate_box b = candidate(*this, B, points_of::fold);
     return fold_fold_verdict(*this, a, b, box).code;
 }
 

@@ -92,14 +92,15 @@ bool images_apart(const domain& a, const domain& b)
     return bounded_over(a, a) && bounded_over(b, b) && a.disjoint(b);
 }
 
-candidate_box candidate(const plisse& p, const domain& b)
+candidate_box candidate(const plisse& p, const domain& b, points_of points)
 {
-    return {b, p.evalue(b), !excludes_zero(p.det_map.evalue(b)), std::nullopt};
+    return {b, points == points_of::fold ? p.fold_image(b) : p.evalue(b), !excludes_zero(p.det_map.evalue(b)),
+            std::nullopt, points};
 }
 
-int pair_pass::add(const plisse& p, const domain& b)
+int pair_pass::add(const plisse& p, const domain& b, points_of points)
 {
-    boxes.push_back(candidate(p, b));
+    boxes.push_back(candidate(p, b, points));
     return static_cast<int>(boxes.size()) - 1;
 }
 
@@ -112,6 +113,7 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     std::vector<int> first_half(pass.boxes.size(), -1);
     std::vector<int> halves_of(pass.boxes.size(), 0);
     std::vector<domain> halves;
+    std::vector<points_of> points_of_halves;
     const auto halve = [&](int i) {
         if (first_half[i] < 0) {
             std::vector<domain> pieces = mesh(pass.boxes[i].box, 2).boxes;
@@ -119,8 +121,9 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
             halves_of[i] = static_cast<int>(pieces.size());
             for (domain& half : pieces) {
                 // Dropping pairs needs the halves' images now.
-                if (drop_apart) next.add(p, half);
+                if (drop_apart) next.add(p, half, pass.boxes[i].points);
                 halves.push_back(std::move(half));
+                points_of_halves.push_back(pass.boxes[i].points);
             }
         }
     };
@@ -142,9 +145,9 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     // Otherwise the images of the halves, the costly part, only for a pass that will be examined.
     if (!drop_apart) {
         next.boxes.reserve(halves.size());
-        for (const domain& half : halves) {
+        for (std::size_t h = 0; h < halves.size(); ++h) {
             if (stop_requested()) return std::nullopt;
-            next.add(p, half);
+            next.add(p, halves[h], points_of_halves[h]);
         }
     }
     return next;

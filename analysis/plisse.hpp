@@ -70,6 +70,9 @@ public:
 
     /// Image box of b under f (variables y0, y1).
     domain evalue(const domain& b) const;
+    /// An enclosure of the images of the fold points of b: evalue(b), made
+    /// tighter where the fold points of b form one arc.
+    domain fold_image(const domain& b) const;
     /// Tells progress, when set, that search starts a pass.
     void report_pass(const char* search, int pass, int candidates) const
     {
