@@ -130,6 +130,8 @@ bool excludes_zero(const domain& W)
     return false;
 }
 
+bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
+
 bool bounded_over(const domain& N, const domain& B)
 {
     for (const auto& entry : B) {

@@ -139,7 +139,7 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
         F.box.out();
     }
     if (!A.may_fold) return {2, {}};
-    if (images_apart(A.image, F.image)) return {2, {}};
+    if (images_apart(A.image, F.image) || apart_across(p, A, F)) return {2, {}};
     if (!injective(F, [&p](const domain& b) { return p.one_to_one_boundary(b); })
         || !injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); })) {
         return {8, {}};

@@ -46,6 +46,7 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
         // A crossing needs fold points in both boxes: the range of det over
         // either box settles most pairs before any Newton step.
         if (!A.may_fold || !B.may_fold) return {4, {}};
+        if (apart_across(p, A, B)) return {2, {}};
         const pair_proof proof =
             prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);
         if (proof.verdict == zero_count::none) return {4, {}};

@@ -58,9 +58,6 @@ domain face(const domain& b, const std::string& v, bool upper)
     return F;
 }
 
-/// Whether I is non-empty and bounded.
-bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
-
 /// Halvings of a face at most when proving a property of det along it.
 constexpr int face_depth = 3;
 
@@ -372,40 +369,52 @@ bool plisse::one_to_one_singular(const domain& b) const
     return patterns_at_fold_points(*this, fold_tangent_field(*this), b, pattern_depth) != 0;
 }
 
-domain plisse::fold_image(const domain& b) const
+std::optional<fold_arc> plisse::arc_of(const domain& b) const
 {
-    const domain image = evalue(b);
     // The images of the fold points of b along their arc v = φ(u): for a fold
     // point p = (φ(u), u) and p0 = (φ(u0), u0) on the same arc,
     // f(p) − f(p0) = ∫ from u0 to u of (∂f/∂u + ∂f/∂v·φ'), with
     // φ' = −(∂det/∂u)/(∂det/∂v), so f(p) lies in f(p0) + G·(u − u0), G
-    // enclosing that derivative over b. Along a fold f moves slowly compared
-    // with the box's width, and near a cusp it stops: this is far tighter
-    // than the image of the whole box.
+    // enclosing that derivative over b. Along a fold f may move slowly
+    // compared with the box's width, and near a cusp it stops.
     if (!defined_on(f, b) || !defined_on(jacobian, b) || !defined_on(grad_det, b) || !defined_on(det_map, b)) {
-        return image;
+        return std::nullopt;
     }
     const interval_matrix gradient = grad_det.evalue(b);
     const std::string u = arc_variable(*this, b, gradient);
-    if (u.empty()) return image;
+    if (u.empty()) return std::nullopt;
     const std::optional<fold_point> reference = fold_point_of(*this, b, u);
-    if (!reference) return image;
+    if (!reference) return std::nullopt;
     const std::string v = other_variable(u);
     const interval_matrix J = jacobian.evalue(b);
     const interval ratio = gradient.entry("y0", u) / gradient.entry("y0", v);
+    fold_arc arc;
+    arc.reference_image = reference->image;
     // The arc's points of b lie at u − u0 in b[u] − u0 and, as v − v0 lies in
     // φ'·(u − u0) with φ' = −ratio, also in (b[v] − v0)/φ' where φ' excludes 0.
-    interval step = b.get(u) - reference->point.get(u);
+    arc.step = b.get(u) - reference->point.get(u);
     const interval slope = -ratio;
     if (proper(slope) && excludes_zero(slope)) {
         const interval across = (b.get(v) - reference->point.get(v)) / slope;
-        if (proper(across)) step = step.intersect(across);
+        if (proper(across)) arc.step = arc.step.intersect(across);
     }
-    domain along = image;
-    for (auto& [k, range] : along) {
+    arc.image = evalue(b);
+    for (auto& [k, range] : arc.image) {
         const interval G = J.entry(k, u) - J.entry(k, v) * ratio;
-        const interval arc = reference->image.get(k) + G * step;
-        if (proper(arc)) range = range.intersect(arc);
+        arc.slope[k] = G;
+        const interval along = reference->image.get(k) + G * arc.step;
+        if (proper(along)) range = range.intersect(along);
     }
-    return along;
+    // Df(p0) has rank one: its larger column spans the fold image's tangent.
+    const interval_matrix J0 = jacobian.evalue(reference->point);
+    const auto size = [&J0](const char* c) { return J0.entry("y0", c).mag() + J0.entry("y1", c).mag(); };
+    const char* c = size("x") >= size("y") ? "x" : "y";
+    arc.normal = {-J0.entry("y1", c).mid(), J0.entry("y0", c).mid()};
+    return arc;
+}
+
+domain plisse::fold_image(const domain& b) const
+{
+    const std::optional<fold_arc> arc = arc_of(b);
+    return arc ? arc->image : evalue(b);
 }

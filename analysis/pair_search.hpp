@@ -68,11 +68,23 @@ struct candidate_box {
     /// The search's injectivity test on box, once asked.
     std::optional<bool> injective;
     points_of points = points_of::all;
+    /// For a fold box, the arc of its fold points (plisse::arc_of), if proved.
+    std::optional<fold_arc> arc;
+    /// f at the centre of box and the Jacobian matrix over box, once asked
+    /// (nothing where the Jacobian is not defined on the whole box).
+    std::optional<std::optional<std::pair<domain, interval_matrix>>> centred;
 };
 
 /// b as a candidate: the image of its points under p's map (p.fold_image for
 /// its fold points) and the sign test of det over it.
 candidate_box candidate(const plisse& p, const domain& b, points_of points = points_of::all);
+
+/// Whether no point of A and point of B the search asks about share an image,
+/// proved across a normal n of a fold image (the arc's of A, then B's):
+/// f(p) = f(q) gives n·f(p) = n·f(q), so disjoint enclosures of n·f over
+/// the two sets of points leave no pair. Where two images run side by side,
+/// their image boxes overlap although the curves are apart across them.
+bool apart_across(const plisse& p, candidate_box& A, candidate_box& B);
 
 /// The search's injectivity test on c, run at most once per box of a pass.
 template <class Test>
