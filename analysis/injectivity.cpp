@@ -93,39 +93,66 @@ interval det_curvature(const plisse& p, const domain& F, const std::string& u)
     return p.det_hessian.evalue(F).entry(hessian_row(u), u);
 }
 
-/// Whether holds(enclosure(piece)) is true on pieces of the face F that cover
-/// it, F being halved along u where it is not, at most `depth` times.
-template <class Enclosure, class Holds>
-bool holds_along(const domain& F, const std::string& u, int depth, Enclosure enclosure, Holds holds)
+/// The properties of det along a face that make one side of 0 an interval of
+/// its free variable u, a bit each: det keeps the side (the whole face), det
+/// keeps strictly the other side (none of it), det is convex (for ≤ 0) or
+/// concave (for ≥ 0), det is non-decreasing, det is non-increasing.
+enum face_property : unsigned { keeps_side = 1, keeps_other_side = 2, bends_right_way = 4, rises = 8, falls = 16 };
+constexpr unsigned every_face_property = 31;
+
+/// The properties among `wanted` that the enclosures over the piece F show
+/// (below: the side det ≤ 0, else det ≥ 0); each enclosure is computed only
+/// when a property that needs it is still wanted.
+unsigned face_properties_on(const plisse& p, const domain& F, const std::string& u, bool below, unsigned wanted)
 {
-    const interval I = enclosure(F);
-    if (proper(I) && holds(I)) return true;
-    if (depth == 0) return false;
+    unsigned shown = 0;
+    if (wanted & (keeps_side | keeps_other_side)) {
+        const interval value = det_on_face(p, F, u);
+        if (proper(value)) {
+            if (below ? value.sup() <= 0.0 : value.inf() >= 0.0) shown |= keeps_side;
+            if (below ? value.inf() > 0.0 : value.sup() < 0.0) shown |= keeps_other_side;
+        }
+    }
+    if (wanted & bends_right_way) {
+        const interval curvature = det_curvature(p, F, u);
+        if (proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0)) shown |= bends_right_way;
+    }
+    if (wanted & (rises | falls)) {
+        const interval slope = det_slope(p, F, u);
+        if (proper(slope) && slope.inf() >= 0.0) shown |= rises;
+        if (proper(slope) && slope.sup() <= 0.0) shown |= falls;
+    }
+    return shown & wanted;
+}
+
+/// The properties among `wanted` that hold on pieces of the face F covering
+/// it, F being halved along u where a property is not shown, at most `depth`
+/// times: a property holds on F when the enclosures over F show it, or when
+/// it holds on both halves.
+unsigned face_properties(const plisse& p, const domain& F, const std::string& u, bool below, unsigned wanted,
+                         int depth)
+{
+    const unsigned shown = face_properties_on(p, F, u, below, wanted);
+    const unsigned rest = wanted & ~shown;
+    if (rest == 0 || depth == 0) return shown;
     const interval range = F.get(u);
     domain lower = F, upper = F;
     lower[u] = interval(range.inf(), range.mid());
     upper[u] = interval(range.mid(), range.sup());
-    return holds_along(lower, u, depth - 1, enclosure, holds) && holds_along(upper, u, depth - 1, enclosure, holds);
+    const unsigned on_lower = face_properties(p, lower, u, below, rest, depth - 1);
+    if (on_lower == 0) return shown;
+    return shown | face_properties(p, upper, u, below, on_lower, depth - 1);
 }
 
 /// Whether the u of the face F (u its free variable) where det ≤ 0 (below) or
 /// det ≥ 0 (not below) form an interval: det keeps that side on all of F (all
 /// of F), or strictly the other one (none of F); or det is monotone along F;
 /// or det is convex along F (its sublevel sets are intervals), or concave for
-/// the superlevel sets.
+/// the superlevel sets. One property is enough, so the pieces are cut only
+/// where none is shown.
 bool side_of_det_is_interval(const plisse& p, const domain& F, const std::string& u, bool below)
 {
-    const auto value = [&](const domain& piece) { return det_on_face(p, piece, u); };
-    const auto slope = [&](const domain& piece) { return det_slope(p, piece, u); };
-    const auto curvature = [&](const domain& piece) { return det_curvature(p, piece, u); };
-    const auto non_negative = [](const interval& I) { return I.inf() >= 0.0; };
-    const auto non_positive = [](const interval& I) { return I.sup() <= 0.0; };
-    const auto positive = [](const interval& I) { return I.inf() > 0.0; };
-    const auto negative = [](const interval& I) { return I.sup() < 0.0; };
-    return holds_along(F, u, face_depth, value, below ? non_positive : non_negative)
-           || holds_along(F, u, face_depth, value, below ? positive : negative)
-           || holds_along(F, u, face_depth, curvature, below ? non_negative : non_positive)
-           || holds_along(F, u, face_depth, slope, non_negative) || holds_along(F, u, face_depth, slope, non_positive);
+    return face_properties(p, F, u, below, every_face_property, face_depth) != 0;
 }
 
 /// Whether the fold points of b form at most one arc, the graph of a function
