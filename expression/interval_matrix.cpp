@@ -129,9 +129,12 @@ domain interval_matrix::gaussian(domain b) const {
     std::vector<std::string> K = column_names;
     std::vector<indice> pivots;
     // n - 1 steps, each pivot chosen among the remaining rows and columns of
-    // this matrix; the last row and column left form the last pivot.
+    // the matrix as eliminated so far; the last row and column left form the
+    // last pivot. Choosing on the eliminated matrix matters where the rows
+    // are nearly dependent (a Jacobian of rank one at fold points): an entry
+    // large before elimination may be nearly cancelled by it.
     for (std::size_t step = 1; step < row_names.size(); ++step) {
-        const indice p = pivot(R, K);
+        const indice p = W.pivot(R, K);
         eliminate(p, R, K, W, b);
         pivots.push_back(p);
         R = without(R, p.row_name);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -184,16 +186,35 @@ TEST(IntervalMatrix, SingularPointMatrixNeverGetsBoundedSolution) {
 }
 
 TEST(IntervalMatrix, NoColumnComesOutBoundedOnceAStepFindsNoPivot) {
-    // Regular (determinant -3), but rows y2, y3 and columns c, d of the
-    // unreduced matrix hold only zeros, so the third step has no pivot. The
-    // row of the second pivot, y1, has a zero in c and a one in d: reading the
-    // never solved d as 0 would give b a bounded, wrong value.
-    const interval_matrix m = matrix({"y0", "y1", "y2", "y3"}, {"a", "b", "c", "d"},
-                                     {{10, 0, 1, 0}, {0, 8, 0, 1}, {1, 2, 0, 0}, {2, 1, 0, 0}});
+    // Rows y2 and y3 hold [−1, 1] in a and b and zeros in c and d: after the
+    // pivots 10 (y0, a) and 8 (y1, b) every entry left holds 0, so the third
+    // step has no pivot. The row of the second pivot, y1, has a zero in c and
+    // a one in d: reading the never solved d as 0 would give b a bounded value.
+    const interval_matrix m =
+        matrix({"y0", "y1", "y2", "y3"}, {"a", "b", "c", "d"},
+               {{10, 0, 1, 0}, {0, 8, 0, 1}, {interval(-1, 1), interval(-1, 1), 0, 0}, {interval(-1, 1), interval(-1, 1), 0, 0}});
     const domain d =
         m.gaussian(domain{{"y0", interval(1)}, {"y1", interval(1)}, {"y2", interval(1)}, {"y3", interval(1)}});
     EXPECT_EQ(d.variables(), (std::vector<std::string>{"a", "b", "c", "d"}));
     for (const auto& [name, x] : d) EXPECT_FALSE(bounded(x)) << name << " " << x;
+}
+
+TEST(IntervalMatrix, PivotsAreChosenOnTheReducedMatrix) {
+    // Regular (determinant −3), but rows y2, y3 and columns c, d of the
+    // unreduced matrix hold only zeros: pivots read from it would find none at
+    // the third step. On the reduced matrix every step has one, and the
+    // solution, by hand: a + 2b = 1 and 2a + b = 1 give a = b = 1/3, then
+    // c = 1 − 10a = −7/3 and d = 1 − 8b = −5/3.
+    const interval_matrix m = matrix({"y0", "y1", "y2", "y3"}, {"a", "b", "c", "d"},
+                                     {{10, 0, 1, 0}, {0, 8, 0, 1}, {1, 2, 0, 0}, {2, 1, 0, 0}});
+    const domain d =
+        m.gaussian(domain{{"y0", interval(1)}, {"y1", interval(1)}, {"y2", interval(1)}, {"y3", interval(1)}});
+    const std::map<std::string, double> exact{{"a", 1.0 / 3}, {"b", 1.0 / 3}, {"c", -7.0 / 3}, {"d", -5.0 / 3}};
+    for (const auto& [name, value] : exact) {
+        ASSERT_TRUE(bounded(d.get(name))) << name;
+        EXPECT_NEAR(d.get(name).mid(), value, 1e-12) << name;
+        EXPECT_LT(d.get(name).width(), 1e-12) << name;
+    }
 }
 
 TEST(IntervalMatrix, OneByOneSolvesByOneDivision) {
