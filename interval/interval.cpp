@@ -62,85 +62,6 @@ mpfr_workspace& workspace()
     return w;
 }
 
-using mpfr_function = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
-
-// f(x) rounded in direction rnd: MPFR rounds once to 53 bits, the conversion
-// to double rounds again in the same direction (only subnormals move).
-double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
-{
-    mpfr_workspace& w = workspace();
-    mpfr_set_d(w.arg, x, MPFR_RNDN);
-    f(w.value, w.arg, rnd);
-    return mpfr_get_d(w.value, rnd);
-}
-
-double down(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDD); }
-double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
-
-// Image of x under an increasing function.
-interval increasing(mpfr_function f, const interval& x)
-{
-    if (x.isEmpty()) return interval::EMPTY();
-    return interval(down(f, x.inf()), up(f, x.sup()));
-}
-
-// floor(2x/pi) for a finite x, into q. Bounds of 2/pi on both sides give two
-// bounds of 2x/pi; the quadrant is decided when both have the same floor.
-bool quadrant(mpfr_ptr q, double x)
-{
-    mpfr_workspace& w = workspace();
-    mpfr_set_d(w.arg, x, MPFR_RNDN);
-    const bool negative = x < 0;
-    mpfr_mul(w.low, w.arg, negative ? w.turn_up : w.turn_down, MPFR_RNDD);
-    mpfr_mul(w.high, w.arg, negative ? w.turn_down : w.turn_up, MPFR_RNDU);
-    mpfr_floor(w.low, w.low);
-    mpfr_floor(w.high, w.high);
-    if (!mpfr_equal_p(w.low, w.high)) return false;
-    mpfr_set(q, w.low, MPFR_RNDN);
-    return true;
-}
-
-// The multiples k*pi/2 inside [a, b] (a, b finite): k runs over `count`
-// consecutive integers (capped at 4, a full turn) whose first is `first` mod 4.
-struct quarter_turns {
-    bool known;
-    long count;
-    long first;
-};
-
-quarter_turns quarter_turns_in(double a, double b)
-{
-    mpfr_workspace& w = workspace();
-    if (!quadrant(w.q_first, a) || !quadrant(w.q_last, b)) return {false, 0, 0};
-    // Integers below 2^1100 at 1280 bits: every step below is exact.
-    mpfr_sub(w.low, w.q_last, w.q_first, MPFR_RNDN);
-    const long count = mpfr_cmp_ui(w.low, 4) >= 0 ? 4 : mpfr_get_si(w.low, MPFR_RNDN);
-    mpfr_add_ui(w.low, w.q_first, 1, MPFR_RNDN);
-    mpfr_fmod_ui(w.low, w.low, 4, MPFR_RNDN);
-    const long first = (mpfr_get_si(w.low, MPFR_RNDN) + 4) % 4;
-    return {true, count, first};
-}
-
-// sin or cos over x: the hull of the end values, widened to 1 or -1 where x
-// holds a multiple k*pi/2 with k = top (mod 4) or k = top + 2 (mod 4).
-interval periodic(mpfr_function f, long top, const interval& x)
-{
-    if (x.isEmpty()) return interval::EMPTY();
-    const interval unit(-1.0, 1.0);
-    const double a = x.inf(), b = x.sup();
-    // 6.3 > 2*pi: a wider interval holds a full period (a shortcut only).
-    if (x.isInfinite() || !(b - a < 6.3)) return unit;
-    const quarter_turns turns = quarter_turns_in(a, b);
-    if (!turns.known) return unit;
-    double lo = std::min(down(f, a), down(f, b));
-    double hi = std::max(up(f, a), up(f, b));
-    for (long k = turns.first; k < turns.first + turns.count; ++k) {
-        if (k % 4 == top) hi = 1.0;
-        if (k % 4 == (top + 2) % 4) lo = -1.0;
-    }
-    return interval(lo, hi);
-}
-
 // Directed rounding without switching the rounding mode: the sum or product is
 // rounded to nearest, and an error-free transformation gives the sign of the
 // rounding error, which says whether the neighbouring double is the bound.
@@ -379,6 +300,151 @@ interval square(const interval& x)
     if (a >= 0) return interval(product_down(a, a), product_up(b, b));
     if (b <= 0) return interval(product_down(b, b), product_up(a, a));
     return interval(0.0, std::max(product_up(a, a), product_up(b, b)));
+}
+
+using mpfr_function = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+
+// f(x) rounded in direction rnd: MPFR rounds once to 53 bits, the conversion
+// to double rounds again in the same direction (only subnormals move).
+double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    f(w.value, w.arg, rnd);
+    return mpfr_get_d(w.value, rnd);
+}
+
+double down(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDD); }
+double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
+
+// f(x) rounded downward and upward.
+struct rounded_pair {
+    double down;
+    double up;
+};
+
+// f(x) rounded downward and upward from one evaluation where possible. MPFR
+// rounds f(x) down to 53 bits and says whether that is exact. Far from the
+// ends of the double range (MPFR's exponent range is far wider) the 53-bit
+// numbers are the doubles, so the conversion is exact and an inexact f(x)
+// lies strictly between that double and the next one up, which is then f(x)
+// rounded upward. Elsewhere f is evaluated again, rounded upward.
+rounded_pair rounded_both(mpfr_function f, double x)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    const int ternary = f(w.value, w.arg, MPFR_RNDD);
+    const double low = mpfr_get_d(w.value, MPFR_RNDD);
+    if (!(std::fabs(low) >= 0x1p-1000 && std::fabs(low) < max_double)) return {low, up(f, x)};
+    return {low, ternary == 0 ? low : next_up(low)};
+}
+
+// Image of x under an increasing function (one evaluation for a point).
+interval increasing(mpfr_function f, const interval& x)
+{
+    if (x.isEmpty()) return interval::EMPTY();
+    if (x.isPoint()) {
+        const rounded_pair v = rounded_both(f, x.inf());
+        return interval(v.down, v.up);
+    }
+    return interval(down(f, x.inf()), up(f, x.sup()));
+}
+
+// floor(2x/pi) for a finite x, into q. Bounds of 2/pi on both sides give two
+// bounds of 2x/pi; the quadrant is decided when both have the same floor.
+bool quadrant(mpfr_ptr q, double x)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    const bool negative = x < 0;
+    mpfr_mul(w.low, w.arg, negative ? w.turn_up : w.turn_down, MPFR_RNDD);
+    mpfr_mul(w.high, w.arg, negative ? w.turn_down : w.turn_up, MPFR_RNDU);
+    mpfr_floor(w.low, w.low);
+    mpfr_floor(w.high, w.high);
+    if (!mpfr_equal_p(w.low, w.high)) return false;
+    mpfr_set(q, w.low, MPFR_RNDN);
+    return true;
+}
+
+// The multiples k*pi/2 inside [a, b] (a, b finite): k runs over `count`
+// consecutive integers (capped at 4, a full turn) whose first is `first` mod 4.
+struct quarter_turns {
+    bool known;
+    long count;
+    long first;
+};
+
+// 2/pi rounded down and up to doubles (2/pi is irrational: they differ).
+struct turn_bounds {
+    double down;
+    double up;
+};
+
+const turn_bounds& double_turn()
+{
+    static const turn_bounds bounds = [] {
+        mpfr_workspace& w = workspace();
+        return turn_bounds{mpfr_get_d(w.turn_down, MPFR_RNDD), mpfr_get_d(w.turn_up, MPFR_RNDU)};
+    }();
+    return bounds;
+}
+
+// floor(2x/pi) for |x| <= 2^50 by double products, into q. 2x/pi lies between
+// x times the two double bounds of 2/pi, each product rounded outward; the
+// quadrant is decided when both ends have the same floor (exact below 2^52).
+bool quadrant_by_doubles(double x, long& q)
+{
+    if (!(std::fabs(x) <= 0x1p50)) return false;
+    const turn_bounds& t = double_turn();
+    const double low = x >= 0 ? product_down(x, t.down) : product_down(x, t.up);
+    const double high = x >= 0 ? product_up(x, t.up) : product_up(x, t.down);
+    if (std::floor(low) != std::floor(high)) return false;
+    q = static_cast<long>(std::floor(low));
+    return true;
+}
+
+// The quarter turns between the quadrants q_first and q_last of the bounds.
+quarter_turns turns_between(long q_first, long q_last)
+{
+    const long count = q_last - q_first >= 4 ? 4 : q_last - q_first;
+    return {true, count, ((q_first + 1) % 4 + 4) % 4};
+}
+
+quarter_turns quarter_turns_in(double a, double b)
+{
+    long q_first = 0, q_last = 0;
+    if (quadrant_by_doubles(a, q_first) && quadrant_by_doubles(b, q_last)) return turns_between(q_first, q_last);
+    mpfr_workspace& w = workspace();
+    if (!quadrant(w.q_first, a) || !quadrant(w.q_last, b)) return {false, 0, 0};
+    // Integers below 2^1100 at 1280 bits: every step below is exact.
+    mpfr_sub(w.low, w.q_last, w.q_first, MPFR_RNDN);
+    const long count = mpfr_cmp_ui(w.low, 4) >= 0 ? 4 : mpfr_get_si(w.low, MPFR_RNDN);
+    mpfr_add_ui(w.low, w.q_first, 1, MPFR_RNDN);
+    mpfr_fmod_ui(w.low, w.low, 4, MPFR_RNDN);
+    const long first = (mpfr_get_si(w.low, MPFR_RNDN) + 4) % 4;
+    return {true, count, first};
+}
+
+// sin or cos over x: the hull of the end values, widened to 1 or -1 where x
+// holds a multiple k*pi/2 with k = top (mod 4) or k = top + 2 (mod 4).
+interval periodic(mpfr_function f, long top, const interval& x)
+{
+    if (x.isEmpty()) return interval::EMPTY();
+    const interval unit(-1.0, 1.0);
+    const double a = x.inf(), b = x.sup();
+    // 6.3 > 2*pi: a wider interval holds a full period (a shortcut only).
+    if (x.isInfinite() || !(b - a < 6.3)) return unit;
+    const quarter_turns turns = quarter_turns_in(a, b);
+    if (!turns.known) return unit;
+    const rounded_pair at_a = rounded_both(f, a);
+    const rounded_pair at_b = a == b ? at_a : rounded_both(f, b);
+    double lo = std::min(at_a.down, at_b.down);
+    double hi = std::max(at_a.up, at_b.up);
+    for (long k = turns.first; k < turns.first + turns.count; ++k) {
+        if (k % 4 == top) hi = 1.0;
+        if (k % 4 == (top + 2) % 4) lo = -1.0;
+    }
+    return interval(lo, hi);
 }
 
 // Writes a bound, showing a zero of either sign as 0.
