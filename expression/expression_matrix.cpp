@@ -20,7 +20,7 @@ const expression& expression_matrix::entry(const std::string& r, const std::stri
     return e == row->second.end() ? absent : e->second;
 }
 
-interval_matrix expression_matrix::evalue(const domain& box) const {
+dense_matrix expression_matrix::evalue_dense(const domain& box) const {
     // One compiled program for all entries: the variables are read from box
     // once each, and the entries share their common subexpressions.
     thread_local std::vector<const std::vector<Node>*> trees;
@@ -31,13 +31,19 @@ interval_matrix expression_matrix::evalue(const domain& box) const {
     thread_local std::vector<interval> slots;
     program.load(box, slots);
     program.run(slots);
+    dense_matrix m(rows.size(), columns.size());
+    for (std::size_t k = 0; k < m.values.size(); ++k) m.values[k] = slots[program.outputs()[k]];
+    return m;
+}
+
+interval_matrix expression_matrix::evalue(const domain& box) const {
+    const dense_matrix values = evalue_dense(box);
     interval_matrix m;
     m.row_names = rows;
     m.column_names = columns;
-    std::size_t k = 0;
-    for (const std::string& r : rows) {
-        std::map<std::string, interval>& row = m.entries[r];
-        for (const std::string& c : columns) row[c] = slots[program.outputs()[k++]];
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::map<std::string, interval>& row = m.entries[rows[i]];
+        for (std::size_t j = 0; j < columns.size(); ++j) row[columns[j]] = values(i, j);
     }
     return m;
 }

@@ -15,6 +15,25 @@ struct indice {
     std::string column_name;
 };
 
+/// An interval matrix by position: entry (i, j) is values[i * columns + j].
+/// The loops of the elimination run on it; names stay with interval_matrix.
+struct dense_matrix {
+    std::size_t rows = 0;
+    std::size_t columns = 0;
+    std::vector<interval> values;
+
+    dense_matrix() = default;
+    /// rows x columns entries, all [0, 0].
+    dense_matrix(std::size_t r, std::size_t c) : rows(r), columns(c), values(r * c) {}
+    interval& operator()(std::size_t i, std::size_t j) { return values[i * columns + j]; }
+    const interval& operator()(std::size_t i, std::size_t j) const { return values[i * columns + j]; }
+};
+
+/// Enclosure of the solution d of A d = b, by position: the elimination of
+/// interval_matrix::gaussian with row i and column j for the i-th row name
+/// and the j-th column name.
+std::vector<interval> gaussian(const dense_matrix& A, std::vector<interval> b);
+
 class interval_matrix {
 public:
     std::map<std::string, std::map<std::string, interval>> entries;
@@ -59,6 +78,8 @@ public:
 
     /// Every entry evaluated over box.
     interval_matrix evalue(const domain& box) const;
+    /// Every entry evaluated over box, by position: (i, j) is entry (rows[i], columns[j]).
+    dense_matrix evalue_dense(const domain& box) const;
     /// Symbolic determinant of the submatrix on rows and columns.
     expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
     /// Symbolic determinant of the whole matrix.
