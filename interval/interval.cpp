@@ -174,13 +174,39 @@ struct scaled_double_double {
     bool exact;
 };
 
-// t > 0 finite as a scaled double-double, high in [0.5, 1).
+// The bits of a double's exponent field.
+constexpr std::uint64_t exponent_field = 0x7ffULL << 52;
+
+// t > 0 finite as a scaled double-double, high in [0.5, 1). A normal t gets
+// the exponent of 0.5 in its bits, as frexp would give (frexp is a call).
 scaled_double_double scaled(double t)
 {
-    int shift = 0;
-    const double high = std::frexp(t, &shift);
-    return {high, 0.0, shift, true};
+    std::uint64_t bits;
+    std::memcpy(&bits, &t, sizeof bits);
+    const long field = static_cast<long>((bits & exponent_field) >> 52);
+    if (field == 0) {
+        int shift = 0;
+        const double high = std::frexp(t, &shift);
+        return {high, 0.0, shift, true};
+    }
+    bits = (bits & ~exponent_field) | (1022ULL << 52);
+    double high;
+    std::memcpy(&high, &bits, sizeof high);
+    return {high, 0.0, field - 1022, true};
 }
+
+// 2^e, exactly, for e in [-1022, 1023].
+double two_to(long e)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(e + 1023) << 52;
+    double p;
+    std::memcpy(&p, &bits, sizeof p);
+    return p;
+}
+
+// Whether d 2^e is a normal double for d in [2^-4, 2^4) and e in [-1000,
+// 1000]: then the product by 2^e is exact, in either rounding direction.
+bool exact_scaling(double d, long e) { return d >= 0x1p-4 && d < 0x1p4 && e >= -1000 && e <= 1000; }
 
 // (high + low) 2^exponent with high in [0.25, 2) rescaled so that high lies in
 // [0.5, 1) again: a product of two such numbers, or a reciprocal, is off by
@@ -219,6 +245,7 @@ scaled_double_double reciprocal(const scaled_double_double& a)
 // the result is subnormal, which scaling back detects.
 double scale_down(double d, long e)
 {
+    if (exact_scaling(d, e)) return d * two_to(e);
     const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
     const double r = std::ldexp(d, shift);
     if (std::isinf(r)) return max_double;
@@ -227,6 +254,7 @@ double scale_down(double d, long e)
 
 double scale_up(double d, long e)
 {
+    if (exact_scaling(d, e)) return d * two_to(e);
     const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
     const double r = std::ldexp(d, shift);
     if (std::isinf(r)) return r;

@@ -304,6 +304,26 @@ TEST(IntervalPower, ExactPowersStayExact)
     EXPECT_EQ(big.sup(), inf_d);
 }
 
+TEST(IntervalPower, PowersNearTheEndsOfTheDoubleRange)
+{
+    const double tiny = std::ldexp(1.0, -1074);
+    // (2^-300)^3 = 2^-900 and (2^300)^3 = 2^900: exact.
+    EXPECT_EQ(power(interval(0x1p-300), 3), interval(0x1p-900));
+    EXPECT_EQ(power(interval(0x1p300), 3), interval(0x1p900));
+    // (3 2^-359)^3 = 27 2^-1077 = 3.375 2^-1074: between the subnormals 3 and 4 times 2^-1074.
+    const interval below = power(interval(3 * 0x1p-359), 3);
+    EXPECT_EQ(below.inf(), 3 * tiny);
+    EXPECT_EQ(below.sup(), 4 * tiny);
+    // (3 2^340)^3 = 27 2^1020 > 2^1024: beyond the largest double.
+    const interval beyond = power(interval(3 * 0x1p340), 3);
+    EXPECT_EQ(beyond.inf(), max_d);
+    EXPECT_EQ(beyond.sup(), inf_d);
+    // (2^-1074)^-1 = 2^1074 and (2^-1074)^2 = 2^-2148, as outward bounds.
+    EXPECT_EQ(power(interval(tiny), -1).inf(), max_d);
+    EXPECT_EQ(power(interval(tiny), 3).inf(), 0.0);
+    EXPECT_EQ(power(interval(tiny), 3).sup(), tiny);
+}
+
 TEST(IntervalDivision, DivisorHoldingZero)
 {
     const interval entire = interval::ENTIRE();
