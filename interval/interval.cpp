@@ -342,7 +342,6 @@ double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
     return mpfr_get_d(w.value, rnd);
 }
 
-double down(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDD); }
 double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
 
 // f(x) rounded downward and upward.
@@ -351,13 +350,43 @@ struct rounded_pair {
     double up;
 };
 
+// The last values computed, by function and argument bits: the analysis
+// meets the same bounds many times (one box evaluated by several programs,
+// sin and cos of one argument), and a value is a function of these alone.
+class rounded_values {
+public:
+    // The entry for (f, x): `found` when it holds f(x).
+    struct entry {
+        mpfr_function f = nullptr;
+        std::uint64_t bits = 0;
+        rounded_pair value{0.0, 0.0};
+    };
+    entry& slot(mpfr_function f, double x, bool& found)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        const std::uint64_t key = bits ^ reinterpret_cast<std::uintptr_t>(f);
+        entry& e = entries_[(key * 0x9e3779b97f4a7c15ULL) >> (64 - index_bits)];
+        found = e.f == f && e.bits == bits;
+        if (!found) {
+            e.f = f;
+            e.bits = bits;
+        }
+        return e;
+    }
+
+private:
+    static constexpr int index_bits = 8;
+    entry entries_[1 << index_bits];
+};
+
 // f(x) rounded downward and upward from one evaluation where possible. MPFR
 // rounds f(x) down to 53 bits and says whether that is exact. Far from the
 // ends of the double range (MPFR's exponent range is far wider) the 53-bit
 // numbers are the doubles, so the conversion is exact and an inexact f(x)
 // lies strictly between that double and the next one up, which is then f(x)
 // rounded upward. Elsewhere f is evaluated again, rounded upward.
-rounded_pair rounded_both(mpfr_function f, double x)
+rounded_pair evaluated_both(mpfr_function f, double x)
 {
     mpfr_workspace& w = workspace();
     mpfr_set_d(w.arg, x, MPFR_RNDN);
@@ -367,15 +396,21 @@ rounded_pair rounded_both(mpfr_function f, double x)
     return {low, ternary == 0 ? low : next_up(low)};
 }
 
-// Image of x under an increasing function (one evaluation for a point).
+// f(x) rounded downward and upward, from the last values when they hold it.
+rounded_pair rounded_both(mpfr_function f, double x)
+{
+    thread_local rounded_values last;
+    bool found = false;
+    rounded_values::entry& e = last.slot(f, x, found);
+    if (!found) e.value = evaluated_both(f, x);
+    return e.value;
+}
+
+// Image of x under an increasing function.
 interval increasing(mpfr_function f, const interval& x)
 {
     if (x.isEmpty()) return interval::EMPTY();
-    if (x.isPoint()) {
-        const rounded_pair v = rounded_both(f, x.inf());
-        return interval(v.down, v.up);
-    }
-    return interval(down(f, x.inf()), up(f, x.sup()));
+    return interval(rounded_both(f, x.inf()).down, rounded_both(f, x.sup()).up);
 }
 
 // floor(2x/pi) for a finite x, into q. Bounds of 2/pi on both sides give two
@@ -653,8 +688,8 @@ interval exp(const interval& x) { return increasing(mpfr_exp, x); }
 interval log(const interval& x)
 {
     if (x.isEmpty() || x.sup() < 0) return interval::EMPTY();
-    const double lo = x.inf() > 0 ? down(mpfr_log, x.inf()) : -infinity;
-    return interval(lo, up(mpfr_log, x.sup()));
+    const double lo = x.inf() > 0 ? rounded_both(mpfr_log, x.inf()).down : -infinity;
+    return interval(lo, rounded_both(mpfr_log, x.sup()).up);
 }
 
 interval sin(const interval& x) { return periodic(mpfr_sin, 1, x); }
@@ -682,9 +717,9 @@ interval cosh(const interval& x)
 {
     if (x.isEmpty()) return interval::EMPTY();
     const double a = x.inf(), b = x.sup();
-    if (a >= 0) return interval(down(mpfr_cosh, a), up(mpfr_cosh, b));
-    if (b <= 0) return interval(down(mpfr_cosh, b), up(mpfr_cosh, a));
-    return interval(1.0, up(mpfr_cosh, std::max(-a, b)));
+    if (a >= 0) return interval(rounded_both(mpfr_cosh, a).down, rounded_both(mpfr_cosh, b).up);
+    if (b <= 0) return interval(rounded_both(mpfr_cosh, b).down, rounded_both(mpfr_cosh, a).up);
+    return interval(1.0, rounded_both(mpfr_cosh, std::max(-a, b)).up);
 }
 
 std::ostream& operator<<(std::ostream& os, const interval& a)
