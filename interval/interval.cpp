@@ -285,7 +285,7 @@ power_bounds magnitude_power(double t, long n)
         k >>= 1;
         if (k == 0) break;
     }
-    const double E = result.exact ? 0.0 : std::ldexp(result.high, -66);
+    const double E = result.exact ? 0.0 : result.high * 0x1p-66;
     return {scale_down(sum_down(result.high, sum_down(result.low, -E)), result.exponent),
             scale_up(sum_up(result.high, sum_up(result.low, E)), result.exponent)};
 }
