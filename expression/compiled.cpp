@@ -86,8 +86,14 @@ int compiled_program::compile(const std::vector<Node>& tree, int i, slot_table& 
 
 void compiled_program::load(const domain& box, std::vector<interval>& slots) const
 {
+    // The variables and the box are both in ascending name order: one walk
+    // along both finds every name.
     slots.resize(size());
-    for (std::size_t v = 0; v < variables_.size(); ++v) slots[v] = box.get(variables_[v]);
+    auto entry = box.begin();
+    for (std::size_t v = 0; v < variables_.size(); ++v) {
+        while (entry != box.end() && entry->first < variables_[v]) ++entry;
+        slots[v] = entry != box.end() && entry->first == variables_[v] ? entry->second : interval();
+    }
 }
 
 void compiled_program::run(std::vector<interval>& slots) const

@@ -37,13 +37,17 @@ dense_matrix expression_matrix::evalue_dense(const domain& box) const {
 }
 
 interval_matrix expression_matrix::evalue(const domain& box) const {
+    using row_type = std::map<std::string, interval>;
     const dense_matrix values = evalue_dense(box);
     interval_matrix m;
     m.row_names = rows;
     m.column_names = columns;
+    // The hints make the insertions constant-time when the names ascend, as
+    // the component and variable names of a Jacobian do.
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::map<std::string, interval>& row = m.entries[rows[i]];
-        for (std::size_t j = 0; j < columns.size(); ++j) row[columns[j]] = values(i, j);
+        std::map<std::string, interval>& row = m.entries.emplace_hint(m.entries.end(), rows[i], row_type())->second;
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            row.emplace_hint(row.end(), columns[j], interval())->second = values(i, j);
     }
     return m;
 }
