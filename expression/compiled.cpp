@@ -166,3 +166,14 @@ const compiled_program& compiled_cache::program(const std::vector<const std::vec
     if (!form_ || !compiled_from(*form_, trees)) form_ = std::make_shared<const form>(form_of(trees));
     return form_->program;
 }
+
+void compiled_cache::evaluate(const std::vector<const std::vector<Node>*>& trees, const domain& box,
+                              std::vector<interval>& values) const
+{
+    const compiled_program& p = program(trees);
+    thread_local std::vector<interval> slots;
+    p.load(box, slots);
+    p.run(slots);
+    values.resize(p.outputs().size());
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = slots[p.outputs()[k]];
+}

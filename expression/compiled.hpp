@@ -65,6 +65,10 @@ class compiled_cache {
 public:
     /// The program of trees.
     const compiled_program& program(const std::vector<const std::vector<Node>*>& trees) const;
+    /// The enclosure of each tree over box, in tree order: the program of
+    /// trees run over box.
+    void evaluate(const std::vector<const std::vector<Node>*>& trees, const domain& box,
+                  std::vector<interval>& values) const;
 
 private:
     /// What compilation reads of a node besides a variable's name, packed so

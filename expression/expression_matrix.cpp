@@ -27,13 +27,19 @@ dense_matrix expression_matrix::evalue_dense(const domain& box) const {
     trees.clear();
     for (const std::string& r : rows)
         for (const std::string& c : columns) trees.push_back(&entry(r, c).tree);
-    const compiled_program& program = compiled_.program(trees);
-    thread_local std::vector<interval> slots;
-    program.load(box, slots);
-    program.run(slots);
     dense_matrix m(rows.size(), columns.size());
-    for (std::size_t k = 0; k < m.values.size(); ++k) m.values[k] = slots[program.outputs()[k]];
+    compiled_.evaluate(trees, box, m.values);
     return m;
+}
+
+interval expression_matrix::evalue_entry(const domain& box, const std::string& r, const std::string& c) const {
+    // Each entry keeps a program of its own: a caller that needs one entry
+    // neither checks nor runs the trees of the others.
+    thread_local std::vector<const std::vector<Node>*> trees;
+    trees.assign(1, &entry(r, c).tree);
+    thread_local std::vector<interval> values;
+    entry_compiled_[{r, c}].evaluate(trees, box, values);
+    return values[0];
 }
 
 interval_matrix expression_matrix::evalue(const domain& box) const {

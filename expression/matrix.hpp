@@ -7,6 +7,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 /// One entry of an interval_matrix.
@@ -80,6 +81,9 @@ public:
     interval_matrix evalue(const domain& box) const;
     /// Every entry evaluated over box, by position: (i, j) is entry (rows[i], columns[j]).
     dense_matrix evalue_dense(const domain& box) const;
+    /// Entry (r, c) alone evaluated over box, as evalue evaluates it (the
+    /// entire line for an absent entry).
+    interval evalue_entry(const domain& box, const std::string& r, const std::string& c) const;
     /// Symbolic determinant of the submatrix on rows and columns.
     expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
     /// Symbolic determinant of the whole matrix.
@@ -90,4 +94,6 @@ public:
 private:
     /// The entries, row by row in row-list order, compiled into one program.
     compiled_cache compiled_;
+    /// Each entry compiled alone, by row and column name.
+    mutable std::map<std::pair<std::string, std::string>, compiled_cache> entry_compiled_;
 };

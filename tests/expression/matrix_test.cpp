@@ -341,6 +341,20 @@ TEST(ExpressionMatrix, EvalueDenseHoldsEntryRowIColumnJAtPositionIJ) {
     EXPECT_EQ(values(1, 1), interval(6, 8));
 }
 
+TEST(ExpressionMatrix, EvalueEntryEvaluatesOneEntryAndFollowsChanges) {
+    // The Jacobian of (x*y, x+y^2) over x in [1, 2], y in [3, 4]: y, x on
+    // row y0; 1, 2y on row y1.
+    expression_matrix J = Map(std::vector<expression>{expression("x*y"), expression("x+y^2")}).differentielle();
+    const domain box{{"x", interval(1, 2)}, {"y", interval(3, 4)}};
+    EXPECT_EQ(J.evalue_entry(box, "y0", "x"), interval(3, 4));
+    EXPECT_EQ(J.evalue_entry(box, "y0", "y"), interval(1, 2));
+    EXPECT_EQ(J.evalue_entry(box, "y1", "x"), interval(1.0));
+    EXPECT_EQ(J.evalue_entry(box, "y1", "y"), interval(6, 8));
+    J["y1"]["y"] = expression("x*x");
+    EXPECT_EQ(J.evalue_entry(box, "y1", "y"), interval(1, 4));
+    EXPECT_EQ(J.evalue_entry(box, "y2", "x"), interval::ENTIRE()) << "no such entry";
+}
+
 TEST(ExpressionMatrix, OutWritesRowBarColumnColonText) {
     std::ostringstream os;
     built_in_map().differentielle().out(os);
