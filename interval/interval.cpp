@@ -231,6 +231,19 @@ scaled_double_double product(const scaled_double_double& a, const scaled_double_
                       a.exact && b.exact && a.low == 0 && b.low == 0);
 }
 
+// 1 as a scaled double-double.
+constexpr scaled_double_double scaled_one{0.5, 0.0, 1, true};
+
+// The product of 1 and a, as `product` computes it,
+// without its arithmetic when high + low rounds to high: its steps then only
+// halve high and low exactly and double them back. Exact as `product` says:
+// when a is exact and has no low part.
+scaled_double_double one_times(const scaled_double_double& a)
+{
+    if (a.high + a.low != a.high) return product(scaled_one, a);
+    return {a.high, a.low, a.exponent, a.exact && a.low == 0};
+}
+
 // 1 / a for an exact double a = high 2^exponent: q + r / high with q = fl(1 / high)
 // and r = fma(-q, high, 1) the exact remainder; only r / high is rounded, a
 // relative error below u^2.
@@ -278,10 +291,12 @@ power_bounds magnitude_power(double t, long n)
 {
     if (t == 0) return {0.0, 0.0};
     if (std::isinf(t)) return n > 0 ? power_bounds{infinity, infinity} : power_bounds{0.0, 0.0};
-    scaled_double_double result{0.5, 0.0, 1, true};
+    scaled_double_double result = scaled_one;
+    bool result_is_one = true;
     scaled_double_double factor = n > 0 ? scaled(t) : reciprocal(scaled(t));
     for (long k = n > 0 ? n : -n;; factor = product(factor, factor)) {
-        if (k & 1) result = product(result, factor);
+        if (k & 1) result = result_is_one ? one_times(factor) : product(result, factor);
+        result_is_one = result_is_one && !(k & 1);
         k >>= 1;
         if (k == 0) break;
     }
