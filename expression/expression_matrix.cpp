@@ -35,10 +35,11 @@ dense_matrix expression_matrix::evalue_dense(const domain& box) const {
 interval expression_matrix::evalue_entry(const domain& box, const std::string& r, const std::string& c) const {
     // Each entry keeps a program of its own: a caller that needs one entry
     // neither checks nor runs the trees of the others.
+    const expression& e = entry(r, c);
     thread_local std::vector<const std::vector<Node>*> trees;
-    trees.assign(1, &entry(r, c).tree);
+    trees.assign(1, &e.tree);
     thread_local std::vector<interval> values;
-    entry_compiled_[{r, c}].evaluate(trees, box, values);
+    entry_compiled_[&e].evaluate(trees, box, values);
     return values[0];
 }
 

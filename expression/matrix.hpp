@@ -7,7 +7,6 @@
 #include <iostream>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 /// One entry of an interval_matrix.
@@ -94,6 +93,7 @@ public:
 private:
     /// The entries, row by row in row-list order, compiled into one program.
     compiled_cache compiled_;
-    /// Each entry compiled alone, by row and column name.
-    mutable std::map<std::pair<std::string, std::string>, compiled_cache> entry_compiled_;
+    /// Each entry compiled alone, by the entry's address (a cache checks its
+    /// trees, so an address reused by another entry only compiles anew).
+    mutable std::map<const expression*, compiled_cache> entry_compiled_;
 };
