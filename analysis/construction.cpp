@@ -28,6 +28,14 @@ Map over_the_plane(Map m)
     return m;
 }
 
+/// e simplified, its like terms collected: the map evaluated in every search
+/// is then as small as its distinct terms.
+expression simplified(expression e)
+{
+    e.Simplify();
+    return e;
+}
+
 /// Whether node, when it is a partial function, has its argument inside its
 /// domain over b; total functions always have.
 bool node_defined_on(const std::vector<Node>& tree, const Node& node, const domain& b)
@@ -80,7 +88,7 @@ plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
     res.boundary_mesh = m.boundary();
     box = m.whole_box;
 
-    f = over_the_plane(Map({e1, e2}));
+    f = over_the_plane(Map({simplified(e1), simplified(e2)}));
     jacobian = f.differentielle();
     det = jacobian.determinant();
 
@@ -135,6 +143,8 @@ bool excludes_zero(const domain& W)
     }
     return false;
 }
+
+bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
 
 bool bounded_over(const domain& N, const domain& B)
 {

@@ -47,7 +47,7 @@ struct fold_boundary_systems {
 const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
 
 /// Whether a fold point p of A and a point q ≠ p of the face piece F never have
-/// one image, for A touching F. With H = A hull F (convex), d = p − q, k a
+/// one image. With H = A hull F (convex), d = p − q, k a
 /// component with ∂f_k/∂v ≠ 0 on H (v along F, w across) and j the other:
 /// f_k(p) = f_k(q) gives ∇f_k(r1)·d = 0 at some r1 ∈ H, so d = d_w·(ρ e_v + e_w)
 /// with ρ = −∂_w f_k/∂_v f_k (r1) and d_w ≠ 0. At the fold point p, ∇f_j = λ∇f_k
@@ -139,12 +139,19 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
         F.box.out();
     }
     if (!A.may_fold) return {2, {}};
-    if (images_apart(A.image, F.image)) return {2, {}};
+    if (images_apart(A.image, F.image) || apart_across(p, A, F)) return {2, {}};
     if (!injective(F, [&p](const domain& b) { return p.one_to_one_boundary(b); })
         || !injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); })) {
         return {8, {}};
     }
-    if (A.box.disjoint(F.box)) return crossing_verdict(A.box, F.box, systems.crossing, D, verbose);
+    if (A.box.disjoint(F.box)) {
+        const pair_verdict v = crossing_verdict(A.box, F.box, systems.crossing, D, verbose);
+        // Near a fold point on the edge the fold image and the edge image are
+        // tangent and Newton decides nothing; the second-order argument rules
+        // out every pair there, and p ≠ q holds for boxes apart.
+        if (v.code == 6 && no_pair_but_meeting_point(p, systems, A.box, F.box)) return {2, {}};
+        return v;
+    }
     // No fold point on the face piece and no pair of distinct points: nothing there.
     if (excludes_zero(p.det_map.evalue(A.box.intersect(F.box)).get("y0"))
         && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
@@ -164,7 +171,7 @@ pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
 {
     pair_pass pass;
     const std::vector<domain> folds = fold_cover(p, D, fold_cover_width(D));
-    for (const domain& b : folds) pass.add(p, b);
+    for (const domain& b : folds) pass.add(p, b, points_of::fold);
     const int first_face = static_cast<int>(pass.boxes.size());
     const std::vector<domain> faces = D.boundary();
     for (const domain& face : faces) pass.add(p, face);
@@ -250,7 +257,7 @@ int plisse::singular_boundary(const domain& D, bool verbose)
 int plisse::singular_boundary(const domain& A, const domain& F, bool verbose) const
 {
     fold_boundary_systems systems(*this);
-    candidate_box a = candidate(*this, A);
+    candidate_box a = candidate(*this, A, points_of::fold);
     candidate_box face = candidate(*this, F);
     return fold_boundary_verdict(*this, a, face, systems, box, verbose).code;
 }

@@ -46,6 +46,7 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
         // A crossing needs fold points in both boxes: the range of det over
         // either box settles most pairs before any Newton step.
         if (!A.may_fold || !B.may_fold) return {4, {}};
+        if (apart_across(p, A, B)) return {2, {}};
         const pair_proof proof =
             prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);
         if (proof.verdict == zero_count::none) return {4, {}};
@@ -120,7 +121,7 @@ std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& 
 {
     if (pairs_of(folds.size()) > pass_pair_limit) return std::nullopt;
     pair_pass pass;
-    for (const domain& b : folds) pass.add(p, b);
+    for (const domain& b : folds) pass.add(p, b, points_of::fold);
     const std::vector<std::vector<int>> meeting = partners(pass.boxes);
     for (int i = 0; i < static_cast<int>(pass.boxes.size()); ++i) {
         for (const int j : meeting[i]) pass.pairs.emplace_back(i, j);
@@ -175,8 +176,8 @@ void plisse::singular_singular(const domain& D, bool verbose)
 
 int plisse::singular_singular(const domain& A, const domain& B) const
 {
-    candidate_box a = candidate(*this, A);
-    candidate_box b = candidate(*this, B);
+    candidate_box a = candidate(*this, A, points_of::fold);
+    candidate_box b = candidate(*this, B, points_of::fold);
     return fold_fold_verdict(*this, a, b, box).code;
 }
 

@@ -4,7 +4,11 @@
 #include "vector_field.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,9 +58,6 @@ domain face(const domain& b, const std::string& v, bool upper)
     return F;
 }
 
-/// Whether I is non-empty and bounded.
-bool proper(const interval& I) { return !I.isEmpty() && !I.isInfinite(); }
-
 /// Halvings of a face at most when proving a property of det along it.
 constexpr int face_depth = 3;
 
@@ -92,39 +93,66 @@ interval det_curvature(const plisse& p, const domain& F, const std::string& u)
     return p.det_hessian.evalue_entry(F, hessian_row(u), u);
 }
 
-/// Whether holds(enclosure(piece)) is true on pieces of the face F that cover
-/// it, F being halved along u where it is not, at most `depth` times.
-template <class Enclosure, class Holds>
-bool holds_along(const domain& F, const std::string& u, int depth, Enclosure enclosure, Holds holds)
+/// The properties of det along a face that make one side of 0 an interval of
+/// its free variable u, a bit each: det keeps the side (the whole face), det
+/// keeps strictly the other side (none of it), det is convex (for ≤ 0) or
+/// concave (for ≥ 0), det is non-decreasing, det is non-increasing.
+enum face_property : unsigned { keeps_side = 1, keeps_other_side = 2, bends_right_way = 4, rises = 8, falls = 16 };
+constexpr unsigned every_face_property = 31;
+
+/// The properties among `wanted` that the enclosures over the piece F show
+/// (below: the side det ≤ 0, else det ≥ 0); each enclosure is computed only
+/// when a property that needs it is still wanted.
+unsigned face_properties_on(const plisse& p, const domain& F, const std::string& u, bool below, unsigned wanted)
 {
-    const interval I = enclosure(F);
-    if (proper(I) && holds(I)) return true;
-    if (depth == 0) return false;
+    unsigned shown = 0;
+    if (wanted & (keeps_side | keeps_other_side)) {
+        const interval value = det_on_face(p, F, u);
+        if (proper(value)) {
+            if (below ? value.sup() <= 0.0 : value.inf() >= 0.0) shown |= keeps_side;
+            if (below ? value.inf() > 0.0 : value.sup() < 0.0) shown |= keeps_other_side;
+        }
+    }
+    if (wanted & bends_right_way) {
+        const interval curvature = det_curvature(p, F, u);
+        if (proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0)) shown |= bends_right_way;
+    }
+    if (wanted & (rises | falls)) {
+        const interval slope = det_slope(p, F, u);
+        if (proper(slope) && slope.inf() >= 0.0) shown |= rises;
+        if (proper(slope) && slope.sup() <= 0.0) shown |= falls;
+    }
+    return shown & wanted;
+}
+
+/// The properties among `wanted` that hold on pieces of the face F covering
+/// it, F being halved along u where a property is not shown, at most `depth`
+/// times: a property holds on F when the enclosures over F show it, or when
+/// it holds on both halves.
+unsigned face_properties(const plisse& p, const domain& F, const std::string& u, bool below, unsigned wanted,
+                         int depth)
+{
+    const unsigned shown = face_properties_on(p, F, u, below, wanted);
+    const unsigned rest = wanted & ~shown;
+    if (rest == 0 || depth == 0) return shown;
     const interval range = F.get(u);
     domain lower = F, upper = F;
     lower[u] = interval(range.inf(), range.mid());
     upper[u] = interval(range.mid(), range.sup());
-    return holds_along(lower, u, depth - 1, enclosure, holds) && holds_along(upper, u, depth - 1, enclosure, holds);
+    const unsigned on_lower = face_properties(p, lower, u, below, rest, depth - 1);
+    if (on_lower == 0) return shown;
+    return shown | face_properties(p, upper, u, below, on_lower, depth - 1);
 }
 
 /// Whether the u of the face F (u its free variable) where det ≤ 0 (below) or
 /// det ≥ 0 (not below) form an interval: det keeps that side on all of F (all
 /// of F), or strictly the other one (none of F); or det is monotone along F;
 /// or det is convex along F (its sublevel sets are intervals), or concave for
-/// the superlevel sets.
+/// the superlevel sets. One property is enough, so the pieces are cut only
+/// where none is shown.
 bool side_of_det_is_interval(const plisse& p, const domain& F, const std::string& u, bool below)
 {
-    const auto value = [&](const domain& piece) { return det_on_face(p, piece, u); };
-    const auto slope = [&](const domain& piece) { return det_slope(p, piece, u); };
-    const auto curvature = [&](const domain& piece) { return det_curvature(p, piece, u); };
-    const auto non_negative = [](const interval& I) { return I.inf() >= 0.0; };
-    const auto non_positive = [](const interval& I) { return I.sup() <= 0.0; };
-    const auto positive = [](const interval& I) { return I.inf() > 0.0; };
-    const auto negative = [](const interval& I) { return I.sup() < 0.0; };
-    return holds_along(F, u, face_depth, value, below ? non_positive : non_negative)
-           || holds_along(F, u, face_depth, value, below ? positive : negative)
-           || holds_along(F, u, face_depth, curvature, below ? non_negative : non_positive)
-           || holds_along(F, u, face_depth, slope, non_negative) || holds_along(F, u, face_depth, slope, non_positive);
+    return face_properties(p, F, u, below, every_face_property, face_depth) != 0;
 }
 
 /// Whether the fold points of b form at most one arc, the graph of a function
@@ -149,36 +177,151 @@ bool fold_is_one_graph(const plisse& p, const domain& b, const interval_matrix& 
            && side_of_det_is_interval(p, face(b, v, true), u, !increasing);
 }
 
-/// Whether f is one-to-one on the fold points of b, which the caller has shown
-/// to lie on one arc (fold_is_one_graph), also across a cusp, where Df·T
-/// vanishes and no component of f is monotone along the arc. Along the arc f
-/// moves as g' = ±Df·T/(∂det/∂v), and at fold points Df has rank one, so with
-/// R a column of Df and R_k ≠ 0 on b, g' = λ·(e_k + σ·e_j), where
-/// λ = ±(Df·T)_k/(∂det/∂v), σ = R_j/R_k and j is the other component.
-/// When (Df·T)_k is strictly monotone along the arc, λ changes sign at most
-/// once, at some point c; when σ is strictly monotone too, λ·(σ − σ(c)) keeps
-/// its sign and vanishes only at c. Two arc points with one image would give
-/// ∫λ = 0 and ∫λ·σ = 0 between them, hence ∫λ·(σ − σ(c)) = 0: impossible.
-/// Derivatives along the arc are those along the tangent field V = −T, up to
-/// the sign of ∂det/∂v, read from Taylor coefficients along V's flow: order 1
-/// of R, and order 2 of f (half the derivative of Df·V).
-bool one_to_one_through_cusp(const plisse& p, const domain& b)
+/// The sign tests that make f one-to-one along one arc of fold points, each
+/// with one of its sign patterns: a bit per test and pattern, set on a piece
+/// when the test's quantities keep that pattern of strict signs on the piece.
+/// Bits 0–3: W_k = ∇f_k·T for k = y0, y1, positive or negative. Bits 4–35:
+/// the test through a cusp (one_to_one_through_cusp) for each column c and
+/// component k, with the signs of R_k, of the slope change and of the speed
+/// change.
+using sign_patterns = std::uint64_t;
+constexpr sign_patterns every_pattern = (sign_patterns(1) << 36) - 1;
+
+/// The bit of interval I's strict sign among two from `first` (positive, then
+/// negative); no bit when I is not proper or holds 0.
+sign_patterns sign_bit(const interval& I, int first)
+{
+    if (!proper(I) || !excludes_zero(I)) return 0;
+    return sign_patterns(1) << (I.inf() > 0.0 ? first : first + 1);
+}
+
+/// The tangent field V = −T of the fold, T = (∂det/∂y, −∂det/∂x).
+vector_field fold_tangent_field(const plisse& p)
 {
     vector_field V;
     V.components["x"] = p.tangent.component("y0");
     V.components["y"] = p.tangent.component("y1");
+    return V;
+}
+
+/// The sign patterns that hold on the piece b (see sign_patterns). With the
+/// fold's tangent T, the derivative of f_k along the arc is ±W_k/(∂det/∂v).
+/// Through a cusp Df·T vanishes and no component of f is monotone along the
+/// arc: there, with R a column of Df and R_k ≠ 0, at fold points (Df of rank
+/// one) f moves as g' = λ·(e_k + σ·e_j), where λ = ±(Df·T)_k/(∂det/∂v),
+/// σ = R_j/R_k and j is the other component. When (Df·T)_k is strictly
+/// monotone along the arc, λ changes sign at most once, at some point c; when
+/// σ is strictly monotone too, λ·(σ − σ(c)) keeps its sign and vanishes only at
+/// c. Two arc points with one image would give ∫λ = 0 and ∫λ·σ = 0 between
+/// them, hence ∫λ·(σ − σ(c)) = 0: impossible. Derivatives along the arc are
+/// those along the tangent field V, read from Taylor coefficients along V's
+/// flow: order 1 of R, and order 2 of f (half the derivative of Df·V).
+sign_patterns patterns_on(const plisse& p, const vector_field& V, const domain& b)
+{
+    const interval_matrix gradient = p.grad_det.evalue(b);
+    const domain T{{"x", gradient.entry("y0", "y")}, {"y", interval(-1.0) * gradient.entry("y0", "x")}};
+    const domain W = p.jacobian.evalue(b).image(T);
+    sign_patterns found = sign_bit(W.get("y0"), 0) | sign_bit(W.get("y1"), 2);
     const taylor flow = V.Taylor(b, 2);
+    int test = 0;
     for (const char* c : {"x", "y"}) {
         for (const char* k : {"y0", "y1"}) {
+            const int first = 4 + 8 * test++;
             const std::vector<interval> R_k = p.jacobian.entry(k, c).taylor_ode(flow, 1);
-            if (!excludes_zero(R_k[0])) continue;
+            const sign_patterns r = sign_bit(R_k[0], 0);
+            if (r == 0) continue;
             const std::vector<interval> R_j = p.jacobian.entry(other_component(k), c).taylor_ode(flow, 1);
-            const interval slope_change = R_j[1] * R_k[0] - R_j[0] * R_k[1];
-            const interval speed_change = p.f.component(k).taylor_ode(flow, 2)[2];
-            if (excludes_zero(slope_change) && excludes_zero(speed_change)) return true;
+            const sign_patterns slope = sign_bit(R_j[1] * R_k[0] - R_j[0] * R_k[1], 0);
+            const sign_patterns speed = sign_bit(p.f.component(k).taylor_ode(flow, 2)[2], 0);
+            if (slope == 0 || speed == 0) continue;
+            // Bit 1 of each pair is the negative sign: the three bits form the pattern's number.
+            const int pattern = (r == 2 ? 4 : 0) | (slope == 2 ? 2 : 0) | (speed == 2 ? 1 : 0);
+            found |= sign_patterns(1) << (first + pattern);
         }
     }
-    return false;
+    return found;
+}
+
+/// Halvings of a box at most when looking for the sign patterns its fold points share.
+constexpr int pattern_depth = 3;
+
+/// The sign patterns that hold at every fold point of b: b is halved across
+/// its widest variable, at most `depth` times, where no pattern holds on it;
+/// a piece where det excludes 0 holds no fold point and allows every pattern.
+sign_patterns patterns_at_fold_points(const plisse& p, const vector_field& V, const domain& b, int depth)
+{
+    if (excludes_zero(p.det_map.evalue(b).get("y0"))) return every_pattern;
+    const sign_patterns found = patterns_on(p, V, b);
+    if (found != 0 || depth == 0) return found;
+    std::string widest = "x";
+    if (b.get("y").width() > b.get("x").width()) widest = "y";
+    const interval range = b.get(widest);
+    domain lower = b, upper = b;
+    lower[widest] = interval(range.inf(), range.mid());
+    upper[widest] = interval(range.mid(), range.sup());
+    const sign_patterns shared = patterns_at_fold_points(p, V, lower, depth - 1);
+    return shared == 0 ? 0 : shared & patterns_at_fold_points(p, V, upper, depth - 1);
+}
+
+/// Interval Newton steps at most when enclosing the fold point of a line.
+constexpr int line_newton_steps = 12;
+
+/// An enclosure of the fold point of b on the line u = u0, where ∂det/∂v
+/// excludes 0 on b: interval Newton on det(u0, ·) over b's range of v. When a
+/// step N(V) lands in V, V holds exactly one zero, and every later iterate
+/// encloses it. Nothing when no step proves it.
+std::optional<domain> fold_point_on_line(const plisse& p, const domain& b, const std::string& u, double u0)
+{
+    const std::string v = other_variable(u);
+    domain line = b;
+    line[u] = interval(u0);
+    bool proved = false;
+    for (int step = 0; step < line_newton_steps; ++step) {
+        domain centre = line;
+        centre[v] = interval(line.get(v).mid());
+        const interval value = p.det_map.evalue(centre).get("y0");
+        const interval slope = p.grad_det.evalue(line).entry("y0", v);
+        if (!proper(value) || !proper(slope) || !excludes_zero(slope)) break;
+        const interval N = centre.get(v) - value / slope;
+        if (!proper(N) || N.disjoint(line.get(v))) return std::nullopt;
+        proved = proved || N.subset(line.get(v));
+        const interval next = N.intersect(line.get(v));
+        if (next == line.get(v)) break;
+        line[v] = next;
+    }
+    if (!proved) return std::nullopt;
+    return line;
+}
+
+/// A fold point of b, enclosed, and its image.
+struct fold_point {
+    domain point;
+    domain image;
+};
+
+/// The fold point of b on its middle line across u, else on one of its faces
+/// across u. Nothing when none is proved to exist.
+std::optional<fold_point> fold_point_of(const plisse& p, const domain& b, const std::string& u)
+{
+    const interval range = b.get(u);
+    for (const double u0 : {range.mid(), range.inf(), range.sup()}) {
+        if (std::optional<domain> point = fold_point_on_line(p, b, u, u0)) {
+            const domain image = p.evalue(*point);
+            return fold_point{std::move(*point), image};
+        }
+    }
+    return std::nullopt;
+}
+
+/// The variable u along which the fold points of b form one graph arc v = φ(u)
+/// (fold_is_one_graph), the steeper direction of det first; "" when neither.
+std::string arc_variable(const plisse& p, const domain& b, const interval_matrix& gradient)
+{
+    const bool y_first = gradient.entry("y0", "x").mig() >= gradient.entry("y0", "y").mig();
+    for (const char* u : y_first ? std::array<const char*, 2>{"y", "x"} : std::array<const char*, 2>{"x", "y"}) {
+        if (fold_is_one_graph(p, b, gradient, u)) return u;
+    }
+    return "";
 }
 
 }  // namespace
@@ -244,8 +387,61 @@ bool plisse::one_to_one_singular(const domain& b) const
     // however many arcs they lie on, have different f_k.
     const domain T{{"x", gradient.entry("y0", "y")}, {"y", interval(-1.0) * gradient.entry("y0", "x")}};
     if (excludes_zero(jacobian.evalue(b).image(T))) return true;
-    // Near a cusp no component is monotone along the fold, and the argument
-    // that replaces it holds on one arc only.
-    return (fold_is_one_graph(*this, b, gradient, "x") || fold_is_one_graph(*this, b, gradient, "y"))
-           && one_to_one_through_cusp(*this, b);
+    // On one arc of fold points, each argument asks signs at the arc's points
+    // only, so they may be checked on pieces of b that cover its fold points,
+    // provided every piece shows one and the same sign pattern. Near a cusp no
+    // component is monotone along the fold, and the argument that replaces it
+    // holds on one arc only.
+    if (!fold_is_one_graph(*this, b, gradient, "x") && !fold_is_one_graph(*this, b, gradient, "y")) return false;
+    return patterns_at_fold_points(*this, fold_tangent_field(*this), b, pattern_depth) != 0;
+}
+
+std::optional<fold_arc> plisse::arc_of(const domain& b) const
+{
+    // The images of the fold points of b along their arc v = φ(u): for a fold
+    // point p = (φ(u), u) and p0 = (φ(u0), u0) on the same arc,
+    // f(p) − f(p0) = ∫ from u0 to u of (∂f/∂u + ∂f/∂v·φ'), with
+    // φ' = −(∂det/∂u)/(∂det/∂v), so f(p) lies in f(p0) + G·(u − u0), G
+    // enclosing that derivative over b. Along a fold f may move slowly
+    // compared with the box's width, and near a cusp it stops.
+    if (!defined_on(f, b) || !defined_on(jacobian, b) || !defined_on(grad_det, b) || !defined_on(det_map, b)) {
+        return std::nullopt;
+    }
+    const interval_matrix gradient = grad_det.evalue(b);
+    const std::string u = arc_variable(*this, b, gradient);
+    if (u.empty()) return std::nullopt;
+    const std::optional<fold_point> reference = fold_point_of(*this, b, u);
+    if (!reference) return std::nullopt;
+    const std::string v = other_variable(u);
+    const interval_matrix J = jacobian.evalue(b);
+    const interval ratio = gradient.entry("y0", u) / gradient.entry("y0", v);
+    fold_arc arc;
+    arc.reference_image = reference->image;
+    // The arc's points of b lie at u − u0 in b[u] − u0 and, as v − v0 lies in
+    // φ'·(u − u0) with φ' = −ratio, also in (b[v] − v0)/φ' where φ' excludes 0.
+    arc.step = b.get(u) - reference->point.get(u);
+    const interval slope = -ratio;
+    if (proper(slope) && excludes_zero(slope)) {
+        const interval across = (b.get(v) - reference->point.get(v)) / slope;
+        if (proper(across)) arc.step = arc.step.intersect(across);
+    }
+    arc.image = evalue(b);
+    for (auto& [k, range] : arc.image) {
+        const interval G = J.entry(k, u) - J.entry(k, v) * ratio;
+        arc.slope[k] = G;
+        const interval along = reference->image.get(k) + G * arc.step;
+        if (proper(along)) range = range.intersect(along);
+    }
+    // Df(p0) has rank one: its larger column spans the fold image's tangent.
+    const interval_matrix J0 = jacobian.evalue(reference->point);
+    const auto size = [&J0](const char* c) { return J0.entry("y0", c).mag() + J0.entry("y1", c).mag(); };
+    const char* c = size("x") >= size("y") ? "x" : "y";
+    arc.normal = {-J0.entry("y1", c).mid(), J0.entry("y0", c).mid()};
+    return arc;
+}
+
+domain plisse::fold_image(const domain& b) const
+{
+    const std::optional<fold_arc> arc = arc_of(b);
+    return arc ? arc->image : evalue(b);
 }

@@ -92,14 +92,68 @@ bool images_apart(const domain& a, const domain& b)
     return bounded_over(a, a) && bounded_over(b, b) && a.disjoint(b);
 }
 
-candidate_box candidate(const plisse& p, const domain& b)
+candidate_box candidate(const plisse& p, const domain& b, points_of points)
 {
-    return {b, p.evalue(b), !excludes_zero(p.det_map.evalue(b)), std::nullopt};
+    candidate_box c{b, domain(), !excludes_zero(p.det_map.evalue(b)), std::nullopt, points, std::nullopt, std::nullopt};
+    if (points == points_of::fold) c.arc = p.arc_of(b);
+    c.image = c.arc ? c.arc->image : p.evalue(b);
+    return c;
 }
 
-int pair_pass::add(const plisse& p, const domain& b)
+namespace {
+
+/// n·X for a box X over y0, y1.
+interval dot(const std::pair<double, double>& n, const domain& X)
 {
-    boxes.push_back(candidate(p, b));
+    return interval(n.first) * X.get("y0") + interval(n.second) * X.get("y1");
+}
+
+/// An enclosure of n·f over the points of c the search asks about: along the
+/// arc of a fold box, n·f(p0) + (n·G)·(u − u0); else the mean value form
+/// n·f(m) + Σ_c (n·∂f/∂c)(box)·(box_c − m_c) over the box, intersected with
+/// n·(image box).
+interval projection(const plisse& p, candidate_box& c, const std::pair<double, double>& n)
+{
+    const interval direct = dot(n, c.image);
+    if (c.arc) {
+        const interval along = dot(n, c.arc->reference_image) + dot(n, c.arc->slope) * c.arc->step;
+        return proper(along) ? direct.intersect(along) : direct;
+    }
+    if (!c.centred) {
+        c.centred.emplace();
+        if (defined_on(p.jacobian, c.box) && defined_on(p.f, c.box)) {
+            c.centred->emplace(p.evalue(c.box.center()), p.jacobian.evalue(c.box));
+        }
+    }
+    if (!*c.centred) return direct;
+    const auto& [centre_image, J] = **c.centred;
+    const domain m = c.box.center();
+    interval centred = dot(n, centre_image);
+    for (const auto& [variable, range] : c.box) {
+        const interval column = interval(n.first) * J.entry("y0", variable) + interval(n.second) * J.entry("y1", variable);
+        centred += column * (range - m.get(variable));
+    }
+    return proper(centred) ? direct.intersect(centred) : direct;
+}
+
+/// Whether the enclosures of n·f over the points of A and of B are proved apart.
+bool apart_along(const plisse& p, candidate_box& A, candidate_box& B, const std::pair<double, double>& n)
+{
+    const interval a = projection(p, A, n);
+    const interval b = projection(p, B, n);
+    return proper(a) && proper(b) && a.disjoint(b);
+}
+
+}  // namespace
+
+bool apart_across(const plisse& p, candidate_box& A, candidate_box& B)
+{
+    return (A.arc && apart_along(p, A, B, A.arc->normal)) || (B.arc && apart_along(p, A, B, B.arc->normal));
+}
+
+int pair_pass::add(const plisse& p, const domain& b, points_of points)
+{
+    boxes.push_back(candidate(p, b, points));
     return static_cast<int>(boxes.size()) - 1;
 }
 
@@ -112,6 +166,7 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     std::vector<int> first_half(pass.boxes.size(), -1);
     std::vector<int> halves_of(pass.boxes.size(), 0);
     std::vector<domain> halves;
+    std::vector<points_of> points_of_halves;
     const auto halve = [&](int i) {
         if (first_half[i] < 0) {
             std::vector<domain> pieces = mesh(pass.boxes[i].box, 2).boxes;
@@ -119,8 +174,9 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
             halves_of[i] = static_cast<int>(pieces.size());
             for (domain& half : pieces) {
                 // Dropping pairs needs the halves' images now.
-                if (drop_apart) next.add(p, half);
+                if (drop_apart) next.add(p, half, pass.boxes[i].points);
                 halves.push_back(std::move(half));
+                points_of_halves.push_back(pass.boxes[i].points);
             }
         }
     };
@@ -142,9 +198,9 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
     // Otherwise the images of the halves, the costly part, only for a pass that will be examined.
     if (!drop_apart) {
         next.boxes.reserve(halves.size());
-        for (const domain& half : halves) {
+        for (std::size_t h = 0; h < halves.size(); ++h) {
             if (stop_requested()) return std::nullopt;
-            next.add(p, half);
+            next.add(p, halves[h], points_of_halves[h]);
         }
     }
     return next;

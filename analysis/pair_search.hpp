@@ -54,18 +54,37 @@ struct pair_verdict {
     proved_zero found;
 };
 
+/// The points of a candidate box a search asks about: all of them (a boundary
+/// piece), or its fold points only (a fold box).
+enum class points_of { all, fold };
+
 /// One box of a pass, with what the verdicts ask of it more than once.
 struct candidate_box {
     domain box;
+    /// An enclosure of the images of the points of box the search asks about.
     domain image;
     /// Whether det may vanish on box (its enclosure is not proved free of 0).
     bool may_fold;
     /// The search's injectivity test on box, once asked.
     std::optional<bool> injective;
+    points_of points = points_of::all;
+    /// For a fold box, the arc of its fold points (plisse::arc_of), if proved.
+    std::optional<fold_arc> arc;
+    /// f at the centre of box and the Jacobian matrix over box, once asked
+    /// (nothing where the Jacobian is not defined on the whole box).
+    std::optional<std::optional<std::pair<domain, interval_matrix>>> centred;
 };
 
-/// b as a candidate: its image under p's map and the sign test of det over it.
-candidate_box candidate(const plisse& p, const domain& b);
+/// b as a candidate: the image of its points under p's map (p.fold_image for
+/// its fold points) and the sign test of det over it.
+candidate_box candidate(const plisse& p, const domain& b, points_of points = points_of::all);
+
+/// Whether no point of A and point of B the search asks about share an image,
+/// proved across a normal n of a fold image (the arc's of A, then B's):
+/// f(p) = f(q) gives n·f(p) = n·f(q), so disjoint enclosures of n·f over
+/// the two sets of points leave no pair. Where two images run side by side,
+/// their image boxes overlap although the curves are apart across them.
+bool apart_across(const plisse& p, candidate_box& A, candidate_box& B);
 
 /// The search's injectivity test on c, run at most once per box of a pass.
 template <class Test>
@@ -81,8 +100,8 @@ struct pair_pass {
     std::vector<candidate_box> boxes;
     std::vector<std::pair<int, int>> pairs;
 
-    /// Appends candidate(p, b); returns its position.
-    int add(const plisse& p, const domain& b);
+    /// Appends candidate(p, b, points); returns its position.
+    int add(const plisse& p, const domain& b, points_of points = points_of::all);
     const domain& first(int k) const { return boxes[pairs[k].first].box; }
     const domain& second(int k) const { return boxes[pairs[k].second].box; }
     int size() const { return static_cast<int>(pairs.size()); }
@@ -106,7 +125,7 @@ inline bool stopped_at(int k, int size, std::vector<int>& open)
 constexpr int pass_pair_limit = 150000;
 
 /// The next pass: each pair at the positions `open`, in order, replaced by the
-/// pairs of the halves of its boxes (mesh(A, 2) × mesh(B, 2), first box outer);
+/// pairs of the halves of its boxes (each half asked about the same points as its box) (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
 /// With drop_apart, the pairs whose images are proved apart (images_apart) are
 /// left out, for a search that records nothing of them. Nothing when the next

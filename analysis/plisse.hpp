@@ -10,6 +10,7 @@
 #include "resultat.hpp"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,23 @@ struct search_times {
 /// Told by a search at the start of each pass: the search's name, the pass
 /// number (from 0) and the number of candidates of the pass.
 using progress_report = std::function<void(const char* search, int pass, int candidates)>;
+
+/// The fold points of a box when they form one arc v = φ(u), and what
+/// encloses their images: for a fold point p = (φ(u), u) of the box,
+/// f(p) ∈ reference_image + slope·step.
+struct fold_arc {
+    /// An enclosure of f at one fold point p0 = (φ(u0), u0) of the box.
+    domain reference_image;
+    /// An enclosure over the box of the derivative of f along the arc, d/du f(φ(u), u).
+    domain slope;
+    /// An enclosure of u − u0 over the arc's points in the box.
+    interval step;
+    /// A normal of the fold image at p0: orthogonal to the image of Df(p0), to
+    /// the rounding of the enclosures it is read from.
+    std::pair<double, double> normal;
+    /// reference_image + slope·step, intersected with the image of the box.
+    domain image;
+};
 
 class plisse {
 public:
@@ -70,6 +88,12 @@ public:
 
     /// Image box of b under f (variables y0, y1).
     domain evalue(const domain& b) const;
+    /// The arc of the fold points of b, when they are proved to form one and
+    /// one of them is enclosed.
+    std::optional<fold_arc> arc_of(const domain& b) const;
+    /// An enclosure of the images of the fold points of b: the image of their
+    /// arc (arc_of) where they form one, else evalue(b).
+    domain fold_image(const domain& b) const;
     /// Tells progress, when set, that search starts a pass.
     void report_pass(const char* search, int pass, int candidates) const
     {
@@ -143,6 +167,8 @@ void equation(Map& m, domain& b);
 
 /// Whether I is a bounded, non-empty interval without 0.
 bool excludes_zero(const interval& I);
+/// Whether I is non-empty and bounded.
+bool proper(const interval& I);
 /// Whether some interval of W excludes 0: the sound form of "the zero box is
 /// not a subset of W" (a W without variables excludes nothing).
 bool excludes_zero(const domain& W);

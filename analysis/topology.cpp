@@ -18,7 +18,8 @@ namespace {
 enum class contact {
     /// nothing to report
     none,
-    /// det has opposite signs at the ends of the shared edge and one connected zero set on it
+    /// det has opposite signs at the ends of the shared edge and one connected
+    /// zero set on it, or a known number of transversal zeros on it
     crossed,
     /// a failure: a sign change with a zero set not proved connected, or det
     /// zero on a whole piece of the edge
@@ -117,10 +118,11 @@ struct fold_accounting {
 /// The contact along the edge I shared by two cells.
 contact along_edge(const plisse& p, const domain& I)
 {
-    // One zero proved on the edge, where det changes sign: the curve crosses it once.
+    // Zeros proved on the edge, each where det changes sign: the curve crosses
+    // it there, once or more, and passes through both cells.
     fold_accounting accounting{p};
     const std::string v = I.get("x").isPoint() ? "y" : "x";
-    if (accounting.side_zeros(I, v, fold_accounting::side_depth) == 1) return contact::crossed;
+    if (accounting.side_zeros(I, v, fold_accounting::side_depth).value_or(0) >= 1) return contact::crossed;
     Map M = p.det_map;
     domain E = I;
     equation(M, E);

@@ -189,19 +189,6 @@ int two_child_rewrite(const std::vector<Node>& tree, const Node& node)
     }
 }
 
-/// Position whose record the node becomes, or −1 when no rule applies.
-int rewrite_target(const std::vector<Node>& tree, const Node& node)
-{
-    if (node.left != -1 && node.right != -1) {
-        const int target = two_child_rewrite(tree, node);
-        if (target != -1)
-            return target;
-    }
-    if (node.kind == 'N' && node.left != -1 && equals(tree[node.left], 0))
-        return node.left;
-    return -1;
-}
-
 void collect_variables(const std::vector<Node>& tree, int i, std::set<std::string>& names)
 {
     const Node& node = tree[i];
@@ -226,6 +213,18 @@ void collect_variables(const std::vector<Node>& tree, int i, std::set<std::strin
 }
 
 }  // namespace
+
+int rewrite_target(const std::vector<Node>& tree, const Node& node)
+{
+    if (node.left != -1 && node.right != -1) {
+        const int target = two_child_rewrite(tree, node);
+        if (target != -1)
+            return target;
+    }
+    if (node.kind == 'N' && node.left != -1 && equals(tree[node.left], 0))
+        return node.left;
+    return -1;
+}
 
 int Copie_de_Arbre(const std::vector<Node>& tree, int i)
 {
@@ -330,6 +329,9 @@ void expression::Simplify()
             tree[i] = replacement;
         }
     }
+    // Derivatives of long sums repeat terms (y+y+...+y): collected, they stay
+    // as small as the sum has distinct terms.
+    collect_like_terms(tree);
     ArbreToChaine();
 }
 

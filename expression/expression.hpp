@@ -48,7 +48,8 @@ public:
     void ToLatex(const char* file) const;
     /// One simplification step; true when no rule applies any more.
     bool simplify();
-    /// Simplifies until nothing changes, then regenerates the text.
+    /// Simplifies until nothing changes, collects like terms (collect_like_terms),
+    /// then regenerates the text.
     void Simplify();
     /// Recomputes the variable set from the tree.
     void variables_eq();

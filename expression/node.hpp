@@ -83,6 +83,20 @@ void Arbre2Dot(const std::vector<Node>& tree, int i);
 /// Writes the subtree at i as nested pstricks tree commands to arbre2.
 void Arbre2Latex(const std::vector<Node>& tree, int i);
 
+/// Position whose record node becomes under the simplification rules (a
+/// product by 0 or 1, a sum with 0, x-0, x^1, -0), or −1 when no rule applies;
+/// node's children are read from tree.
+int rewrite_target(const std::vector<Node>& tree, const Node& node);
+/// Collects the like terms of every sum of tree: terms holding a variable
+/// that are the same product up to a numeric factor become one term whose
+/// factor is the exact sum of theirs (x*y+x*y gives (2)*((x)*(y)), x-x gives
+/// 0; terms without a variable, such as 1+1, stay). The new tree denotes the
+/// same real function, keeps equal subtrees as one node, holds only nodes
+/// reachable from its root, and has the simplification rules applied to the
+/// nodes the collection changed; a tree without like terms, or holding a
+/// partial operator, is left as it is.
+void collect_like_terms(std::vector<Node>& tree);
+
 /// Appends the derivative of the subtree at i with respect to v to arbre_derive;
 /// returns the position of its root (a partial operator differentiates to 0).
 int Derive_de_Arbre(const std::vector<Node>& tree, int i, const std::string& v);

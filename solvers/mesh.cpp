@@ -16,12 +16,13 @@ void cut_box(const domain& B, const std::string& v, int n, std::vector<domain>& 
         return;
     }
     // Both bounds of a part come from the same expression j*step + lo, so
-    // neighbouring parts share their common bound exactly; the last upper
-    // bound is n*step + lo, not hi.
+    // neighbouring parts share their common bound exactly. The last upper
+    // bound is hi itself: n*step + lo may fall an ulp short of it, and the
+    // parts would then miss the points of B at hi, its face among them.
     const double step = w / n;
     for (int j = 0; j < n; ++j) {
         domain part = B;
-        part[v] = interval(j * step + lo, (j + 1) * step + lo);
+        part[v] = interval(j * step + lo, j + 1 == n ? I.sup() : (j + 1) * step + lo);
         parts.push_back(std::move(part));
     }
 }

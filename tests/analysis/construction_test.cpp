@@ -143,6 +143,31 @@ TEST(Construction, DegenerateMapsStillGetSquareSystemsOverThePlane)
     expect_equivalent(p->tangent.components.at("y1"), [](double, double) { return 2.0; }, "tangent y1");
 }
 
+/// x*y written n times, joined by +.
+std::string repeated_product(int n)
+{
+    std::string sum = "x*y";
+    for (int k = 1; k < n; ++k) sum += "+x*y";
+    return sum;
+}
+
+TEST(Construction, LongSumsOfLikeTermsGiveExpressionsOfTheSizeOfOneTerm)
+{
+    // f = (n·x·y, y^3 − x·y): J = [[n·y, n·x], [−y, 3y^2 − x]], so
+    // det = n·y·(3y^2 − x) + n·x·y = 3n·y^3.
+    const auto p = quiet_plisse(repeated_product(400), "y^3-x*y", plane_box(-1, 1, -1, 1));
+    EXPECT_EQ(p->f.component("y0").text, "(400)*((x)*(y))");
+    expect_equivalent(p->det, [](double, double y) { return 1200 * y * y * y; }, "det");
+    // The same map with 4 terms derives the same texts, 400 written 4.
+    const auto q = quiet_plisse(repeated_product(4), "y^3-x*y", plane_box(-1, 1, -1, 1));
+    for (const std::string& c : {"y0", "y1"}) {
+        std::string text = p->cusp_map.component(c).text;
+        for (std::size_t at = text.find("400"); at != std::string::npos; at = text.find("400", at + 1))
+            text.replace(at, 3, "4");
+        EXPECT_EQ(text, q->cusp_map.component(c).text) << c;
+    }
+}
+
 TEST(Equation, FreezesPointVariablesAndRemovesThem)
 {
     Map m({expression("x+0.2*y"), expression("y^3-x*y")});

@@ -178,6 +178,20 @@ TEST(FoldBoundaryVerdict, EachTestGivesItsCode)
     EXPECT_EQ(p->singular_boundary(touching_without_fold_point, face_without_fold_point, false), 2);
 }
 
+TEST(FoldBoundaryVerdict, AFoldBoxBesideAFoldPointOnTheEdgeHoldsNoCrossing)
+{
+    // f = (x, y²/2 − (x − 0.5)y) has det = y − x + 0.5: the fold y = x − 0.5
+    // meets the bottom edge y = −0.5 at (0, −0.5). The fold point (t, t − 0.5)
+    // goes to (t, −(t − 0.5)²/2) and the edge point (s, −0.5) to (s, s/2 − 0.125):
+    // one image needs s = t and t² = 0, so the two images touch only at the
+    // image of the fold point on the edge, tangentially. The fold box below,
+    // with t in [0.03, 0.07], lies apart from the face piece: no crossing.
+    const auto p = quiet_plisse("x", "y^2/2-(x-0.5)*y", plane_box(-0.5, 0.5, -0.5, 0.5));
+    const domain beside_edge_point = plane_box(0.03, 0.07, -0.48, -0.42);
+    const domain face_around_edge_point = plane_box(-0.1, 0.1, -0.5, -0.5);
+    EXPECT_EQ(p->singular_boundary(beside_edge_point, face_around_edge_point, false), 2);
+}
+
 TEST(FoldBoundaryVerdict, AFoldPointOnTheFaceDoesNotSettleAPairThatAlsoHoldsACrossing)
 {
     // f = (x, y³ + xy) folds along x = −3y². On the edge y = −h (h = 0.03) the

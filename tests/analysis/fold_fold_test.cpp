@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -52,7 +53,12 @@ TEST(FoldFoldVerdict, EachTestGivesItsCode)
 {
     const auto p = quiet<swallowtail_map>();
     const domain on_middle_arc = plane_box(-0.02, 0.02, -0.01, 0.01);
-    const domain next_on_middle_arc = plane_box(0.02, 0.06, 0.01, 0.03);
+    // The arc x = 1.75y − 4y³ leaves on_middle_arc through its side x = 0.02
+    // at y ≈ 0.0114; this box meets it only at the corner (0.02, 0.01), off
+    // the arc, so the images of the fold points of the two boxes are apart.
+    const domain beyond_corner = plane_box(0.02, 0.06, 0.01, 0.03);
+    // Overlaps on_middle_arc where the arc passes (0.0175, 0.01).
+    const domain next_on_middle_arc = plane_box(0.0, 0.04, 0.0, 0.02);
     const domain around_p = plane_box(0.165, 0.19, -0.72, -0.69);
     const domain around_q = plane_box(-0.185, -0.17, 0.70, 0.715);
     // Regular points mapped next to the crossing: (0.158, −0.6325) goes to (−0.072, −0.24).
@@ -60,6 +66,7 @@ TEST(FoldFoldVerdict, EachTestGivesItsCode)
 
     EXPECT_EQ(p->singular_singular(on_middle_arc, on_middle_arc), 1);
     EXPECT_EQ(p->singular_singular(on_middle_arc, around_p), 2);
+    EXPECT_EQ(p->singular_singular(on_middle_arc, beyond_corner), 2);
     EXPECT_EQ(p->singular_singular(on_middle_arc, next_on_middle_arc), 3);
     EXPECT_EQ(p->singular_singular(around_p, off_the_fold), 4);
     EXPECT_EQ(p->singular_singular(around_p, around_q), 5);
@@ -138,7 +145,7 @@ TEST(FoldFoldFirstPass, HoldsExactlyThePairsWhoseImagesAreNotProvedApart)
     const std::vector<domain> folds = fold_cover(*p, p->box, fold_cover_width(p->box));
     int expected = 0;
     for (std::size_t i = 0; i < folds.size(); ++i)
-        for (std::size_t j = 0; j <= i; ++j) expected += !images_apart(p->evalue(folds[i]), p->evalue(folds[j]));
+        for (std::size_t j = 0; j <= i; ++j) expected += !images_apart(p->fold_image(folds[i]), p->fold_image(folds[j]));
     pass_sizes passes;
     passes.watch(*p);
     p->singular_singular(p->box, false);
@@ -148,4 +155,38 @@ TEST(FoldFoldFirstPass, HoldsExactlyThePairsWhoseImagesAreNotProvedApart)
     // The search is not left with the quadratic first pass: most pairs are apart.
     EXPECT_LT(2 * expected, static_cast<int>(folds.size() * (folds.size() + 1) / 2));
     EXPECT_EQ(p->res.fold_fold_pairs.size(), 1u);
+}
+
+TEST(FoldImage, HoldsTheImagesOfTheFoldPointsAndIsNarrowerNearACusp)
+{
+    // The swallowtail: f = A·(s, c) with A = [[1, 0.3], [−0.3, 1]], s = x + 0.25y,
+    // c = y⁴ − 0.75y² + xy, so det = 1.09·(x + 4y³ − 1.75y): the fold is
+    // x = 1.75y − 4y³. Df is A times the rows (1, 0.25) and (y, x + 4y³ − 1.5y),
+    // whose kernel on the fold is (−0.25, 1); the fold's tangent (1.75 − 12y², 1)
+    // is parallel to it where y² = 1/6: cusps at y = ±0.408, where f stops moving
+    // along the fold.
+    const auto p = quiet<swallowtail_map>();
+    for (const double y_c : {-0.6, -0.4082, -0.3, 0.0, 0.25, 0.4082, 0.5}) {
+        SCOPED_TRACE(y_c);
+        const double x_c = swallowtail_map::fold(y_c).x;
+        const domain b = plane_box(x_c - 0.01, x_c + 0.01, y_c - 0.01, y_c + 0.01);
+        const domain along = p->fold_image(b);
+        for (int i = 0; i <= 20; ++i) {
+            const double y = y_c - 0.01 + 0.001 * i;
+            const double x = swallowtail_map::fold(y).x;
+            if (!b.get("x").contains(x)) continue;
+            // The fold point lies within 1e-9 of the computed x on the line of y.
+            const domain image = p->evalue(plane_box(x - 1e-9, x + 1e-9, y, y));
+            EXPECT_FALSE(image.get("y0").disjoint(along.get("y0")));
+            EXPECT_FALSE(image.get("y1").disjoint(along.get("y1")));
+        }
+        if (std::abs(y_c) == 0.4082) {
+            const domain whole = p->evalue(b);
+            EXPECT_LT(along.get("y0").width() + along.get("y1").width(),
+                      0.25 * (whole.get("y0").width() + whole.get("y1").width()));
+        }
+    }
+    // A box without fold points keeps the image of the whole box.
+    const domain regular = plane_box(0.3, 0.35, 0.0, 0.05);
+    EXPECT_EQ(p->fold_image(regular), p->evalue(regular));
 }

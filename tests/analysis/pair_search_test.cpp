@@ -147,3 +147,23 @@ TEST(ImagesApart, OnlyBoundedNonEmptyImagesAreProvedApart)
 }
 
 }  // namespace
+
+TEST(ApartAcross, SeparatesImagesSideBySideAndNeverACommonImage)
+{
+    // f = (x − y², x + y²) folds along y = 0 onto the diagonal f1 = f2; the
+    // edge y = 0.1 goes to the parallel line f2 − f1 = 2·0.1² = 0.02. Along
+    // the diagonal the image boxes of the two overlap, but across it the fold
+    // image has f2 − f1 = 0 and the edge image 0.02.
+    const auto p = quiet_plisse("x-y^2", "x+y^2", plane_box(-1, 1, -1, 0.1));
+    candidate_box fold = candidate(*p, plane_box(0, 0.1, -0.01, 0.01), points_of::fold);
+    candidate_box edge = candidate(*p, plane_box(0, 0.1, 0.1, 0.1));
+    ASSERT_TRUE(fold.arc.has_value());
+    EXPECT_FALSE(images_apart(fold.image, edge.image));
+    EXPECT_TRUE(apart_across(*p, fold, edge));
+    EXPECT_TRUE(apart_across(*p, edge, fold));
+    // The segment x = 0.05 across the fold holds the fold point (0.05, 0):
+    // one image in both, which no projection may separate.
+    candidate_box across_fold = candidate(*p, plane_box(0.05, 0.05, -0.05, 0.05));
+    EXPECT_FALSE(apart_across(*p, fold, across_fold));
+    EXPECT_FALSE(apart_across(*p, across_fold, fold));
+}

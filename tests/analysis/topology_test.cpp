@@ -160,6 +160,21 @@ TEST(FoldCurveTopology, AnEdgeCrossedTwiceIsAccountedOnlyWhenItsCrossingsAreSepa
     EXPECT_TRUE(topology_failure("x", "y^2/2-(x-0.5)^2*y", plane_box(0, 1, 0, 0.5), 1));
 }
 
+TEST(FoldCurveTopology, ACellTheCurveEntersAndLeavesThroughOneEdgeIsAFoldCell)
+{
+    // det = y − (x − 0.5)² + 0.01 over [0.32, 0.92] × [−0.5, 0.5] paved 2 × 2:
+    // the parabola dips into the lower left cell (0) through its top edge,
+    // crossing it at x = 0.4 and 0.6, and leaves the upper left cell (1) for
+    // the upper right one (3) across x = 0.62 at y = 0.0044. The lower right
+    // cell has det < 0 throughout.
+    const auto p = quiet_plisse("x", "y^2/2-((x-0.5)^2-0.01)*y", plane_box(0.32, 0.92, -0.5, 0.5), 2);
+    p->one_to_one();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(p->relation4());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(p->res.fold_indices, (std::vector<int>{0, 1, 3}));
+}
+
 TEST(FoldCurveTopology, EdgesCrossedOnceAreFollowedWhicheverVariableTheyFix)
 {
     // The parabola of the test above and its mirror image in the diagonal:

@@ -174,7 +174,8 @@ TEST(Fuzz, RandomFormulasEncloseTheirValuesAtSamplePoints)
 
 TEST(Fuzz, OnePassSimplificationEndsWhereRepeatedStepsEnd)
 {
-    // The raw derivatives are full of the constants 0 and 1 the rules remove.
+    // The raw derivatives are full of the constants 0 and 1 the rules remove;
+    // like terms are collected after either way of applying the rules.
     formula_generator generator(seed + 2);
     for (int k = 0; k < 1000; ++k) {
         const std::string text = generator.formula(4);
@@ -188,10 +189,11 @@ TEST(Fuzz, OnePassSimplificationEndsWhereRepeatedStepsEnd)
             expression one_pass = stepwise;
             while (!stepwise.simplify()) {
             }
+            collect_like_terms(stepwise.tree);
             stepwise.ArbreToChaine();
             one_pass.Simplify();
             ASSERT_EQ(one_pass.text, stepwise.text) << "case " << k << " " << text << " d/d" << v;
-            ASSERT_TRUE(one_pass.simplify()) << "case " << k << ": a rule still applies";
+            ASSERT_TRUE(one_pass.simplify()) << "case " << k << ": a rule still applies " << text << " " << one_pass.text;
         }
     }
 }

@@ -16,10 +16,11 @@ domain box(const std::vector<std::pair<std::string, interval>>& entries) {
     return D;
 }
 
-/// Part j of the n equal parts of I, bounds as j*step + lo and (j+1)*step + lo.
+/// Part j of the n equal parts of I, bounds as j*step + lo and (j+1)*step + lo,
+/// except the last upper bound, which is I's own.
 interval part(const interval& I, int j, int n) {
     const double step = (I.sup() - I.inf()) / n;
-    return interval(j * step + I.inf(), (j + 1) * step + I.inf());
+    return interval(j * step + I.inf(), j + 1 == n ? I.sup() : (j + 1) * step + I.inf());
 }
 
 void expect_same(const interval& actual, const interval& expected) {
@@ -70,13 +71,21 @@ TEST(MeshPaving, PositionFormulaOnTwoThreeAndFourVariables) {
                           2);
 }
 
-TEST(MeshPaving, LastBoundIsComputedNotCopiedFromTheBox) {
+TEST(MeshPaving, PartsCoverTheBoxUpToItsUpperBounds) {
+    // 2*((0.61 - -0.7)/2) + -0.7 is 0.6100000000000001 and 1*(0.9 - 0.2) + 0.2
+    // is 0.8999999999999999 in double: computed last bounds would leave out,
+    // or add, the points between them and the box's own bound.
     const mesh two(box({{"x", interval(0, 1)}, {"y", interval(-0.7, 0.61)}}), 2);
-    EXPECT_EQ(two.boxes.back().get("y").sup(), 0.6100000000000001);
+    EXPECT_EQ(two.boxes.back().get("y").sup(), 0.61);
     const mesh one(box({{"x", interval(0.2, 0.9)}}), 1);
     ASSERT_EQ(one.boxes.size(), 1u);
     EXPECT_EQ(one.boxes[0].get("x").inf(), 0.2);
-    EXPECT_EQ(one.boxes[0].get("x").sup(), 0.8999999999999999);
+    EXPECT_EQ(one.boxes[0].get("x").sup(), 0.9);
+    // The upper face of a box bisected again and again stays covered.
+    domain B = box({{"x", interval(-18.8342, 2.01513)}, {"y", interval(15.9111, 42.8593)}});
+    for (int level = 0; level < 30; ++level) B = mesh(B, 2).boxes.back();
+    EXPECT_EQ(B.get("x").sup(), 2.01513);
+    EXPECT_EQ(B.get("y").sup(), 42.8593);
 }
 
 TEST(MeshPaving, PointVariablesAreNotCut) {
