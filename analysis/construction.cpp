@@ -64,12 +64,18 @@ bool node_defined_on(const std::vector<Node>& tree, const Node& node, const doma
     }
 }
 
+/// Whether nodes of kind k are partial functions (the cases of node_defined_on).
+bool partial(char k)
+{
+    return k == 'R' || k == 'L' || k == '/' || k == 'P' || k == 'T';
+}
+
 /// Whether every partial function of e has its argument inside its domain over b.
 bool defined_on(const expression& e, const domain& b)
 {
     for (const Node& node : e.tree) {
         const bool unary_or_binary = node.left >= 0;
-        if (unary_or_binary && !node_defined_on(e.tree, node, b)) return false;
+        if (partial(node.kind) && unary_or_binary && !node_defined_on(e.tree, node, b)) return false;
     }
     return true;
 }

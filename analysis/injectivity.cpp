@@ -71,18 +71,18 @@ interval det_on_face(const plisse& p, const domain& F, const std::string& u)
     const interval direct = p.det_map.evalue(F).get("y0");
     const domain m = F.center();
     const interval centred =
-        p.det_map.evalue(m).get("y0") + p.grad_det.evalue(F).entry("y0", u) * (F.get(u) - m.get(u));
+        p.det_map.evalue(m).get("y0") + p.grad_det.evalue_entry(F, "y0", u) * (F.get(u) - m.get(u));
     return proper(centred) ? direct.intersect(centred) : direct;
 }
 
 /// An enclosure of ∂det/∂u over the face F, likewise with ∂²det/∂u² for the mean value form.
 interval det_slope(const plisse& p, const domain& F, const std::string& u)
 {
-    const interval direct = p.grad_det.evalue(F).entry("y0", u);
+    const interval direct = p.grad_det.evalue_entry(F, "y0", u);
     if (!defined_on(p.det_hessian, F)) return direct;
     const domain m = F.center();
-    const interval centred = p.grad_det.evalue(m).entry("y0", u)
-                             + p.det_hessian.evalue(F).entry(hessian_row(u), u) * (F.get(u) - m.get(u));
+    const interval centred = p.grad_det.evalue_entry(m, "y0", u)
+                             + p.det_hessian.evalue_entry(F, hessian_row(u), u) * (F.get(u) - m.get(u));
     return proper(centred) ? direct.intersect(centred) : direct;
 }
 
@@ -90,7 +90,7 @@ interval det_slope(const plisse& p, const domain& F, const std::string& u)
 interval det_curvature(const plisse& p, const domain& F, const std::string& u)
 {
     if (!defined_on(p.det_hessian, F)) return interval(-HUGE_VAL, HUGE_VAL);
-    return p.det_hessian.evalue(F).entry(hessian_row(u), u);
+    return p.det_hessian.evalue_entry(F, hessian_row(u), u);
 }
 
 /// The properties of det along a face that make one side of 0 an interval of

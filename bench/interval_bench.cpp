@@ -1,10 +1,12 @@
 // Cost of the integer power of an interval, by exponent, over an interval of
-// positive numbers and over one holding 0; the product of two intervals as
-// the unit to compare with.
+// positive numbers and over one holding 0; of the sine; the product of two
+// intervals as the unit to compare with.
 
 #include "interval.hpp"
 
 #include <benchmark/benchmark.h>
+
+#include <cmath>
 
 namespace {
 
@@ -30,5 +32,20 @@ void BM_ProductOfIntervals(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ProductOfIntervals);
+
+// The sine of a point met before (its values kept), of a new point each time,
+// of a new small interval each time, and of new points beyond 2^50.
+void BM_Sine(benchmark::State& state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    double a = kind == 3 ? 0x1p52 : 0.7312;
+    for (auto _ : state) {
+        if (kind != 0) a = std::nextafter(a, 10 * a);
+        benchmark::DoNotOptimize(sin(kind == 2 ? interval(a - 0.1453, a) : interval(a)));
+    }
+    const char* labels[] = {"point met before", "new point", "new small interval", "new point beyond 2^50"};
+    state.SetLabel(labels[kind]);
+}
+BENCHMARK(BM_Sine)->DenseRange(0, 3);
 
 }  // namespace

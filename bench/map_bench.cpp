@@ -1,6 +1,6 @@
 // Jacobian evaluation and one Gaussian solve on the fold–fold system of the
 // built-in map: two points (x1, x2) and (x3, x4) with the same image, both on
-// the fold curve.
+// the fold curve; by name and by position.
 
 #include "map.hpp"
 #include "matrix.hpp"
@@ -45,5 +45,21 @@ void GaussianSolve(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(J.gaussian(b));
 }
 BENCHMARK(GaussianSolve);
+
+void JacobianEvalueDense(benchmark::State& state) {
+    const expression_matrix jacobian = fold_fold_system().differentielle();
+    for (auto _ : state) benchmark::DoNotOptimize(jacobian.evalue_dense(pair_box));
+}
+BENCHMARK(JacobianEvalueDense);
+
+void GaussianSolveByPosition(benchmark::State& state) {
+    const Map system = fold_fold_system();
+    const dense_matrix J = system.differentielle().evalue_dense(pair_box);
+    const domain image = system.evalue(pair_box.center());
+    std::vector<interval> b;
+    for (const auto& entry : image) b.push_back(entry.second);
+    for (auto _ : state) benchmark::DoNotOptimize(gaussian(J, b));
+}
+BENCHMARK(GaussianSolveByPosition);
 
 }  // namespace

@@ -28,17 +28,21 @@ std::set<std::string> names_in(const std::vector<const std::vector<Node>*>& tree
     return names;
 }
 
-/// Whether two trees have the same nodes, as far as evaluation reads them.
-bool same_tree(const std::vector<Node>& a, const std::vector<Node>& b)
+/// The bits of a double, so that equal constants compare equal bit for bit.
+std::uint64_t bits_of(double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+/// Whether two variable names are equal, compared in place: names are a few
+/// characters, far below the cost of a call to the library's comparison.
+bool same_name(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const Node& m = a[i];
-        const Node& n = b[i];
-        if (m.kind != n.kind || m.left != n.left || m.right != n.right
-            || std::memcmp(&m.value, &n.value, sizeof(double)) != 0 || m.name != n.name)
-            return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
     return true;
 }
 
@@ -58,9 +62,7 @@ compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& 
 int compiled_program::slot_of(const instruction& op, slot_table& slots)
 {
     // Equal instructions on equal slots compute equal intervals: one slot.
-    std::uint64_t bits;
-    std::memcpy(&bits, &op.value, sizeof bits);
-    const auto [found, added] = slots.emplace(std::make_tuple(op.kind, op.left, op.right, bits),
+    const auto [found, added] = slots.emplace(std::make_tuple(op.kind, op.left, op.right, bits_of(op.value)),
                                               static_cast<int>(variables_.size() + code_.size()));
     if (added) code_.push_back(op);
     return found->second;
@@ -84,8 +86,14 @@ int compiled_program::compile(const std::vector<Node>& tree, int i, slot_table& 
 
 void compiled_program::load(const domain& box, std::vector<interval>& slots) const
 {
+    // The variables and the box are both in ascending name order: one walk
+    // along both finds every name.
     slots.resize(size());
-    for (std::size_t v = 0; v < variables_.size(); ++v) slots[v] = box.get(variables_[v]);
+    auto entry = box.begin();
+    for (std::size_t v = 0; v < variables_.size(); ++v) {
+        while (entry != box.end() && entry->first < variables_[v]) ++entry;
+        slots[v] = entry != box.end() && entry->first == variables_[v] ? entry->second : interval();
+    }
 }
 
 void compiled_program::run(std::vector<interval>& slots) const
@@ -119,15 +127,53 @@ void compiled_program::run(std::vector<interval>& slots) const
     }
 }
 
+bool compiled_cache::compiled_from(const form& f, const std::vector<const std::vector<Node>*>& trees)
+{
+    // The kind, the children and the constant of every node, and the name of
+    // every variable: all that compilation reads (no other node's name).
+    if (f.sizes.size() != trees.size()) return false;
+    const node_key* key = f.nodes.data();
+    auto name = f.names.begin();
+    for (std::size_t k = 0; k < trees.size(); ++k) {
+        if (trees[k]->size() != f.sizes[k]) return false;
+        for (const Node& node : *trees[k]) {
+            if (node.kind != key->kind || node.left != key->left || node.right != key->right
+                || bits_of(node.value) != key->value_bits)
+                return false;
+            if (node.kind == 'V' && !same_name(node.name, *name++)) return false;
+            ++key;
+        }
+    }
+    return true;
+}
+
+compiled_cache::form compiled_cache::form_of(const std::vector<const std::vector<Node>*>& trees)
+{
+    form f;
+    for (const std::vector<Node>* tree : trees) {
+        f.sizes.push_back(tree->size());
+        for (const Node& node : *tree) {
+            f.nodes.push_back({node.kind, node.left, node.right, bits_of(node.value)});
+            if (node.kind == 'V') f.names.push_back(node.name);
+        }
+    }
+    f.program = compiled_program(trees);
+    return f;
+}
+
 const compiled_program& compiled_cache::program(const std::vector<const std::vector<Node>*>& trees) const
 {
-    bool current = form_ && form_->trees.size() == trees.size();
-    for (std::size_t k = 0; current && k < trees.size(); ++k) current = same_tree(form_->trees[k], *trees[k]);
-    if (!current) {
-        form compiled;
-        for (const std::vector<Node>* tree : trees) compiled.trees.push_back(*tree);
-        compiled.program = compiled_program(trees);
-        form_ = std::make_shared<const form>(std::move(compiled));
-    }
+    if (!form_ || !compiled_from(*form_, trees)) form_ = std::make_shared<const form>(form_of(trees));
     return form_->program;
+}
+
+void compiled_cache::evaluate(const std::vector<const std::vector<Node>*>& trees, const domain& box,
+                              std::vector<interval>& values) const
+{
+    const compiled_program& p = program(trees);
+    thread_local std::vector<interval> slots;
+    p.load(box, slots);
+    p.run(slots);
+    values.resize(p.outputs().size());
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = slots[p.outputs()[k]];
 }

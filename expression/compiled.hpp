@@ -65,11 +65,32 @@ class compiled_cache {
 public:
     /// The program of trees.
     const compiled_program& program(const std::vector<const std::vector<Node>*>& trees) const;
+    /// The enclosure of each tree over box, in tree order: the program of
+    /// trees run over box.
+    void evaluate(const std::vector<const std::vector<Node>*>& trees, const domain& box,
+                  std::vector<interval>& values) const;
 
 private:
+    /// What compilation reads of a node besides a variable's name, packed so
+    /// that the comparison at each evaluation reads little memory.
+    struct node_key {
+        char kind;
+        int left;
+        int right;
+        std::uint64_t value_bits;
+    };
+    /// The trees a program was compiled from: their sizes, their nodes one
+    /// tree after the other, and the names of their variable nodes in order.
     struct form {
-        std::vector<std::vector<Node>> trees;
+        std::vector<std::size_t> sizes;
+        std::vector<node_key> nodes;
+        std::vector<std::string> names;
         compiled_program program;
     };
+    /// Whether trees are the trees form was compiled from.
+    static bool compiled_from(const form& f, const std::vector<const std::vector<Node>*>& trees);
+    /// The form of trees, their program compiled.
+    static form form_of(const std::vector<const std::vector<Node>*>& trees);
+
     mutable std::shared_ptr<const form> form_;
 };

@@ -20,24 +20,41 @@ const expression& expression_matrix::entry(const std::string& r, const std::stri
     return e == row->second.end() ? absent : e->second;
 }
 
-interval_matrix expression_matrix::evalue(const domain& box) const {
+dense_matrix expression_matrix::evalue_dense(const domain& box) const {
     // One compiled program for all entries: the variables are read from box
     // once each, and the entries share their common subexpressions.
     thread_local std::vector<const std::vector<Node>*> trees;
     trees.clear();
     for (const std::string& r : rows)
         for (const std::string& c : columns) trees.push_back(&entry(r, c).tree);
-    const compiled_program& program = compiled_.program(trees);
-    thread_local std::vector<interval> slots;
-    program.load(box, slots);
-    program.run(slots);
+    dense_matrix m(rows.size(), columns.size());
+    compiled_.evaluate(trees, box, m.values);
+    return m;
+}
+
+interval expression_matrix::evalue_entry(const domain& box, const std::string& r, const std::string& c) const {
+    // Each entry keeps a program of its own: a caller that needs one entry
+    // neither checks nor runs the trees of the others.
+    const expression& e = entry(r, c);
+    thread_local std::vector<const std::vector<Node>*> trees;
+    trees.assign(1, &e.tree);
+    thread_local std::vector<interval> values;
+    entry_compiled_[&e].evaluate(trees, box, values);
+    return values[0];
+}
+
+interval_matrix expression_matrix::evalue(const domain& box) const {
+    using row_type = std::map<std::string, interval>;
+    const dense_matrix values = evalue_dense(box);
     interval_matrix m;
     m.row_names = rows;
     m.column_names = columns;
-    std::size_t k = 0;
-    for (const std::string& r : rows) {
-        std::map<std::string, interval>& row = m.entries[r];
-        for (const std::string& c : columns) row[c] = slots[program.outputs()[k++]];
+    // The hints make the insertions constant-time when the names ascend, as
+    // the component and variable names of a Jacobian do.
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::map<std::string, interval>& row = m.entries.emplace_hint(m.entries.end(), rows[i], row_type())->second;
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            row.emplace_hint(row.end(), columns[j], interval())->second = values(i, j);
     }
     return m;
 }

@@ -37,13 +37,11 @@ domain Map::evalue(const domain& box) const {
     thread_local std::vector<const std::vector<Node>*> trees;
     trees.clear();
     for (const std::string& name : component_names) trees.push_back(&component(name).tree);
-    const compiled_program& program = compiled_.program(trees);
-    thread_local std::vector<interval> slots;
-    program.load(box, slots);
-    program.run(slots);
+    thread_local std::vector<interval> values;
+    compiled_.evaluate(trees, box, values);
     domain image;
     std::size_t k = 0;
-    for (const std::string& name : component_names) image.emplace_hint(image.end(), name, slots[program.outputs()[k++]]);
+    for (const std::string& name : component_names) image.emplace_hint(image.end(), name, values[k++]);
     return image;
 }
 

@@ -15,6 +15,26 @@ struct indice {
     std::string column_name;
 };
 
+/// An interval matrix by position: entry (i, j) is values[i * columns + j].
+/// The loops of the elimination run on it; names stay with interval_matrix.
+struct dense_matrix {
+    std::size_t rows = 0;
+    std::size_t columns = 0;
+    std::vector<interval> values;
+
+    dense_matrix() = default;
+    /// rows x columns entries, all [0, 0].
+    dense_matrix(std::size_t r, std::size_t c) : rows(r), columns(c), values(r * c) {}
+    interval& operator()(std::size_t i, std::size_t j) { return values[i * columns + j]; }
+    const interval& operator()(std::size_t i, std::size_t j) const { return values[i * columns + j]; }
+};
+
+/// Enclosure of the solution d of A d = b, by position: Gaussian elimination
+/// with each pivot the entry of largest mignitude not holding 0 among the
+/// rows and columns left, read on the matrix as eliminated so far; a column
+/// that the elimination cannot solve is the entire line.
+std::vector<interval> gaussian(const dense_matrix& A, std::vector<interval> b);
+
 class interval_matrix {
 public:
     std::map<std::string, std::map<std::string, interval>> entries;
@@ -59,6 +79,11 @@ public:
 
     /// Every entry evaluated over box.
     interval_matrix evalue(const domain& box) const;
+    /// Every entry evaluated over box, by position: (i, j) is entry (rows[i], columns[j]).
+    dense_matrix evalue_dense(const domain& box) const;
+    /// Entry (r, c) alone evaluated over box, as evalue evaluates it (the
+    /// entire line for an absent entry).
+    interval evalue_entry(const domain& box, const std::string& r, const std::string& c) const;
     /// Symbolic determinant of the submatrix on rows and columns.
     expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
     /// Symbolic determinant of the whole matrix.
@@ -69,4 +94,7 @@ public:
 private:
     /// The entries, row by row in row-list order, compiled into one program.
     compiled_cache compiled_;
+    /// Each entry compiled alone, by the entry's address (a cache checks its
+    /// trees, so an address reused by another entry only compiles anew).
+    mutable std::map<const expression*, compiled_cache> entry_compiled_;
 };

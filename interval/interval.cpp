@@ -62,85 +62,6 @@ mpfr_workspace& workspace()
     return w;
 }
 
-using mpfr_function = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
-
-// f(x) rounded in direction rnd: MPFR rounds once to 53 bits, the conversion
-// to double rounds again in the same direction (only subnormals move).
-double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
-{
-    mpfr_workspace& w = workspace();
-    mpfr_set_d(w.arg, x, MPFR_RNDN);
-    f(w.value, w.arg, rnd);
-    return mpfr_get_d(w.value, rnd);
-}
-
-double down(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDD); }
-double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
-
-// Image of x under an increasing function.
-interval increasing(mpfr_function f, const interval& x)
-{
-    if (x.isEmpty()) return interval::EMPTY();
-    return interval(down(f, x.inf()), up(f, x.sup()));
-}
-
-// floor(2x/pi) for a finite x, into q. Bounds of 2/pi on both sides give two
-// bounds of 2x/pi; the quadrant is decided when both have the same floor.
-bool quadrant(mpfr_ptr q, double x)
-{
-    mpfr_workspace& w = workspace();
-    mpfr_set_d(w.arg, x, MPFR_RNDN);
-    const bool negative = x < 0;
-    mpfr_mul(w.low, w.arg, negative ? w.turn_up : w.turn_down, MPFR_RNDD);
-    mpfr_mul(w.high, w.arg, negative ? w.turn_down : w.turn_up, MPFR_RNDU);
-    mpfr_floor(w.low, w.low);
-    mpfr_floor(w.high, w.high);
-    if (!mpfr_equal_p(w.low, w.high)) return false;
-    mpfr_set(q, w.low, MPFR_RNDN);
-    return true;
-}
-
-// The multiples k*pi/2 inside [a, b] (a, b finite): k runs over `count`
-// consecutive integers (capped at 4, a full turn) whose first is `first` mod 4.
-struct quarter_turns {
-    bool known;
-    long count;
-    long first;
-};
-
-quarter_turns quarter_turns_in(double a, double b)
-{
-    mpfr_workspace& w = workspace();
-    if (!quadrant(w.q_first, a) || !quadrant(w.q_last, b)) return {false, 0, 0};
-    // Integers below 2^1100 at 1280 bits: every step below is exact.
-    mpfr_sub(w.low, w.q_last, w.q_first, MPFR_RNDN);
-    const long count = mpfr_cmp_ui(w.low, 4) >= 0 ? 4 : mpfr_get_si(w.low, MPFR_RNDN);
-    mpfr_add_ui(w.low, w.q_first, 1, MPFR_RNDN);
-    mpfr_fmod_ui(w.low, w.low, 4, MPFR_RNDN);
-    const long first = (mpfr_get_si(w.low, MPFR_RNDN) + 4) % 4;
-    return {true, count, first};
-}
-
-// sin or cos over x: the hull of the end values, widened to 1 or -1 where x
-// holds a multiple k*pi/2 with k = top (mod 4) or k = top + 2 (mod 4).
-interval periodic(mpfr_function f, long top, const interval& x)
-{
-    if (x.isEmpty()) return interval::EMPTY();
-    const interval unit(-1.0, 1.0);
-    const double a = x.inf(), b = x.sup();
-    // 6.3 > 2*pi: a wider interval holds a full period (a shortcut only).
-    if (x.isInfinite() || !(b - a < 6.3)) return unit;
-    const quarter_turns turns = quarter_turns_in(a, b);
-    if (!turns.known) return unit;
-    double lo = std::min(down(f, a), down(f, b));
-    double hi = std::max(up(f, a), up(f, b));
-    for (long k = turns.first; k < turns.first + turns.count; ++k) {
-        if (k % 4 == top) hi = 1.0;
-        if (k % 4 == (top + 2) % 4) lo = -1.0;
-    }
-    return interval(lo, hi);
-}
-
 // Directed rounding without switching the rounding mode: the sum or product is
 // rounded to nearest, and an error-free transformation gives the sign of the
 // rounding error, which says whether the neighbouring double is the bound.
@@ -253,13 +174,39 @@ struct scaled_double_double {
     bool exact;
 };
 
-// t > 0 finite as a scaled double-double, high in [0.5, 1).
+// The bits of a double's exponent field.
+constexpr std::uint64_t exponent_field = 0x7ffULL << 52;
+
+// t > 0 finite as a scaled double-double, high in [0.5, 1). A normal t gets
+// the exponent of 0.5 in its bits, as frexp would give (frexp is a call).
 scaled_double_double scaled(double t)
 {
-    int shift = 0;
-    const double high = std::frexp(t, &shift);
-    return {high, 0.0, shift, true};
+    std::uint64_t bits;
+    std::memcpy(&bits, &t, sizeof bits);
+    const long field = static_cast<long>((bits & exponent_field) >> 52);
+    if (field == 0) {
+        int shift = 0;
+        const double high = std::frexp(t, &shift);
+        return {high, 0.0, shift, true};
+    }
+    bits = (bits & ~exponent_field) | (1022ULL << 52);
+    double high;
+    std::memcpy(&high, &bits, sizeof high);
+    return {high, 0.0, field - 1022, true};
 }
+
+// 2^e, exactly, for e in [-1022, 1023].
+double two_to(long e)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(e + 1023) << 52;
+    double p;
+    std::memcpy(&p, &bits, sizeof p);
+    return p;
+}
+
+// Whether d 2^e is a normal double for d in [2^-4, 2^4) and e in [-1000,
+// 1000]: then the product by 2^e is exact, in either rounding direction.
+bool exact_scaling(double d, long e) { return d >= 0x1p-4 && d < 0x1p4 && e >= -1000 && e <= 1000; }
 
 // (high + low) 2^exponent with high in [0.25, 2) rescaled so that high lies in
 // [0.5, 1) again: a product of two such numbers, or a reciprocal, is off by
@@ -284,6 +231,19 @@ scaled_double_double product(const scaled_double_double& a, const scaled_double_
                       a.exact && b.exact && a.low == 0 && b.low == 0);
 }
 
+// 1 as a scaled double-double.
+constexpr scaled_double_double scaled_one{0.5, 0.0, 1, true};
+
+// The product of 1 and a, as `product` computes it,
+// without its arithmetic when high + low rounds to high: its steps then only
+// halve high and low exactly and double them back. Exact as `product` says:
+// when a is exact and has no low part.
+scaled_double_double one_times(const scaled_double_double& a)
+{
+    if (a.high + a.low != a.high) return product(scaled_one, a);
+    return {a.high, a.low, a.exponent, a.exact && a.low == 0};
+}
+
 // 1 / a for an exact double a = high 2^exponent: q + r / high with q = fl(1 / high)
 // and r = fma(-q, high, 1) the exact remainder; only r / high is rounded, a
 // relative error below u^2.
@@ -298,6 +258,7 @@ scaled_double_double reciprocal(const scaled_double_double& a)
 // the result is subnormal, which scaling back detects.
 double scale_down(double d, long e)
 {
+    if (exact_scaling(d, e)) return d * two_to(e);
     const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
     const double r = std::ldexp(d, shift);
     if (std::isinf(r)) return max_double;
@@ -306,6 +267,7 @@ double scale_down(double d, long e)
 
 double scale_up(double d, long e)
 {
+    if (exact_scaling(d, e)) return d * two_to(e);
     const int shift = static_cast<int>(std::clamp(e, -4000L, 4000L));
     const double r = std::ldexp(d, shift);
     if (std::isinf(r)) return r;
@@ -329,14 +291,16 @@ power_bounds magnitude_power(double t, long n)
 {
     if (t == 0) return {0.0, 0.0};
     if (std::isinf(t)) return n > 0 ? power_bounds{infinity, infinity} : power_bounds{0.0, 0.0};
-    scaled_double_double result{0.5, 0.0, 1, true};
+    scaled_double_double result = scaled_one;
+    bool result_is_one = true;
     scaled_double_double factor = n > 0 ? scaled(t) : reciprocal(scaled(t));
     for (long k = n > 0 ? n : -n;; factor = product(factor, factor)) {
-        if (k & 1) result = product(result, factor);
+        if (k & 1) result = result_is_one ? one_times(factor) : product(result, factor);
+        result_is_one = result_is_one && !(k & 1);
         k >>= 1;
         if (k == 0) break;
     }
-    const double E = result.exact ? 0.0 : std::ldexp(result.high, -66);
+    const double E = result.exact ? 0.0 : result.high * 0x1p-66;
     return {scale_down(sum_down(result.high, sum_down(result.low, -E)), result.exponent),
             scale_up(sum_up(result.high, sum_up(result.low, E)), result.exponent)};
 }
@@ -379,6 +343,186 @@ interval square(const interval& x)
     if (a >= 0) return interval(product_down(a, a), product_up(b, b));
     if (b <= 0) return interval(product_down(b, b), product_up(a, a));
     return interval(0.0, std::max(product_up(a, a), product_up(b, b)));
+}
+
+using mpfr_function = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+
+// f(x) rounded in direction rnd: MPFR rounds once to 53 bits, the conversion
+// to double rounds again in the same direction (only subnormals move).
+double rounded(mpfr_function f, double x, mpfr_rnd_t rnd)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    f(w.value, w.arg, rnd);
+    return mpfr_get_d(w.value, rnd);
+}
+
+double up(mpfr_function f, double x) { return rounded(f, x, MPFR_RNDU); }
+
+// f(x) rounded downward and upward.
+struct rounded_pair {
+    double down;
+    double up;
+};
+
+// The last values computed, by function and argument bits: the analysis
+// meets the same bounds many times (one box evaluated by several programs,
+// sin and cos of one argument), and a value is a function of these alone.
+class rounded_values {
+public:
+    // The entry for (f, x): `found` when it holds f(x).
+    struct entry {
+        mpfr_function f = nullptr;
+        std::uint64_t bits = 0;
+        rounded_pair value{0.0, 0.0};
+    };
+    entry& slot(mpfr_function f, double x, bool& found)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        const std::uint64_t key = bits ^ reinterpret_cast<std::uintptr_t>(f);
+        entry& e = entries_[(key * 0x9e3779b97f4a7c15ULL) >> (64 - index_bits)];
+        found = e.f == f && e.bits == bits;
+        if (!found) {
+            e.f = f;
+            e.bits = bits;
+        }
+        return e;
+    }
+
+private:
+    static constexpr int index_bits = 8;
+    entry entries_[1 << index_bits];
+};
+
+// f(x) rounded downward and upward from one evaluation where possible. MPFR
+// rounds f(x) down to 53 bits and says whether that is exact. Far from the
+// ends of the double range (MPFR's exponent range is far wider) the 53-bit
+// numbers are the doubles, so the conversion is exact and an inexact f(x)
+// lies strictly between that double and the next one up, which is then f(x)
+// rounded upward. Elsewhere f is evaluated again, rounded upward.
+rounded_pair evaluated_both(mpfr_function f, double x)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    const int ternary = f(w.value, w.arg, MPFR_RNDD);
+    const double low = mpfr_get_d(w.value, MPFR_RNDD);
+    if (!(std::fabs(low) >= 0x1p-1000 && std::fabs(low) < max_double)) return {low, up(f, x)};
+    return {low, ternary == 0 ? low : next_up(low)};
+}
+
+// f(x) rounded downward and upward, from the last values when they hold it.
+rounded_pair rounded_both(mpfr_function f, double x)
+{
+    thread_local rounded_values last;
+    bool found = false;
+    rounded_values::entry& e = last.slot(f, x, found);
+    if (!found) e.value = evaluated_both(f, x);
+    return e.value;
+}
+
+// Image of x under an increasing function.
+interval increasing(mpfr_function f, const interval& x)
+{
+    if (x.isEmpty()) return interval::EMPTY();
+    return interval(rounded_both(f, x.inf()).down, rounded_both(f, x.sup()).up);
+}
+
+// floor(2x/pi) for a finite x, into q. Bounds of 2/pi on both sides give two
+// bounds of 2x/pi; the quadrant is decided when both have the same floor.
+bool quadrant(mpfr_ptr q, double x)
+{
+    mpfr_workspace& w = workspace();
+    mpfr_set_d(w.arg, x, MPFR_RNDN);
+    const bool negative = x < 0;
+    mpfr_mul(w.low, w.arg, negative ? w.turn_up : w.turn_down, MPFR_RNDD);
+    mpfr_mul(w.high, w.arg, negative ? w.turn_down : w.turn_up, MPFR_RNDU);
+    mpfr_floor(w.low, w.low);
+    mpfr_floor(w.high, w.high);
+    if (!mpfr_equal_p(w.low, w.high)) return false;
+    mpfr_set(q, w.low, MPFR_RNDN);
+    return true;
+}
+
+// The multiples k*pi/2 inside [a, b] (a, b finite): k runs over `count`
+// consecutive integers (capped at 4, a full turn) whose first is `first` mod 4.
+struct quarter_turns {
+    bool known;
+    long count;
+    long first;
+};
+
+// 2/pi rounded down and up to doubles (2/pi is irrational: they differ).
+struct turn_bounds {
+    double down;
+    double up;
+};
+
+const turn_bounds& double_turn()
+{
+    static const turn_bounds bounds = [] {
+        mpfr_workspace& w = workspace();
+        return turn_bounds{mpfr_get_d(w.turn_down, MPFR_RNDD), mpfr_get_d(w.turn_up, MPFR_RNDU)};
+    }();
+    return bounds;
+}
+
+// floor(2x/pi) for |x| <= 2^50 by double products, into q. 2x/pi lies between
+// x times the two double bounds of 2/pi, each product rounded outward; the
+// quadrant is decided when both ends have the same floor (exact below 2^52).
+bool quadrant_by_doubles(double x, long& q)
+{
+    if (!(std::fabs(x) <= 0x1p50)) return false;
+    const turn_bounds& t = double_turn();
+    const double low = x >= 0 ? product_down(x, t.down) : product_down(x, t.up);
+    const double high = x >= 0 ? product_up(x, t.up) : product_up(x, t.down);
+    if (std::floor(low) != std::floor(high)) return false;
+    q = static_cast<long>(std::floor(low));
+    return true;
+}
+
+// The quarter turns between the quadrants q_first and q_last of the bounds.
+quarter_turns turns_between(long q_first, long q_last)
+{
+    const long count = q_last - q_first >= 4 ? 4 : q_last - q_first;
+    return {true, count, ((q_first + 1) % 4 + 4) % 4};
+}
+
+quarter_turns quarter_turns_in(double a, double b)
+{
+    long q_first = 0, q_last = 0;
+    if (quadrant_by_doubles(a, q_first) && quadrant_by_doubles(b, q_last)) return turns_between(q_first, q_last);
+    mpfr_workspace& w = workspace();
+    if (!quadrant(w.q_first, a) || !quadrant(w.q_last, b)) return {false, 0, 0};
+    // Integers below 2^1100 at 1280 bits: every step below is exact.
+    mpfr_sub(w.low, w.q_last, w.q_first, MPFR_RNDN);
+    const long count = mpfr_cmp_ui(w.low, 4) >= 0 ? 4 : mpfr_get_si(w.low, MPFR_RNDN);
+    mpfr_add_ui(w.low, w.q_first, 1, MPFR_RNDN);
+    mpfr_fmod_ui(w.low, w.low, 4, MPFR_RNDN);
+    const long first = (mpfr_get_si(w.low, MPFR_RNDN) + 4) % 4;
+    return {true, count, first};
+}
+
+// sin or cos over x: the hull of the end values, widened to 1 or -1 where x
+// holds a multiple k*pi/2 with k = top (mod 4) or k = top + 2 (mod 4).
+interval periodic(mpfr_function f, long top, const interval& x)
+{
+    if (x.isEmpty()) return interval::EMPTY();
+    const interval unit(-1.0, 1.0);
+    const double a = x.inf(), b = x.sup();
+    // 6.3 > 2*pi: a wider interval holds a full period (a shortcut only).
+    if (x.isInfinite() || !(b - a < 6.3)) return unit;
+    const quarter_turns turns = quarter_turns_in(a, b);
+    if (!turns.known) return unit;
+    const rounded_pair at_a = rounded_both(f, a);
+    const rounded_pair at_b = a == b ? at_a : rounded_both(f, b);
+    double lo = std::min(at_a.down, at_b.down);
+    double hi = std::max(at_a.up, at_b.up);
+    for (long k = turns.first; k < turns.first + turns.count; ++k) {
+        if (k % 4 == top) hi = 1.0;
+        if (k % 4 == (top + 2) % 4) lo = -1.0;
+    }
+    return interval(lo, hi);
 }
 
 // Writes a bound, showing a zero of either sign as 0.
@@ -559,8 +703,8 @@ interval exp(const interval& x) { return increasing(mpfr_exp, x); }
 interval log(const interval& x)
 {
     if (x.isEmpty() || x.sup() < 0) return interval::EMPTY();
-    const double lo = x.inf() > 0 ? down(mpfr_log, x.inf()) : -infinity;
-    return interval(lo, up(mpfr_log, x.sup()));
+    const double lo = x.inf() > 0 ? rounded_both(mpfr_log, x.inf()).down : -infinity;
+    return interval(lo, rounded_both(mpfr_log, x.sup()).up);
 }
 
 interval sin(const interval& x) { return periodic(mpfr_sin, 1, x); }
@@ -588,9 +732,9 @@ interval cosh(const interval& x)
 {
     if (x.isEmpty()) return interval::EMPTY();
     const double a = x.inf(), b = x.sup();
-    if (a >= 0) return interval(down(mpfr_cosh, a), up(mpfr_cosh, b));
-    if (b <= 0) return interval(down(mpfr_cosh, b), up(mpfr_cosh, a));
-    return interval(1.0, up(mpfr_cosh, std::max(-a, b)));
+    if (a >= 0) return interval(rounded_both(mpfr_cosh, a).down, rounded_both(mpfr_cosh, b).up);
+    if (b <= 0) return interval(rounded_both(mpfr_cosh, b).down, rounded_both(mpfr_cosh, a).up);
+    return interval(1.0, rounded_both(mpfr_cosh, std::max(-a, b)).up);
 }
 
 std::ostream& operator<<(std::ostream& os, const interval& a)

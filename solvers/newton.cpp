@@ -1,5 +1,6 @@
 #include "newton.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,8 +28,16 @@ void newton::out(std::ostream& os) const {
 domain newton::operator_newton(const domain& X) const {
     const domain c = X.center();
     const domain v = system.evalue(c);
-    const interval_matrix J = jacobian.evalue(X);
-    domain N = c - J.gaussian(v);
+    std::vector<interval> right;
+    right.reserve(jacobian.rows.size());
+    for (const std::string& r : jacobian.rows) right.push_back(v.get(r));
+    const std::vector<interval> d = gaussian(jacobian.evalue_dense(X), std::move(right));
+    // N = c - d, a variable outside the Jacobian's columns reading d as [0, 0].
+    domain N = c;
+    for (auto& [name, I] : N) {
+        const auto column = std::find(jacobian.columns.begin(), jacobian.columns.end(), name);
+        I = I - (column == jacobian.columns.end() ? interval() : d[column - jacobian.columns.begin()]);
+    }
     // An unbounded component (singular Jacobian) proves nothing, and neither
     // does an empty one (the system undefined at the centre): an empty
     // component would pass every subset test. Both give the entire box, which

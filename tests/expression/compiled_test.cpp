@@ -126,6 +126,23 @@ TEST(CompiledMap, FollowsComponentsChangedAfterAnEvaluation)
     EXPECT_EQ(f.evalue(box).get("y0"), interval(4, 6));
 }
 
+TEST(CompiledMap, FollowsAChangedConstantVariableOrNodeOfTheSameShape)
+{
+    // x+1, x+2, y+2 and y+5 have trees of the same size and shape: only a
+    // constant or a variable's name tells them apart.
+    Map f(expression("x+1"));
+    const domain box{{"x", interval(1, 2)}, {"y", interval(5, 6)}};
+    EXPECT_EQ(f.evalue(box).get("y0"), interval(2, 3));
+    f.components["y0"] = expression("x+2");
+    EXPECT_EQ(f.evalue(box).get("y0"), interval(3, 4));
+    f.components["y0"] = expression("y+2");
+    EXPECT_EQ(f.evalue(box).get("y0"), interval(7, 8));
+    // A node changed in place, without any assignment of the tree.
+    for (Node& node : f.components["y0"].tree)
+        if (node.kind == 'r') node.value = 5;
+    EXPECT_EQ(f.evalue(box).get("y0"), interval(10, 11));
+}
+
 TEST(CompiledMatrix, EntriesEvaluateAsTheirTreesAndFollowChanges)
 {
     // The Jacobian of (x*y, x+y^2): rows y0, y1; columns x, y; entries y, x, 1, 2y.

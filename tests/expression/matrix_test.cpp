@@ -260,6 +260,33 @@ TEST(IntervalMatrix, GaussianEnclosesExactSolutionsOfSampledSystems) {
             }
 }
 
+TEST(IntervalMatrix, GaussianKeysTheSolutionByNameWhateverTheListOrder) {
+    // Rows y1, y0 and columns y, x out of name order: y1 reads y + 2x = 4 and
+    // y0 reads 3y = 6, so y = 2 and x = 1. The pivot 3 of (y0, y) leaves
+    // 2x = 4 - 6/3 in y1: every step is exact.
+    const interval_matrix m = matrix({"y1", "y0"}, {"y", "x"}, {{1, 2}, {3, 0}});
+    const domain d = m.gaussian(domain{{"y0", interval(6)}, {"y1", interval(4)}});
+    EXPECT_EQ(d.get("x"), interval(1.0));
+    EXPECT_EQ(d.get("y"), interval(2.0));
+}
+
+TEST(DenseMatrix, GaussianByPositionEnclosesTheSolution) {
+    // 2u + v = 3 and u + 3v = 5: u = 4/5 and v = 7/5 (Cramer, determinant 5).
+    dense_matrix A(2, 2);
+    A(0, 0) = 2;
+    A(0, 1) = 1;
+    A(1, 0) = 1;
+    A(1, 1) = 3;
+    const std::vector<interval> d = gaussian(A, {interval(3), interval(5)});
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_TRUE((interval(5) * d[0]).contains(4.0)) << d[0];
+    EXPECT_TRUE((interval(5) * d[1]).contains(7.0)) << d[1];
+    EXPECT_LT(d[0].diam() + d[1].diam(), 1e-14);
+    // A matrix of zeros has no pivot: nothing bounded.
+    const std::vector<interval> none = gaussian(dense_matrix(2, 2), {interval(1), interval(1)});
+    for (const interval& x : none) EXPECT_EQ(x, interval::ENTIRE());
+}
+
 TEST(IntervalMatrix, RowAndImageReadMissingNamesAsZero) {
     const interval_matrix m = matrix({"y0", "y1"}, {"x", "y"}, {{1, 2}, {3, interval(-1, 1)}});
     const domain column = m.row("y");
@@ -320,6 +347,33 @@ TEST(ExpressionMatrix, EvalueKeepsNamesAndEvaluatesEveryEntry) {
     EXPECT_EQ(j.entry("y1", "x"), interval(-3, -2));
     EXPECT_TRUE(interval(11, 27).subset(j.entry("y1", "y")));
     EXPECT_TRUE(j.entry("y1", "y").subset(interval(10.999, 27.001)));
+}
+
+TEST(ExpressionMatrix, EvalueDenseHoldsEntryRowIColumnJAtPositionIJ) {
+    // The Jacobian of (x*y, x+y^2) over x in [1, 2], y in [3, 4]: y, x on
+    // row y0; 1, 2y on row y1.
+    const expression_matrix J = Map(std::vector<expression>{expression("x*y"), expression("x+y^2")}).differentielle();
+    const dense_matrix values = J.evalue_dense(domain{{"x", interval(1, 2)}, {"y", interval(3, 4)}});
+    ASSERT_EQ(values.rows, 2u);
+    ASSERT_EQ(values.columns, 2u);
+    EXPECT_EQ(values(0, 0), interval(3, 4));
+    EXPECT_EQ(values(0, 1), interval(1, 2));
+    EXPECT_EQ(values(1, 0), interval(1.0));
+    EXPECT_EQ(values(1, 1), interval(6, 8));
+}
+
+TEST(ExpressionMatrix, EvalueEntryEvaluatesOneEntryAndFollowsChanges) {
+    // The Jacobian of (x*y, x+y^2) over x in [1, 2], y in [3, 4]: y, x on
+    // row y0; 1, 2y on row y1.
+    expression_matrix J = Map(std::vector<expression>{expression("x*y"), expression("x+y^2")}).differentielle();
+    const domain box{{"x", interval(1, 2)}, {"y", interval(3, 4)}};
+    EXPECT_EQ(J.evalue_entry(box, "y0", "x"), interval(3, 4));
+    EXPECT_EQ(J.evalue_entry(box, "y0", "y"), interval(1, 2));
+    EXPECT_EQ(J.evalue_entry(box, "y1", "x"), interval(1.0));
+    EXPECT_EQ(J.evalue_entry(box, "y1", "y"), interval(6, 8));
+    J["y1"]["y"] = expression("x*x");
+    EXPECT_EQ(J.evalue_entry(box, "y1", "y"), interval(1, 4));
+    EXPECT_EQ(J.evalue_entry(box, "y2", "x"), interval::ENTIRE()) << "no such entry";
 }
 
 TEST(ExpressionMatrix, OutWritesRowBarColumnColonText) {

@@ -189,6 +189,58 @@ TEST(IntervalProperty, ElementaryFunctionsEncloseEveryPointValueTightly)
     }
 }
 
+// f(p) rounded in direction rnd: MPFR rounds it at 128 bits, then to a double
+// in the same direction, and two roundings in one direction are one rounding.
+double directed(int (*f)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), double p, mpfr_rnd_t rnd)
+{
+    mpfr_t x, y;
+    mpfr_inits2(128, x, y, static_cast<mpfr_ptr>(nullptr));
+    mpfr_set_d(x, p, MPFR_RNDN);
+    f(y, x, rnd);
+    const double d = mpfr_get_d(y, rnd);
+    mpfr_clears(x, y, static_cast<mpfr_ptr>(nullptr));
+    return d;
+}
+
+struct point_case {
+    const char* name;
+    interval (*f)(const interval&);
+    int (*exact)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+};
+
+const point_case point_cases[] = {
+    {"sqrt", sqrt, mpfr_sqrt}, {"exp", exp, mpfr_exp},   {"sin", sin, mpfr_sin},   {"cos", cos, mpfr_cos},
+    {"atan", atan, mpfr_atan}, {"sinh", sinh, mpfr_sinh}, {"cosh", cosh, mpfr_cosh},
+};
+
+// At a point the functions give the tightest enclosure: the exact value
+// rounded down and rounded up. Also for an argument met before (sin and cos
+// of one argument, the same function twice), near underflow and overflow,
+// where the value rounded down alone does not tell the value rounded up, and
+// beyond 2^50, where the quadrant of sin and cos needs more than double products.
+TEST(IntervalProperty, PointValuesAreTheDirectedRoundingsOfTheExactValue)
+{
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937_64 g(seed + 7);
+    std::uniform_real_distribution<double> mantissa(1, 2);
+    std::uniform_int_distribution<int> exponent(-1074, 70);
+    const std::vector<double> edges{0x1p-1022, -0x1p-1030, 709.78, -745.1, 0x1p50, 0x1p51, -1e300, 1e-5};
+    for (int round = 0; round < rounds; ++round) {
+        const double p = round < static_cast<int>(edges.size())
+                             ? edges[round]
+                             : (round % 2 ? 1 : -1) * std::ldexp(mantissa(g), exponent(g));
+        for (const point_case& fn : point_cases) {
+            const double lo = directed(fn.exact, p, MPFR_RNDD), hi = directed(fn.exact, p, MPFR_RNDU);
+            if (std::isnan(lo) || std::isinf(lo) || std::isinf(hi)) continue;
+            // Twice: the second time from the values kept of the first.
+            for (const interval& r : {fn.f(interval(p)), fn.f(interval(p))}) {
+                EXPECT_EQ(r.inf(), lo) << fn.name << "(" << p << ")";
+                EXPECT_EQ(r.sup(), hi) << fn.name << "(" << p << ")";
+            }
+        }
+    }
+}
+
 TEST(IntervalProperty, IntegerPowersEncloseEveryPointValueTightly)
 {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -253,6 +305,26 @@ TEST(IntervalPower, ExactPowersStayExact)
     const interval big = power(interval(10.0), 400);
     EXPECT_EQ(big.inf(), max_d);
     EXPECT_EQ(big.sup(), inf_d);
+}
+
+TEST(IntervalPower, PowersNearTheEndsOfTheDoubleRange)
+{
+    const double tiny = std::ldexp(1.0, -1074);
+    // (2^-300)^3 = 2^-900 and (2^300)^3 = 2^900: exact.
+    EXPECT_EQ(power(interval(0x1p-300), 3), interval(0x1p-900));
+    EXPECT_EQ(power(interval(0x1p300), 3), interval(0x1p900));
+    // (3 2^-359)^3 = 27 2^-1077 = 3.375 2^-1074: between the subnormals 3 and 4 times 2^-1074.
+    const interval below = power(interval(3 * 0x1p-359), 3);
+    EXPECT_EQ(below.inf(), 3 * tiny);
+    EXPECT_EQ(below.sup(), 4 * tiny);
+    // (3 2^340)^3 = 27 2^1020 > 2^1024: beyond the largest double.
+    const interval beyond = power(interval(3 * 0x1p340), 3);
+    EXPECT_EQ(beyond.inf(), max_d);
+    EXPECT_EQ(beyond.sup(), inf_d);
+    // (2^-1074)^-1 = 2^1074 and (2^-1074)^2 = 2^-2148, as outward bounds.
+    EXPECT_EQ(power(interval(tiny), -1).inf(), max_d);
+    EXPECT_EQ(power(interval(tiny), 3).inf(), 0.0);
+    EXPECT_EQ(power(interval(tiny), 3).sup(), tiny);
 }
 
 TEST(IntervalDivision, DivisorHoldingZero)
@@ -331,6 +403,23 @@ TEST(IntervalDomain, PolesAndExtremaAreDecidedRigorously)
     EXPECT_FALSE(tan(interval(0, near_half_pi)).isInfinite());
     EXPECT_EQ(tan(interval(0, std::nextafter(near_half_pi, 2.0))), interval::ENTIRE());
     EXPECT_GT(cos(interval(near_half_pi)).inf(), 0.0);
+}
+
+TEST(IntervalDomain, PolesOneUlpAwayFromTheBoundsAreDecided)
+{
+    // 3pi/2 = 4.71238898038468985769...: the double 4.71238898038469 lies
+    // below it and the next double 4.712388980384691 above it (computed at
+    // 300 bits). So does 1001 pi/2 = 1572.36712312169151585... between
+    // 1572.3671231216913 and 1572.3671231216915. Both are poles of tan.
+    EXPECT_FALSE(tan(interval(4.0, 4.71238898038469)).isInfinite());
+    EXPECT_EQ(tan(interval(4.0, 4.712388980384691)), interval::ENTIRE());
+    EXPECT_FALSE(tan(interval(1572.0, 1572.3671231216913)).isInfinite());
+    EXPECT_EQ(tan(interval(1572.0, 1572.3671231216915)), interval::ENTIRE());
+    // 1001 = 1 (mod 4): the interval around it reaches the maximum 1 of sin
+    // but no extreme of cos (0 there); its neighbour without it keeps cos < 0.
+    EXPECT_EQ(sin(interval(1572.3671231216913, 1572.3671231216915)).sup(), 1.0);
+    EXPECT_LT(cos(interval(1572.3671231216913, 1572.3671231216915)).sup(), 1.0);
+    EXPECT_LT(cos(interval(1572.3671231216915, 1572.4)).sup(), 0.0);
 }
 
 TEST(IntervalPower, SpecialExponentsAndZero)
