@@ -151,6 +151,25 @@ contact examine(const plisse& p, const domain& P, const domain& Q)
     }
 }
 
+/// Whether det has a proved transversal zero on a side of the cell P that lies
+/// on the boundary of the studied box: the fold curve enters P there (a cell
+/// at a corner of the box may hold an arc that crosses only such sides).
+bool crosses_outer_side(const plisse& p, const domain& P)
+{
+    fold_accounting accounting{p};
+    for (const std::string v : {"x", "y"}) {
+        const std::string across = v == "x" ? "y" : "x";
+        for (const bool upper : {false, true}) {
+            const double bound = upper ? P.get(across).sup() : P.get(across).inf();
+            if (bound != (upper ? p.box.get(across).sup() : p.box.get(across).inf())) continue;
+            domain S = P;
+            S[across] = interval(bound);
+            if (accounting.side_zeros(S, v, fold_accounting::side_depth).value_or(0) >= 1) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool plisse::relation4()
@@ -183,7 +202,7 @@ bool plisse::relation4()
             case contact::none: break;
             }
         }
-        if (crossed > 0) res.fold_indices.push_back(singular[i]);
+        if (crossed > 0 || crosses_outer_side(*this, P)) res.fold_indices.push_back(singular[i]);
     }
     // The edges between singular cells say where the curve passes, not that
     // nothing else is there: a closed component inside one cell, or an edge

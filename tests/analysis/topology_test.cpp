@@ -175,6 +175,20 @@ TEST(FoldCurveTopology, ACellTheCurveEntersAndLeavesThroughOneEdgeIsAFoldCell)
     EXPECT_EQ(p->res.fold_indices, (std::vector<int>{0, 1, 3}));
 }
 
+TEST(FoldCurveTopology, ACornerCellCrossedOnlyThroughTheBoxBoundaryIsAFoldCell)
+{
+    // f = (x, y²/2 + (x − 0.2)y): det = x + y − 0.2, the line from (0.2, 0)
+    // to (0, 0.2) across the corner cell [0, 0.5]² of [0, 1]² paved 2 × 2;
+    // det > 0 on the three other cells, so no edge between singular cells exists.
+    const auto p = quiet_plisse("x", "y^2/2+(x-0.2)*y", plane_box(0, 1, 0, 1), 2);
+    p->one_to_one();
+    ASSERT_EQ(p->res.singular_indices, (std::vector<int>{0}));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(p->relation4());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(p->res.fold_indices, (std::vector<int>{0}));
+}
+
 TEST(FoldCurveTopology, EdgesCrossedOnceAreFollowedWhicheverVariableTheyFix)
 {
     // The parabola of the test above and its mirror image in the diagonal:
