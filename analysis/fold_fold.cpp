@@ -29,11 +29,43 @@ bool one_to_one_around(const plisse& p, const domain& A, const domain& B)
     return p.one_to_one_singular(A.hull(B));
 }
 
-pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D)
+/// Boxes centred on the proved cusps on whose fold points f is proved
+/// one-to-one: for each cusp the widest of the boxes of half-width w, w/2,
+/// ..., w/64 around it (w the width of the fold cover) that passes the test.
+/// Near a cusp the two branches' images meet tangentially, Newton decides
+/// nothing on pairs across them, and each such pair would otherwise be
+/// tested on its own hull, pass after pass.
+std::vector<domain> injective_around_cusps(const plisse& p, const domain& D)
+{
+    std::vector<domain> regions;
+    const double w = fold_cover_width(D);
+    for (const domain& cusp : p.res.cusps) {
+        for (double half = w; half >= w / 64; half /= 2) {
+            const domain around = cusp.inflate(half).intersect(D);
+            if (p.one_to_one_singular(around)) {
+                regions.push_back(around);
+                break;
+            }
+        }
+    }
+    return regions;
+}
+
+/// Whether the hull of a and b lies in one of the regions.
+bool inside_one(const std::vector<domain>& regions, const domain& a, const domain& b)
+{
+    return std::any_of(regions.begin(), regions.end(),
+                       [&](const domain& r) { return a.subset(r) && b.subset(r); });
+}
+
+pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D,
+                               const std::vector<domain>& injective_regions = {})
 {
     if (A.box == B.box) {
         return {injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); }) ? 1 : 0, {}};
     }
+    // f one-to-one on the fold points of a box holding both: no pair in A × B.
+    if (inside_one(injective_regions, A.box, B.box)) return {3, {}};
     if (images_apart(A.image, B.image)) return {2, {}};
     if (A.box.disjoint(B.box)) {
         // A crossing needs fold points in both boxes: the range of det over
@@ -128,6 +160,7 @@ void plisse::singular_singular(const domain& D, bool verbose)
 {
     const std::vector<domain> folds = fold_cover(*this, D, fold_cover_width(D));
     std::optional<pair_pass> pass = first_pass(*this, folds);
+    const std::vector<domain> injective_regions = injective_around_cusps(*this, D);
     // Without a first pass every pair of fold boxes is dropped undecided.
     undecided.fold_fold = static_cast<int>(std::min<long long>(pairs_of(folds.size()), INT_MAX));
     // A crossing on a face shared by two pairs is proved in both, and (p, q)
@@ -146,7 +179,7 @@ void plisse::singular_singular(const domain& D, bool verbose)
             if (stopped_at(k, current.size(), open)) break;
             candidate_box& A = current.boxes[current.pairs[k].first];
             candidate_box& B = current.boxes[current.pairs[k].second];
-            const pair_verdict v = fold_fold_verdict(*this, A, B, D);
+            const pair_verdict v = fold_fold_verdict(*this, A, B, D, injective_regions);
             if (!settled(v.code)) {
                 open.push_back(k);
                 if (verbose) write_undecided(k, A, B, v.code);
