@@ -10,8 +10,9 @@
 
 namespace {
 
-/// Passes of the search, numbered 0 to this one.
-constexpr int last_pass = 20;
+/// Passes of the search, numbered 0 to this one. A cusp close to an edge
+/// leaves pairs of its fold boxes and the edge open for some twenty passes.
+constexpr int last_pass = 26;
 /// Newton applications on the box of a pair at most.
 constexpr int crossing_applications = 6;
 /// Newton applications on an edge piece.
