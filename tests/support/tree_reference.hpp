@@ -22,7 +22,8 @@ inline domain point_box(const point& p)
 
 /// Value of the subtree at i at the point, at 256 bits, with the program's
 /// evaluation rules (missing variable 0, exponent truncated toward zero).
-/// NaN where the real expression is undefined: any non-finite intermediate.
+/// NaN where the real expression is undefined: any intermediate that is not
+/// finite, or beyond the largest double.
 inline mpfr_real reference_value(const std::vector<Node>& tree, int i, const point& p)
 {
     const Node& n = tree[i];
@@ -59,7 +60,10 @@ inline mpfr_real reference_value(const std::vector<Node>& tree, int i, const poi
     case '2': r = pow(operand(n.left), 2); break;
     default: r = mpfr_real(NAN); break;
     }
-    if (!mpfr_number_p(r.get()))
+    // Beyond the largest double the program's value is infinite, so undefined
+    // too; and 256-bit sines of such arguments would need as many bits of pi
+    // as the argument has before its point.
+    if (!mpfr_number_p(r.get()) || !std::isfinite(r.to_double()))
         return mpfr_real(NAN);
     return r;
 }
