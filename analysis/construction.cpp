@@ -36,81 +36,47 @@ expression simplified(expression e)
     return e;
 }
 
-/// Whether node, when it is a partial function, has its argument inside its
-/// domain over b; total functions always have.
-bool node_defined_on(const std::vector<Node>& tree, const Node& node, const domain& b)
+/// The fold curve's tangent field (−∂det/∂y, ∂det/∂x), over the plane.
+Map fold_tangent(const expression_matrix& grad_det)
 {
-    switch (node.kind) {
-    case 'R': {
-        const interval a = Eval(tree, node.left, b);
-        return !a.isEmpty() && a.inf() >= 0.0;
-    }
-    case 'L': {
-        const interval a = Eval(tree, node.left, b);
-        return !a.isEmpty() && a.inf() > 0.0;
-    }
-    case '/':
-        return excludes_zero(Eval(tree, node.right, b));
-    case 'P': {
-        // The exponent is read as evaluation reads it: its upper bound, truncated.
-        const interval n = Eval(tree, node.right, b);
-        if (n.isEmpty() || n.isInfinite()) return false;
-        return std::trunc(n.sup()) >= 0.0 || excludes_zero(Eval(tree, node.left, b));
-    }
-    case 'T':
-        return excludes_zero(cos(Eval(tree, node.left, b)));
-    default:
-        return true;
-    }
+    return over_the_plane(Map({expression("-1") * grad_det.entry("y0", "y"), grad_det.entry("y0", "x")}));
 }
 
-/// Whether nodes of kind k are partial functions (the cases of node_defined_on).
-bool partial(char k)
+/// The cusp system: the images of the fold tangent under Df, which vanish together at a cusp.
+Map cusp_system(const expression_matrix& jacobian, const expression_matrix& grad_det)
 {
-    return k == 'R' || k == 'L' || k == '/' || k == 'P' || k == 'T';
-}
-
-/// Whether every partial function of e has its argument inside its domain over b.
-bool defined_on(const expression& e, const domain& b)
-{
-    for (const Node& node : e.tree) {
-        const bool unary_or_binary = node.left >= 0;
-        if (partial(node.kind) && unary_or_binary && !node_defined_on(e.tree, node, b)) return false;
-    }
-    return true;
+    const expression& det_x = grad_det.entry("y0", "x");
+    const expression& det_y = grad_det.entry("y0", "y");
+    return over_the_plane(Map({jacobian.entry("y0", "x") * det_y - jacobian.entry("y0", "y") * det_x,
+                               jacobian.entry("y1", "x") * det_y - jacobian.entry("y1", "y") * det_x}));
 }
 
 }  // namespace
 
 plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
+    : f(over_the_plane(Map({simplified(e1), simplified(e2)}))),
+      jacobian(f.differentielle()),
+      det(jacobian.determinant()),
+      det_map(over_the_plane(Map(det))),
+      grad_det(det_map.differentielle()),
+      det_hessian(second_derivatives(grad_det, "y0")),
+      tangent(fold_tangent(grad_det)),
+      cusp_map(cusp_system(jacobian, grad_det)),
+      newton_fold_fold(fold_fold_system(f, det)),
+      newton_cusp(cusp_map),
+      box(m.whole_box),
+      programs_(f, jacobian, det_map, grad_det, det_hessian)
 {
     res.source_mesh = m;
     res.boundary_mesh = m.boundary();
-    box = m.whole_box;
-
-    f = over_the_plane(Map({simplified(e1), simplified(e2)}));
-    jacobian = f.differentielle();
-    det = jacobian.determinant();
-
-    det_map = over_the_plane(Map(det));
-    grad_det = det_map.differentielle();
-
-    tangent = Map({expression("-1") * grad_det.entry("y0", "y"), grad_det.entry("y0", "x")});
-    tangent.variables.insert({"x", "y"});
-
-    newton_fold_fold = newton(fold_fold_system(f, det));
-
-    const expression& det_x = grad_det.entry("y0", "x");
-    const expression& det_y = grad_det.entry("y0", "y");
-    cusp_map = over_the_plane(Map({jacobian.entry("y0", "x") * det_y - jacobian.entry("y0", "y") * det_x,
-                                   jacobian.entry("y1", "x") * det_y - jacobian.entry("y1", "y") * det_x}));
-    newton_cusp = newton(cusp_map);
-    det_hessian = second_derivatives(grad_det, "y0");
-
     cusp_map.out();
 }
 
-domain plisse::evalue(const domain& b) const { return f.evalue(b); }
+domain plisse::evalue(const domain& b) const
+{
+    const std::array<interval, 2> image = programs_.f(b);
+    return domain{{"y0", image[0]}, {"y1", image[1]}};
+}
 
 expression_matrix second_derivatives(const expression_matrix& J, const std::string& r)
 {
@@ -155,20 +121,6 @@ bool bounded_over(const domain& N, const domain& B)
     return true;
 }
 
-bool defined_on(const Map& m, const domain& b)
-{
-    for (const auto& entry : m.components) {
-        if (!defined_on(entry.second, b)) return false;
-    }
-    return true;
-}
+bool defined_on(const Map& m, const domain& b) { return m.defined_on(b); }
 
-bool defined_on(const expression_matrix& m, const domain& b)
-{
-    for (const auto& row : m.entries) {
-        for (const auto& entry : row.second) {
-            if (!defined_on(entry.second, b)) return false;
-        }
-    }
-    return true;
-}
+bool defined_on(const expression_matrix& m, const domain& b) { return m.defined_on(b); }

@@ -61,36 +61,29 @@ domain face(const domain& b, const std::string& v, bool upper)
 /// Halvings of a face at most when proving a property of det along it.
 constexpr int face_depth = 3;
 
-/// The row of det_hessian that holds the derivatives of ∂det/∂u.
-const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
-
 /// An enclosure of det over the face F (free variable u): the direct one
 /// intersected with the mean value form det(m) + ∂det/∂u(F)·(F − m).
 interval det_on_face(const plisse& p, const domain& F, const std::string& u)
 {
-    const interval direct = p.det_map.evalue(F).get("y0");
+    const interval direct = p.programs().det(F);
     const domain m = F.center();
-    const interval centred =
-        p.det_map.evalue(m).get("y0") + p.grad_det.evalue_entry(F, "y0", u) * (F.get(u) - m.get(u));
+    const interval centred = p.programs().det(m) + p.programs().det_derivative(F, axis_of(u)) * (F.get(u) - m.get(u));
     return proper(centred) ? direct.intersect(centred) : direct;
 }
 
-/// An enclosure of ∂det/∂u over the face F, likewise with ∂²det/∂u² for the mean value form.
-interval det_slope(const plisse& p, const domain& F, const std::string& u)
+/// Enclosures over the face F of ∂det/∂u, likewise with ∂²det/∂u² for the
+/// mean value form, and of ∂²det/∂u² itself (the entire line where the
+/// second derivatives are not defined on F).
+std::pair<interval, interval> det_slope_and_curvature(const plisse& p, const domain& F, const std::string& u)
 {
-    const interval direct = p.grad_det.evalue_entry(F, "y0", u);
-    if (!defined_on(p.det_hessian, F)) return direct;
+    const axis a = axis_of(u);
+    const interval direct = p.programs().det_derivative(F, a);
+    const second_order_values second = p.programs().second_order(F);
+    if (!second.defined) return {direct, interval::ENTIRE()};
+    const interval curvature = second.hessian[a][a];
     const domain m = F.center();
-    const interval centred = p.grad_det.evalue_entry(m, "y0", u)
-                             + p.det_hessian.evalue_entry(F, hessian_row(u), u) * (F.get(u) - m.get(u));
-    return proper(centred) ? direct.intersect(centred) : direct;
-}
-
-/// ∂²det/∂u² over the face F, the entire line where it is not defined.
-interval det_curvature(const plisse& p, const domain& F, const std::string& u)
-{
-    if (!defined_on(p.det_hessian, F)) return interval(-HUGE_VAL, HUGE_VAL);
-    return p.det_hessian.evalue_entry(F, hessian_row(u), u);
+    const interval centred = p.programs().det_derivative(m, a) + curvature * (F.get(u) - m.get(u));
+    return {proper(centred) ? direct.intersect(centred) : direct, curvature};
 }
 
 /// The properties of det along a face that make one side of 0 an interval of
@@ -113,12 +106,9 @@ unsigned face_properties_on(const plisse& p, const domain& F, const std::string&
             if (below ? value.inf() > 0.0 : value.sup() < 0.0) shown |= keeps_other_side;
         }
     }
-    if (wanted & bends_right_way) {
-        const interval curvature = det_curvature(p, F, u);
+    if (wanted & (bends_right_way | rises | falls)) {
+        const auto [slope, curvature] = det_slope_and_curvature(p, F, u);
         if (proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0)) shown |= bends_right_way;
-    }
-    if (wanted & (rises | falls)) {
-        const interval slope = det_slope(p, F, u);
         if (proper(slope) && slope.inf() >= 0.0) shown |= rises;
         if (proper(slope) && slope.sup() <= 0.0) shown |= falls;
     }
@@ -167,10 +157,11 @@ bool side_of_det_is_interval(const plisse& p, const domain& F, const std::string
 /// ±∇q·T/(∂det/∂v), with T = (∂det/∂y, −∂det/∂x) the fold's tangent direction
 /// and a sign fixed by u: q is strictly monotone along the arc when ∇q·T
 /// excludes 0 on b.
-bool fold_is_one_graph(const plisse& p, const domain& b, const interval_matrix& gradient, const std::string& u)
+bool fold_is_one_graph(const plisse& p, const domain& b, const std::array<interval, 2>& gradient,
+                       const std::string& u)
 {
     const std::string v = other_variable(u);
-    const interval across = gradient.entry("y0", v);
+    const interval across = gradient[axis_of(v)];
     if (!excludes_zero(across)) return false;
     const bool increasing = across.inf() > 0.0;
     return side_of_det_is_interval(p, face(b, v, false), u, increasing)
@@ -250,7 +241,7 @@ constexpr int pattern_depth = 3;
 /// a piece where det excludes 0 holds no fold point and allows every pattern.
 sign_patterns patterns_at_fold_points(const plisse& p, const vector_field& V, const domain& b, int depth)
 {
-    if (excludes_zero(p.det_map.evalue(b).get("y0"))) return every_pattern;
+    if (excludes_zero(p.programs().det(b))) return every_pattern;
     const sign_patterns found = patterns_on(p, V, b);
     if (found != 0 || depth == 0) return found;
     std::string widest = "x";
@@ -279,8 +270,8 @@ std::optional<domain> fold_point_on_line(const plisse& p, const domain& b, const
     for (int step = 0; step < line_newton_steps; ++step) {
         domain centre = line;
         centre[v] = interval(line.get(v).mid());
-        const interval value = p.det_map.evalue(centre).get("y0");
-        const interval slope = p.grad_det.evalue(line).entry("y0", v);
+        const interval value = p.programs().det(centre);
+        const interval slope = p.programs().det_derivative(line, axis_of(v));
         if (!proper(value) || !proper(slope) || !excludes_zero(slope)) break;
         const interval N = centre.get(v) - value / slope;
         if (!proper(N) || N.disjoint(line.get(v))) return std::nullopt;
@@ -315,9 +306,9 @@ std::optional<fold_point> fold_point_of(const plisse& p, const domain& b, const 
 
 /// The variable u along which the fold points of b form one graph arc v = φ(u)
 /// (fold_is_one_graph), the steeper direction of det first; "" when neither.
-std::string arc_variable(const plisse& p, const domain& b, const interval_matrix& gradient)
+std::string arc_variable(const plisse& p, const domain& b, const std::array<interval, 2>& gradient)
 {
-    const bool y_first = gradient.entry("y0", "x").mig() >= gradient.entry("y0", "y").mig();
+    const bool y_first = gradient[along_x].mig() >= gradient[along_y].mig();
     for (const char* u : y_first ? std::array<const char*, 2>{"y", "x"} : std::array<const char*, 2>{"x", "y"}) {
         if (fold_is_one_graph(p, b, gradient, u)) return u;
     }
@@ -378,15 +369,18 @@ bool plisse::one_to_one_singular(const domain& b) const
     // The arguments below apply the mean value theorem over b and follow the
     // fold curve through it: every partial function of f, of its Jacobian and
     // of det's gradient must be defined on the whole of b.
-    if (!defined_on(f, b) || !defined_on(jacobian, b) || !defined_on(grad_det, b)) return false;
-    const interval_matrix gradient = grad_det.evalue(b);
+    const first_order_values values = programs_.first_order(b);
+    if (!values.defined) return false;
+    const std::array<interval, 2>& gradient = values.grad_det;
     // W_k = ∂f_k/∂x·∂det/∂y − ∂f_k/∂y·∂det/∂x, evaluated from independent
     // enclosures over b, encloses the determinant of every matrix whose rows
     // are ∇f_k and ∇det taken at any points of b. When it excludes 0 the mean
     // value theorem makes (f_k, det) one-to-one on b: two fold points of b,
     // however many arcs they lie on, have different f_k.
-    const domain T{{"x", gradient.entry("y0", "y")}, {"y", interval(-1.0) * gradient.entry("y0", "x")}};
-    if (excludes_zero(jacobian.evalue(b).image(T))) return true;
+    const auto& J = values.jacobian;
+    const interval T_x = gradient[along_y];
+    const interval T_y = interval(-1.0) * gradient[along_x];
+    if (excludes_zero(J[0][0] * T_x + J[0][1] * T_y) || excludes_zero(J[1][0] * T_x + J[1][1] * T_y)) return true;
     // On one arc of fold points, each argument asks signs at the arc's points
     // only, so they may be checked on pieces of b that cover its fold points,
     // provided every piece shows one and the same sign pattern. Near a cusp no
@@ -404,17 +398,17 @@ std::optional<fold_arc> plisse::arc_of(const domain& b) const
     // φ' = −(∂det/∂u)/(∂det/∂v), so f(p) lies in f(p0) + G·(u − u0), G
     // enclosing that derivative over b. Along a fold f may move slowly
     // compared with the box's width, and near a cusp it stops.
-    if (!defined_on(f, b) || !defined_on(jacobian, b) || !defined_on(grad_det, b) || !defined_on(det_map, b)) {
-        return std::nullopt;
-    }
-    const interval_matrix gradient = grad_det.evalue(b);
+    const first_order_values values = programs_.first_order(b);
+    if (!values.defined) return std::nullopt;
+    const std::array<interval, 2>& gradient = values.grad_det;
     const std::string u = arc_variable(*this, b, gradient);
     if (u.empty()) return std::nullopt;
     const std::optional<fold_point> reference = fold_point_of(*this, b, u);
     if (!reference) return std::nullopt;
     const std::string v = other_variable(u);
-    const interval_matrix J = jacobian.evalue(b);
-    const interval ratio = gradient.entry("y0", u) / gradient.entry("y0", v);
+    const axis u_axis = axis_of(u);
+    const axis v_axis = axis_of(v);
+    const interval ratio = gradient[u_axis] / gradient[v_axis];
     fold_arc arc;
     arc.reference_image = reference->image;
     // The arc's points of b lie at u − u0 in b[u] − u0 and, as v − v0 lies in
@@ -425,18 +419,20 @@ std::optional<fold_arc> plisse::arc_of(const domain& b) const
         const interval across = (b.get(v) - reference->point.get(v)) / slope;
         if (proper(across)) arc.step = arc.step.intersect(across);
     }
-    arc.image = evalue(b);
-    for (auto& [k, range] : arc.image) {
-        const interval G = J.entry(k, u) - J.entry(k, v) * ratio;
-        arc.slope[k] = G;
-        const interval along = reference->image.get(k) + G * arc.step;
+    for (int k = 0; k < 2; ++k) {
+        const char* name = k == 0 ? "y0" : "y1";
+        const interval G = values.jacobian[k][u_axis] - values.jacobian[k][v_axis] * ratio;
+        arc.slope[name] = G;
+        interval range = values.f[k];
+        const interval along = reference->image.get(name) + G * arc.step;
         if (proper(along)) range = range.intersect(along);
+        arc.image[name] = range;
     }
     // Df(p0) has rank one: its larger column spans the fold image's tangent.
-    const interval_matrix J0 = jacobian.evalue(reference->point);
-    const auto size = [&J0](const char* c) { return J0.entry("y0", c).mag() + J0.entry("y1", c).mag(); };
-    const char* c = size("x") >= size("y") ? "x" : "y";
-    arc.normal = {-J0.entry("y1", c).mid(), J0.entry("y0", c).mid()};
+    const auto J0 = programs_.first_order(reference->point).jacobian;
+    const auto size = [&J0](int column) { return J0[0][column].mag() + J0[1][column].mag(); };
+    const int column = size(along_x) >= size(along_y) ? along_x : along_y;
+    arc.normal = {-J0[1][column].mid(), J0[0][column].mid()};
     return arc;
 }
 

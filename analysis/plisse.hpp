@@ -7,6 +7,7 @@
 #include "matrix.hpp"
 #include "mesh.hpp"
 #include "newton.hpp"
+#include "programs.hpp"
 #include "resultat.hpp"
 
 #include <functional>
@@ -59,19 +60,21 @@ struct fold_arc {
 
 class plisse {
 public:
-    Map f;
-    expression_matrix jacobian;
-    expression_matrix grad_det;
-    newton newton_fold_fold;
-    domain box;
-    Map det_map;
-    expression det;
-    resultat res;
-    Map tangent;
-    Map cusp_map;
-    newton newton_cusp;
+    // The map and what the searches derive from it, fixed at construction
+    // (the searches run programs compiled from them then).
+    const Map f;
+    const expression_matrix jacobian;
+    const expression det;
+    const Map det_map;
+    const expression_matrix grad_det;
     /// Second derivatives of det (see second_derivatives).
-    expression_matrix det_hessian;
+    const expression_matrix det_hessian;
+    const Map tangent;
+    const Map cusp_map;
+    const newton newton_fold_fold;
+    const newton newton_cusp;
+    domain box;
+    resultat res;
     undecided_counts undecided;
     search_times times;
     /// Whether critical_points lets the crossing searches write their diagnostic lines.
@@ -152,6 +155,12 @@ public:
     std::vector<std::vector<int>> graphe(const std::vector<int>& L) const;
     components composantes_connexes(const std::vector<int>& L) const;
     components fr_composantes_connexes(int k) const;
+
+    /// The programs compiled from f and what is derived from it.
+    const analysis_programs& programs() const { return programs_; }
+
+private:
+    analysis_programs programs_;
 };
 
 /// The second derivatives of the function whose first derivatives are the

@@ -3,6 +3,7 @@
 #include "compiled.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -17,6 +18,22 @@ bool unary(char k) { return std::strchr("NCShiTAELR2", k) != nullptr; }
 
 /// Whether Eval gives node kind k from both children.
 bool binary(char k) { return std::strchr("+-*/P", k) != nullptr; }
+
+/// Whether nodes of kind k are partial functions: square root, logarithm,
+/// quotient, power (negative exponents) and tangent.
+bool partial(char k) { return std::strchr("RL/PT", k) != nullptr; }
+
+/// Whether I is bounded, non-empty and without 0.
+bool excludes_zero(const interval& I) { return !I.isEmpty() && !I.isInfinite() && !I.contains(0.0); }
+
+/// Whether a power with exponent n is defined for every base in a: the
+/// exponent is read as evaluation reads it, its upper bound truncated, and a
+/// negative one asks for a base without 0.
+bool power_defined(const interval& a, const interval& n)
+{
+    if (n.isEmpty() || n.isInfinite()) return false;
+    return std::trunc(n.sup()) >= 0.0 || excludes_zero(a);
+}
 
 /// The variable names of the trees.
 std::set<std::string> names_in(const std::vector<const std::vector<Node>*>& trees)
@@ -64,8 +81,26 @@ int compiled_program::slot_of(const instruction& op, slot_table& slots)
     // Equal instructions on equal slots compute equal intervals: one slot.
     const auto [found, added] = slots.emplace(std::make_tuple(op.kind, op.left, op.right, bits_of(op.value)),
                                               static_cast<int>(variables_.size() + code_.size()));
-    if (added) code_.push_back(op);
+    if (added) {
+        code_.push_back(op);
+        if (partial(op.kind)) add_check(op);
+    }
     return found->second;
+}
+
+void compiled_program::add_check(const instruction& op)
+{
+    // A power by a constant whose truncation is non-negative (x^2, x^5) is
+    // defined everywhere, and so is a quotient by a non-zero constant.
+    const instruction* right = op.right >= static_cast<int>(variables_.size())
+                                   ? &code_[op.right - variables_.size()]
+                                   : nullptr;
+    if (right != nullptr && right->kind == 'r') {
+        const interval constant(right->value);
+        if (op.kind == 'P' && power_defined(interval::ENTIRE(), constant)) return;
+        if (op.kind == '/' && excludes_zero(constant)) return;
+    }
+    checks_.push_back(op);
 }
 
 int compiled_program::compile(const std::vector<Node>& tree, int i, slot_table& slots)
@@ -127,6 +162,33 @@ void compiled_program::run(std::vector<interval>& slots) const
     }
 }
 
+bool compiled_program::defined(const std::vector<interval>& slots) const
+{
+    for (const instruction& check : checks_) {
+        const interval& a = slots[check.left];
+        switch (check.kind) {
+        case 'R':
+            if (a.isEmpty() || !(a.inf() >= 0.0)) return false;
+            break;
+        case 'L':
+            if (a.isEmpty() || !(a.inf() > 0.0)) return false;
+            break;
+        case '/':
+            if (!excludes_zero(slots[check.right])) return false;
+            break;
+        case 'P':
+            if (!power_defined(a, slots[check.right])) return false;
+            break;
+        case 'T':
+            if (!excludes_zero(cos(a))) return false;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
 bool compiled_cache::compiled_from(const form& f, const std::vector<const std::vector<Node>*>& trees)
 {
     // The kind, the children and the constant of every node, and the name of
@@ -172,8 +234,16 @@ void compiled_cache::evaluate(const std::vector<const std::vector<Node>*>& trees
 {
     const compiled_program& p = program(trees);
     thread_local std::vector<interval> slots;
-    p.load(box, slots);
-    p.run(slots);
+    p.run(box, slots);
     values.resize(p.outputs().size());
     for (std::size_t k = 0; k < values.size(); ++k) values[k] = slots[p.outputs()[k]];
+}
+
+bool compiled_cache::defined_on(const std::vector<const std::vector<Node>*>& trees, const domain& box) const
+{
+    const compiled_program& p = program(trees);
+    if (p.total()) return true;
+    thread_local std::vector<interval> slots;
+    p.run(box, slots);
+    return p.defined(slots);
 }

@@ -36,6 +36,23 @@ public:
     void run(std::vector<interval>& slots) const;
     /// Reads the variables from box (a missing name is [0, 0], as in Eval) into slots.
     void load(const domain& box, std::vector<interval>& slots) const;
+    /// Loads box into slots and runs the program.
+    void run(const domain& box, std::vector<interval>& slots) const
+    {
+        load(box, slots);
+        run(slots);
+    }
+    /// With slots as run leaves them, whether every partial function of the
+    /// trees has its argument inside its domain: a square root's argument
+    /// non-negative, a logarithm's positive, a divisor and a tangent's cosine
+    /// without 0, an exponent bounded and, truncated, non-negative unless its
+    /// base excludes 0. These are the conditions under which the enclosures
+    /// hold for every point of the box, not only for those where the trees
+    /// are defined.
+    bool defined(const std::vector<interval>& slots) const;
+    /// Whether the trees hold no partial function whose domain depends on the
+    /// box: `defined` then holds over every box, without a run.
+    bool total() const { return checks_.empty(); }
 
 private:
     struct instruction {
@@ -50,10 +67,16 @@ private:
     int compile(const std::vector<Node>& tree, int i, slot_table& slots);
     /// The slot of the instruction, appended unless an equal one exists.
     int slot_of(const instruction& op, slot_table& slots);
+    /// Records the domain condition of the partial function op, unless it
+    /// holds over every box.
+    void add_check(const instruction& op);
 
     std::vector<std::string> variables_;
     std::vector<instruction> code_;
     std::vector<int> outputs_;
+    /// The partial-function instructions whose domains `defined` checks,
+    /// each distinct one once.
+    std::vector<instruction> checks_;
 };
 
 /// The compiled program of a list of trees, kept with copies of the trees it
@@ -69,6 +92,9 @@ public:
     /// trees run over box.
     void evaluate(const std::vector<const std::vector<Node>*>& trees, const domain& box,
                   std::vector<interval>& values) const;
+    /// Whether every partial function of trees is defined over the whole of
+    /// box (compiled_program::defined).
+    bool defined_on(const std::vector<const std::vector<Node>*>& trees, const domain& box) const;
 
 private:
     /// What compilation reads of a node besides a variable's name, packed so

@@ -20,15 +20,21 @@ const expression& expression_matrix::entry(const std::string& r, const std::stri
     return e == row->second.end() ? absent : e->second;
 }
 
-dense_matrix expression_matrix::evalue_dense(const domain& box) const {
-    // One compiled program for all entries: the variables are read from box
-    // once each, and the entries share their common subexpressions.
+const std::vector<const std::vector<Node>*>& expression_matrix::trees() const {
     thread_local std::vector<const std::vector<Node>*> trees;
     trees.clear();
     for (const std::string& r : rows)
         for (const std::string& c : columns) trees.push_back(&entry(r, c).tree);
+    return trees;
+}
+
+bool expression_matrix::defined_on(const domain& box) const { return compiled_.defined_on(trees(), box); }
+
+dense_matrix expression_matrix::evalue_dense(const domain& box) const {
+    // One compiled program for all entries: the variables are read from box
+    // once each, and the entries share their common subexpressions.
     dense_matrix m(rows.size(), columns.size());
-    compiled_.evaluate(trees, box, m.values);
+    compiled_.evaluate(trees(), box, m.values);
     return m;
 }
 

@@ -31,14 +31,20 @@ void Map::set_component(const std::string& name, const expression& e) {
     variables.insert(e.variables.begin(), e.variables.end());
 }
 
-domain Map::evalue(const domain& box) const {
-    // The variables are read from box once each; the compiled program gives
-    // the same enclosures as each component's Evalue.
+const std::vector<const std::vector<Node>*>& Map::trees() const {
     thread_local std::vector<const std::vector<Node>*> trees;
     trees.clear();
     for (const std::string& name : component_names) trees.push_back(&component(name).tree);
+    return trees;
+}
+
+bool Map::defined_on(const domain& box) const { return compiled_.defined_on(trees(), box); }
+
+domain Map::evalue(const domain& box) const {
+    // The variables are read from box once each; the compiled program gives
+    // the same enclosures as each component's Evalue.
     thread_local std::vector<interval> values;
-    compiled_.evaluate(trees, box, values);
+    compiled_.evaluate(trees(), box, values);
     domain image;
     std::size_t k = 0;
     for (const std::string& name : component_names) image.emplace_hint(image.end(), name, values[k++]);

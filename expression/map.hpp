@@ -38,6 +38,10 @@ public:
     void set_component(const std::string& name, const expression& e);
     /// Box keyed by component names: each component's enclosure over box.
     domain evalue(const domain& box) const;
+    /// Whether every square root, logarithm, quotient, negative power and
+    /// tangent of the components has its argument inside its domain over the
+    /// whole of box.
+    bool defined_on(const domain& box) const;
     /// Jacobian matrix: rows are component names, columns variables.
     expression_matrix differentielle() const;
     /// Lie derivative along g (components named after the variables).
@@ -50,6 +54,9 @@ public:
     void out(std::ostream& os = std::cout) const;
 
 private:
+    /// The trees of the components, in name order (a per-thread list, valid
+    /// until the next call).
+    const std::vector<const std::vector<Node>*>& trees() const;
     /// The components, in name order, compiled into one program.
     compiled_cache compiled_;
 };

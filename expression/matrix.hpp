@@ -84,6 +84,9 @@ public:
     /// Entry (r, c) alone evaluated over box, as evalue evaluates it (the
     /// entire line for an absent entry).
     interval evalue_entry(const domain& box, const std::string& r, const std::string& c) const;
+    /// Whether every partial function of the entries has its argument inside
+    /// its domain over the whole of box (as Map::defined_on).
+    bool defined_on(const domain& box) const;
     /// Symbolic determinant of the submatrix on rows and columns.
     expression determinant(const std::vector<std::string>& rows, const std::vector<std::string>& columns) const;
     /// Symbolic determinant of the whole matrix.
@@ -92,6 +95,9 @@ public:
     void out(std::ostream& os = std::cout) const;
 
 private:
+    /// The trees of the entries, row by row in row-list order (a per-thread
+    /// list, valid until the next call).
+    const std::vector<const std::vector<Node>*>& trees() const;
     /// The entries, row by row in row-list order, compiled into one program.
     compiled_cache compiled_;
     /// Each entry compiled alone, by the entry's address (a cache checks its

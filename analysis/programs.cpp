@@ -1,0 +1,92 @@
+// The analysis's compiled programs and their runs.
+
+#include "programs.hpp"
+
+#include <vector>
+
+namespace {
+
+using tree_list = std::vector<const std::vector<Node>*>;
+
+/// The trees of the entries of row r of m, columns x then y.
+void add_row(tree_list& trees, const expression_matrix& m, const char* r)
+{
+    trees.push_back(&m.entry(r, "x").tree);
+    trees.push_back(&m.entry(r, "y").tree);
+}
+
+/// The slots of program after a run over b (a per-thread buffer, valid until
+/// the next run on this thread).
+const std::vector<interval>& run(const compiled_program& program, const domain& b)
+{
+    thread_local std::vector<interval> slots;
+    program.run(b, slots);
+    return slots;
+}
+
+/// The value of tree k once the program has run.
+const interval& value(const compiled_program& program, const std::vector<interval>& slots, int k)
+{
+    return slots[program.outputs()[k]];
+}
+
+}  // namespace
+
+analysis_programs::analysis_programs(const Map& f, const expression_matrix& jacobian, const Map& det_map,
+                                     const expression_matrix& grad_det, const expression_matrix& det_hessian)
+{
+    const std::vector<Node>& f1 = f.component("y0").tree;
+    const std::vector<Node>& f2 = f.component("y1").tree;
+    const std::vector<Node>& det = det_map.component("y0").tree;
+    f_ = compiled_program({&f1, &f2});
+    det_ = compiled_program({&det});
+    tree_list gradient;
+    add_row(gradient, grad_det, "y0");
+    grad_det_ = compiled_program(gradient);
+    tree_list first{&f1, &f2};
+    add_row(first, jacobian, "y0");
+    add_row(first, jacobian, "y1");
+    first.push_back(&det);
+    add_row(first, grad_det, "y0");
+    first_order_ = compiled_program(first);
+    tree_list second;
+    add_row(second, det_hessian, "y0");
+    add_row(second, det_hessian, "y1");
+    second_order_ = compiled_program(second);
+}
+
+std::array<interval, 2> analysis_programs::f(const domain& b) const
+{
+    const std::vector<interval>& slots = run(f_, b);
+    return {value(f_, slots, 0), value(f_, slots, 1)};
+}
+
+interval analysis_programs::det(const domain& b) const { return value(det_, run(det_, b), 0); }
+
+interval analysis_programs::det_derivative(const domain& b, axis u) const
+{
+    return value(grad_det_, run(grad_det_, b), u);
+}
+
+first_order_values analysis_programs::first_order(const domain& b) const
+{
+    const std::vector<interval>& slots = run(first_order_, b);
+    const auto at = [&](int k) { return value(first_order_, slots, k); };
+    first_order_values v;
+    v.f = {at(0), at(1)};
+    v.jacobian = {{{at(2), at(3)}, {at(4), at(5)}}};
+    v.det = at(6);
+    v.grad_det = {at(7), at(8)};
+    v.defined = first_order_.defined(slots);
+    return v;
+}
+
+second_order_values analysis_programs::second_order(const domain& b) const
+{
+    const std::vector<interval>& slots = run(second_order_, b);
+    const auto at = [&](int k) { return value(second_order_, slots, k); };
+    second_order_values v;
+    v.hessian = {{{at(0), at(1)}, {at(2), at(3)}}};
+    v.defined = second_order_.defined(slots);
+    return v;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// What the searches evaluate in their loops, compiled once when the analysis
+// is built: evaluating reads no tree and no name but the box's x and y.
+
+#include "compiled.hpp"
+#include "map.hpp"
+#include "matrix.hpp"
+
+#include <array>
+#include <string>
+
+/// Positions of the plane's variables in the values below.
+enum axis : int { along_x = 0, along_y = 1 };
+
+/// The axis of the plane's variable v ("x" or "y").
+inline axis axis_of(const std::string& v) { return v == "x" ? along_x : along_y; }
+
+/// Enclosures over one box of f, its Jacobian matrix, det and det's gradient,
+/// from one run of one program (their common subexpressions computed once).
+struct first_order_values {
+    /// f1, f2.
+    std::array<interval, 2> f;
+    /// jacobian[k][c] = ∂f_k/∂c.
+    std::array<std::array<interval, 2>, 2> jacobian;
+    interval det;
+    /// ∂det/∂x, ∂det/∂y.
+    std::array<interval, 2> grad_det;
+    /// Whether every partial function of these expressions has its argument
+    /// inside its domain over the whole box.
+    bool defined = false;
+};
+
+/// Enclosures over one box of det's second derivatives: hessian[a][c] = ∂²det/∂a∂c.
+struct second_order_values {
+    std::array<std::array<interval, 2>, 2> hessian;
+    bool defined = false;
+};
+
+/// The programs of an analysis: f, det and det's gradient alone (the searches
+/// often need one of them only), and f, its Jacobian, det and det's gradient
+/// together, and det's second derivatives. They are compiled from the
+/// analysis's expressions, which do not change after its construction.
+class analysis_programs {
+public:
+    analysis_programs() = default;
+    analysis_programs(const Map& f, const expression_matrix& jacobian, const Map& det_map,
+                      const expression_matrix& grad_det, const expression_matrix& det_hessian);
+
+    /// f1, f2 over b.
+    std::array<interval, 2> f(const domain& b) const;
+    /// det over b.
+    interval det(const domain& b) const;
+    /// ∂det/∂u over b.
+    interval det_derivative(const domain& b, axis u) const;
+    first_order_values first_order(const domain& b) const;
+    second_order_values second_order(const domain& b) const;
+
+private:
+    compiled_program f_;
+    compiled_program det_;
+    compiled_program grad_det_;
+    compiled_program first_order_;
+    compiled_program second_order_;
+};
