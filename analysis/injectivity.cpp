@@ -61,29 +61,10 @@ domain face(const domain& b, const std::string& v, bool upper)
 /// Halvings of a face at most when proving a property of det along it.
 constexpr int face_depth = 3;
 
-/// An enclosure of det over the face F (free variable u): the direct one
-/// intersected with the mean value form det(m) + ∂det/∂u(F)·(F − m).
-interval det_on_face(const plisse& p, const domain& F, const std::string& u)
+/// The direct enclosure narrowed by a centred form, where that is proper.
+interval narrowed(const interval& direct, const interval& centred)
 {
-    const interval direct = p.programs().det(F);
-    const domain m = F.center();
-    const interval centred = p.programs().det(m) + p.programs().det_derivative(F, axis_of(u)) * (F.get(u) - m.get(u));
     return proper(centred) ? direct.intersect(centred) : direct;
-}
-
-/// Enclosures over the face F of ∂det/∂u, likewise with ∂²det/∂u² for the
-/// mean value form, and of ∂²det/∂u² itself (the entire line where the
-/// second derivatives are not defined on F).
-std::pair<interval, interval> det_slope_and_curvature(const plisse& p, const domain& F, const std::string& u)
-{
-    const axis a = axis_of(u);
-    const interval direct = p.programs().det_derivative(F, a);
-    const second_order_values second = p.programs().second_order(F);
-    if (!second.defined) return {direct, interval::ENTIRE()};
-    const interval curvature = second.hessian[a][a];
-    const domain m = F.center();
-    const interval centred = p.programs().det_derivative(m, a) + curvature * (F.get(u) - m.get(u));
-    return {proper(centred) ? direct.intersect(centred) : direct, curvature};
 }
 
 /// The properties of det along a face that make one side of 0 an interval of
@@ -94,20 +75,28 @@ enum face_property : unsigned { keeps_side = 1, keeps_other_side = 2, bends_righ
 constexpr unsigned every_face_property = 31;
 
 /// The properties among `wanted` that the enclosures over the piece F show
-/// (below: the side det ≤ 0, else det ≥ 0); each enclosure is computed only
-/// when a property that needs it is still wanted.
+/// (below: the side det ≤ 0, else det ≥ 0); the second derivative is
+/// computed only when a property that needs it is still wanted.
 unsigned face_properties_on(const plisse& p, const domain& F, const std::string& u, bool below, unsigned wanted)
 {
+    // det and ∂det/∂u over F are narrowed by their mean value forms around
+    // the centre m of F: g(F) ⊆ g(m) + g'(F)·(F − m).
+    const axis a = axis_of(u);
+    const domain m = F.center();
+    const det_along_values over = p.programs().det_along(F, a);
+    const det_along_values centre = p.programs().det_along(m, a);
+    const interval offset = F.get(u) - m.get(u);
     unsigned shown = 0;
     if (wanted & (keeps_side | keeps_other_side)) {
-        const interval value = det_on_face(p, F, u);
+        const interval value = narrowed(over.det, centre.det + over.slope * offset);
         if (proper(value)) {
             if (below ? value.sup() <= 0.0 : value.inf() >= 0.0) shown |= keeps_side;
             if (below ? value.inf() > 0.0 : value.sup() < 0.0) shown |= keeps_other_side;
         }
     }
     if (wanted & (bends_right_way | rises | falls)) {
-        const auto [slope, curvature] = det_slope_and_curvature(p, F, u);
+        const interval curvature = p.programs().det_curvature(F, a);
+        const interval slope = proper(curvature) ? narrowed(over.slope, centre.slope + curvature * offset) : over.slope;
         if (proper(curvature) && (below ? curvature.inf() >= 0.0 : curvature.sup() <= 0.0)) shown |= bends_right_way;
         if (proper(slope) && slope.inf() >= 0.0) shown |= rises;
         if (proper(slope) && slope.sup() <= 0.0) shown |= falls;

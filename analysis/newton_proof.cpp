@@ -90,7 +90,7 @@ proved_zero exchanged(const proved_zero& z)
 
 bool newton_applies(const newton& op, const domain& Y)
 {
-    return !Y.empty() && bounded_over(Y, Y) && defined_on(op.system, Y) && defined_on(op.jacobian, Y);
+    return !Y.empty() && bounded_over(Y, Y) && op.defined_on(Y);
 }
 
 bool newton_chain::extend(domain N)

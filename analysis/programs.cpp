@@ -40,9 +40,13 @@ analysis_programs::analysis_programs(const Map& f, const expression_matrix& jaco
     const std::vector<Node>& det = det_map.component("y0").tree;
     f_ = compiled_program({&f1, &f2});
     det_ = compiled_program({&det});
-    tree_list gradient;
-    add_row(gradient, grad_det, "y0");
-    grad_det_ = compiled_program(gradient);
+    for (const axis u : {along_x, along_y}) {
+        const char* name = u == along_x ? "x" : "y";
+        const std::vector<Node>& slope = grad_det.entry("y0", name).tree;
+        slope_[u] = compiled_program({&slope});
+        det_along_[u] = compiled_program({&det, &slope});
+        curvature_[u] = compiled_program({&det_hessian.entry(u == along_x ? "y0" : "y1", name).tree});
+    }
     tree_list first{&f1, &f2};
     add_row(first, jacobian, "y0");
     add_row(first, jacobian, "y1");
@@ -65,7 +69,19 @@ interval analysis_programs::det(const domain& b) const { return value(det_, run(
 
 interval analysis_programs::det_derivative(const domain& b, axis u) const
 {
-    return value(grad_det_, run(grad_det_, b), u);
+    return value(slope_[u], run(slope_[u], b), 0);
+}
+
+det_along_values analysis_programs::det_along(const domain& b, axis u) const
+{
+    const std::vector<interval>& slots = run(det_along_[u], b);
+    return {value(det_along_[u], slots, 0), value(det_along_[u], slots, 1)};
+}
+
+interval analysis_programs::det_curvature(const domain& b, axis u) const
+{
+    if (!second_order_.total() && !second_order(b).defined) return interval::ENTIRE();
+    return value(curvature_[u], run(curvature_[u], b), 0);
 }
 
 first_order_values analysis_programs::first_order(const domain& b) const

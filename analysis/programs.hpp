@@ -30,16 +30,23 @@ struct first_order_values {
     bool defined = false;
 };
 
+/// Enclosures over one box of det and of its derivative along one axis.
+struct det_along_values {
+    interval det;
+    interval slope;
+};
+
 /// Enclosures over one box of det's second derivatives: hessian[a][c] = ∂²det/∂a∂c.
 struct second_order_values {
     std::array<std::array<interval, 2>, 2> hessian;
     bool defined = false;
 };
 
-/// The programs of an analysis: f, det and det's gradient alone (the searches
-/// often need one of them only), and f, its Jacobian, det and det's gradient
-/// together, and det's second derivatives. They are compiled from the
-/// analysis's expressions, which do not change after its construction.
+/// The programs of an analysis: f, det, each derivative of det alone and
+/// with det (the searches often need one of them only), each ∂²det/∂u²;
+/// f, its Jacobian, det and det's gradient together; det's second
+/// derivatives together. They are compiled from the analysis's
+/// expressions, which do not change after its construction.
 class analysis_programs {
 public:
     analysis_programs() = default;
@@ -52,13 +59,20 @@ public:
     interval det(const domain& b) const;
     /// ∂det/∂u over b.
     interval det_derivative(const domain& b, axis u) const;
+    /// det and ∂det/∂u over b.
+    det_along_values det_along(const domain& b, axis u) const;
+    /// ∂²det/∂u² over b; the entire line unless every second derivative of
+    /// det is defined over the whole of b.
+    interval det_curvature(const domain& b, axis u) const;
     first_order_values first_order(const domain& b) const;
     second_order_values second_order(const domain& b) const;
 
 private:
     compiled_program f_;
     compiled_program det_;
-    compiled_program grad_det_;
+    std::array<compiled_program, 2> slope_;
+    std::array<compiled_program, 2> det_along_;
+    std::array<compiled_program, 2> curvature_;
     compiled_program first_order_;
     compiled_program second_order_;
 };

@@ -18,7 +18,26 @@ bool bounded(const domain& N) {
 
 }  // namespace
 
-newton::newton(const Map& f) : system(f), jacobian(f.differentielle()) {}
+newton::newton(const Map& f) : system(f), jacobian(f.differentielle()) {
+    std::vector<const std::vector<Node>*> components, entries;
+    for (const std::string& r : jacobian.rows) {
+        components.push_back(&system.component(r).tree);
+        for (const std::string& c : jacobian.columns) entries.push_back(&jacobian.entry(r, c).tree);
+    }
+    values_ = compiled_program(components);
+    derivatives_ = compiled_program(entries);
+}
+
+bool newton::defined_on(const domain& X) const {
+    thread_local std::vector<interval> slots;
+    if (!values_.total()) {
+        values_.run(X, slots);
+        if (!values_.defined(slots)) return false;
+    }
+    if (derivatives_.total()) return true;
+    derivatives_.run(X, slots);
+    return derivatives_.defined(slots);
+}
 
 void newton::out(std::ostream& os) const {
     system.out(os);
@@ -27,11 +46,15 @@ void newton::out(std::ostream& os) const {
 
 domain newton::operator_newton(const domain& X) const {
     const domain c = X.center();
-    const domain v = system.evalue(c);
+    thread_local std::vector<interval> slots;
+    values_.run(c, slots);
     std::vector<interval> right;
     right.reserve(jacobian.rows.size());
-    for (const std::string& r : jacobian.rows) right.push_back(v.get(r));
-    const std::vector<interval> d = gaussian(jacobian.evalue_dense(X), std::move(right));
+    for (const int k : values_.outputs()) right.push_back(slots[k]);
+    derivatives_.run(X, slots);
+    dense_matrix J(jacobian.rows.size(), jacobian.columns.size());
+    for (std::size_t k = 0; k < J.values.size(); ++k) J.values[k] = slots[derivatives_.outputs()[k]];
+    const std::vector<interval> d = gaussian(J, std::move(right));
     // N = c - d, a variable outside the Jacobian's columns reading d as [0, 0].
     domain N = c;
     for (auto& [name, I] : N) {

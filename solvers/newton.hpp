@@ -7,8 +7,10 @@
 
 class newton {
 public:
-    Map system;
-    expression_matrix jacobian;
+    // The system and its Jacobian matrix, fixed at construction: the operator
+    // runs programs compiled from them then.
+    const Map system;
+    const expression_matrix jacobian;
 
     newton() = default;
     explicit newton(const Map& f);
@@ -17,4 +19,13 @@ public:
     /// N(X) = c - J(X)^-1 f(c); the entire box when a component is unbounded,
     /// empty or has a NaN bound.
     domain operator_newton(const domain& X) const;
+    /// Whether every partial function of the system and of its Jacobian has
+    /// its argument inside its domain over the whole of X.
+    bool defined_on(const domain& X) const;
+
+private:
+    /// The components, in the order of the Jacobian's rows.
+    compiled_program values_;
+    /// The Jacobian's entries, row by row.
+    compiled_program derivatives_;
 };
