@@ -226,6 +226,12 @@ TEST(SoundTests, PartialFunctionsAreDefinedOnlyInsideTheirDomain)
         {"ln(x+2)*y", plane_box(-1, 1, -1, 1), plane_box(-3, 1, -1, 1)},
         {"x/(y-2)", plane_box(-1, 1, -1, 1), plane_box(-1, 1, 1, 3)},
         {"x^(-2)", plane_box(0.5, 1, -1, 1), plane_box(-0.5, 1, -1, 1)},
+        // The pole pi/2 lies in [1, 2].
+        {"tan(x)+y", plane_box(-1, 1, -1, 1), plane_box(1, 2, -1, 1)},
+        // The exponent's upper bound, truncated, is 1 then -1: a base holding 0 only counts for the second.
+        {"x^y", plane_box(-1, 1, 1, 1.5), plane_box(-1, 1, -2, -1)},
+        // One square root met twice, beside a logarithm that stays defined.
+        {"sqrt(x)*sqrt(x)+ln(y+3)", plane_box(0, 1, -1, 1), plane_box(-0.5, 1, -1, 1)},
     };
     for (const auto& c : cases) {
         const Map m(expression(c.text));
@@ -233,6 +239,10 @@ TEST(SoundTests, PartialFunctionsAreDefinedOnlyInsideTheirDomain)
         EXPECT_FALSE(defined_on(m, c.straddling)) << c.text;
     }
     EXPECT_TRUE(defined_on(Map(expression("y^3-x*y")), plane_box(-1e300, 1e300, -1, 1)));
+    // Only the component that leaves its domain makes the map undefined.
+    const Map two(std::vector<expression>{expression("x^5/3-y^2"), expression("1/x")});
+    EXPECT_TRUE(defined_on(two, plane_box(1, 2, -1, 1)));
+    EXPECT_FALSE(defined_on(two, plane_box(-1, 2, -1, 1)));
     expression_matrix jacobian = Map(expression("sqrt(y)")).differentielle();
     EXPECT_FALSE(defined_on(jacobian, plane_box(-1, 1, 0, 1))) << "the derivative divides by sqrt(0)";
     EXPECT_TRUE(defined_on(jacobian, plane_box(-1, 1, 0.5, 1)));

@@ -154,3 +154,26 @@ TEST(CompiledMatrix, EntriesEvaluateAsTheirTreesAndFollowChanges)
     J["y1"]["y"] = expression("x");
     EXPECT_EQ(J.evalue(box).entry("y1", "y"), interval(1, 2));
 }
+
+TEST(CompiledProgram, ChecksOnlyTheDomainsThatDependOnTheBox)
+{
+    // Powers by constants truncating to 0 or more and quotients by non-zero
+    // constants are defined everywhere: nothing to check.
+    const expression total("x^5-y^2/3+x^0.5*y");
+    EXPECT_TRUE(compiled_program({&total.tree}).total());
+    // 0.5 truncates to 0, but -0.5 truncates to -0 and 1/(x-x) divides by 0.
+    for (const char* partial : {"x^(-2)", "y/x", "x/(3-3)", "sqrt(x)", "ln(y)", "tan(x)", "x^y"}) {
+        const expression e(partial);
+        EXPECT_FALSE(compiled_program({&e.tree}).total()) << partial;
+    }
+    // Over [0.25, 0.5]^2 (below the pole pi/2 of tan; the exponent y truncates
+    // to 0) every one of them but the quotient by 3 - 3 = 0 is defined.
+    const domain box{{"x", interval(0.25, 0.5)}, {"y", interval(0.25, 0.5)}};
+    for (const char* partial : {"x^(-2)", "y/x", "x/(3-3)", "sqrt(x)", "ln(y)", "tan(x)", "x^y"}) {
+        const expression e(partial);
+        const compiled_program program({&e.tree});
+        std::vector<interval> slots;
+        program.run(box, slots);
+        EXPECT_EQ(program.defined(slots), std::string(partial) != "x/(3-3)") << partial;
+    }
+}
