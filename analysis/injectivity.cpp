@@ -167,6 +167,26 @@ bool fold_is_one_graph(const plisse& p, const domain& b, const std::array<interv
 using sign_patterns = std::uint64_t;
 constexpr sign_patterns every_pattern = (sign_patterns(1) << 36) - 1;
 
+/// Whether f is proved one-to-one on the box of values by the mean value
+/// theorem on the convex box: f(p) − f(q) = M·(p − q) with row k of M the
+/// gradient of f_k at some point of the box, so a Jacobian determinant that
+/// excludes 0 over it (expanded as an interval matrix's, J00·J11 + (−J10)·J01)
+/// leaves p = q. f must be differentiable on the whole box.
+bool regular(const first_order_values& values)
+{
+    const auto& J = values.jacobian;
+    return values.defined && excludes_zero(J[0][0] * J[1][1] + (-J[1][0]) * J[0][1]);
+}
+
+/// W_k = ∇f_k·T over a box, with T = (∂det/∂y, −∂det/∂x) the fold's tangent
+/// direction, from the box's first-order values.
+interval fold_speed(const first_order_values& values, int k)
+{
+    const interval T_x = values.grad_det[along_y];
+    const interval T_y = interval(-1.0) * values.grad_det[along_x];
+    return values.jacobian[k][along_x] * T_x + values.jacobian[k][along_y] * T_y;
+}
+
 /// The bit of interval I's strict sign among two from `first` (positive, then
 /// negative); no bit when I is not proper or holds 0.
 sign_patterns sign_bit(const interval& I, int first)
@@ -198,10 +218,9 @@ vector_field fold_tangent_field(const plisse& p)
 /// flow: order 1 of R, and order 2 of f (half the derivative of Df·V).
 sign_patterns patterns_on(const plisse& p, const vector_field& V, const domain& b)
 {
-    const interval_matrix gradient = p.grad_det.evalue(b);
-    const domain T{{"x", gradient.entry("y0", "y")}, {"y", interval(-1.0) * gradient.entry("y0", "x")}};
-    const domain W = p.jacobian.evalue(b).image(T);
-    sign_patterns found = sign_bit(W.get("y0"), 0) | sign_bit(W.get("y1"), 2);
+    const first_order_values values = p.programs().first_order(b);
+    sign_patterns found = 0;
+    for (int k = 0; k < 2; ++k) found |= sign_bit(fold_speed(values, k), 2 * k);
     const taylor flow = V.Taylor(b, 2);
     int test = 0;
     for (const char* c : {"x", "y"}) {
@@ -308,7 +327,7 @@ std::string arc_variable(const plisse& p, const domain& b, const std::array<inte
 
 iboolean plisse::one_to_one(const domain& b) const
 {
-    if (excludes_zero(jacobian.evalue(b).determinant())) return true;
+    if (regular(programs_.first_order(b))) return true;
     return iperhaps;
 }
 
@@ -354,22 +373,19 @@ bool plisse::one_to_one_boundary(const domain& e1, const domain& e2) const
 
 bool plisse::one_to_one_singular(const domain& b) const
 {
-    if (one_to_one(b) == iboolean(true)) return true;
-    // The arguments below apply the mean value theorem over b and follow the
-    // fold curve through it: every partial function of f, of its Jacobian and
-    // of det's gradient must be defined on the whole of b.
+    // Every argument applies the mean value theorem over b, and those after
+    // the first follow the fold curve through it: every partial function of
+    // f, of its Jacobian and of det's gradient must be defined on all of b.
     const first_order_values values = programs_.first_order(b);
     if (!values.defined) return false;
+    if (regular(values)) return true;
     const std::array<interval, 2>& gradient = values.grad_det;
     // W_k = ∂f_k/∂x·∂det/∂y − ∂f_k/∂y·∂det/∂x, evaluated from independent
     // enclosures over b, encloses the determinant of every matrix whose rows
     // are ∇f_k and ∇det taken at any points of b. When it excludes 0 the mean
     // value theorem makes (f_k, det) one-to-one on b: two fold points of b,
     // however many arcs they lie on, have different f_k.
-    const auto& J = values.jacobian;
-    const interval T_x = gradient[along_y];
-    const interval T_y = interval(-1.0) * gradient[along_x];
-    if (excludes_zero(J[0][0] * T_x + J[0][1] * T_y) || excludes_zero(J[1][0] * T_x + J[1][1] * T_y)) return true;
+    if (excludes_zero(fold_speed(values, 0)) || excludes_zero(fold_speed(values, 1))) return true;
     // On one arc of fold points, each argument asks signs at the arc's points
     // only, so they may be checked on pieces of b that cover its fold points,
     // provided every piece shows one and the same sign pattern. Near a cusp no
