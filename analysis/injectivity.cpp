@@ -45,10 +45,6 @@ bool is_one_point(const domain& I)
 
 /// The other variable of the plane.
 std::string other_variable(const std::string& u) { return u == "x" ? "y" : "x"; }
-
-/// The other component of f.
-std::string other_component(const std::string& k) { return k == "y0" ? "y1" : "y0"; }
-
 /// The face of b where v is fixed at its lower or upper bound.
 domain face(const domain& b, const std::string& v, bool upper)
 {
@@ -222,16 +218,27 @@ sign_patterns patterns_on(const plisse& p, const vector_field& V, const domain& 
     sign_patterns found = 0;
     for (int k = 0; k < 2; ++k) found |= sign_bit(fold_speed(values, k), 2 * k);
     const taylor flow = V.Taylor(b, 2);
+    // Each coefficient list serves two tests: it is computed once, when first asked.
+    std::optional<std::vector<interval>> column[2][2];
+    std::optional<sign_patterns> speeds[2];
+    const auto R = [&](int c, int k) -> const std::vector<interval>& {
+        if (!column[c][k]) column[c][k] = p.jacobian.entry(k == 0 ? "y0" : "y1", c == 0 ? "x" : "y").taylor_ode(flow, 1);
+        return *column[c][k];
+    };
+    const auto speed_of = [&](int k) {
+        if (!speeds[k]) speeds[k] = sign_bit(p.f.component(k == 0 ? "y0" : "y1").taylor_ode(flow, 2)[2], 0);
+        return *speeds[k];
+    };
     int test = 0;
-    for (const char* c : {"x", "y"}) {
-        for (const char* k : {"y0", "y1"}) {
+    for (int c = 0; c < 2; ++c) {
+        for (int k = 0; k < 2; ++k) {
             const int first = 4 + 8 * test++;
-            const std::vector<interval> R_k = p.jacobian.entry(k, c).taylor_ode(flow, 1);
+            const std::vector<interval>& R_k = R(c, k);
             const sign_patterns r = sign_bit(R_k[0], 0);
             if (r == 0) continue;
-            const std::vector<interval> R_j = p.jacobian.entry(other_component(k), c).taylor_ode(flow, 1);
+            const std::vector<interval>& R_j = R(c, 1 - k);
             const sign_patterns slope = sign_bit(R_j[1] * R_k[0] - R_j[0] * R_k[1], 0);
-            const sign_patterns speed = sign_bit(p.f.component(k).taylor_ode(flow, 2)[2], 0);
+            const sign_patterns speed = speed_of(k);
             if (slope == 0 || speed == 0) continue;
             // Bit 1 of each pair is the negative sign: the three bits form the pattern's number.
             const int pattern = (r == 2 ? 4 : 0) | (slope == 2 ? 2 : 0) | (speed == 2 ? 1 : 0);

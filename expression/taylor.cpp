@@ -244,17 +244,20 @@ template <class T> series<T> power_series(const series<T>& u, const series<T>& e
 template <class T, class VariableRule> class tree_expansion {
 public:
     tree_expansion(const std::vector<Node>& tree, int order, VariableRule variable)
-        : tree_(tree), size_(static_cast<std::size_t>(order) + 1), variable_(variable), known_(tree.size()) {}
+        : tree_(tree), size_(static_cast<std::size_t>(order) + 1), variable_(variable), known_(tree.size()),
+          unknown_(unknown_series<T>(size_)) {}
 
-    series<T> at(int i) {
-        if (i < 0 || i >= static_cast<int>(tree_.size())) return unknown_series<T>(size_);
+    /// The series of node i, computed on first use. The reference stays
+    /// valid as long as the expansion: known_ never grows.
+    const series<T>& at(int i) {
+        if (i < 0 || i >= static_cast<int>(tree_.size())) return unknown_;
         if (!known_[i]) known_[i] = node_series(tree_[i], i);
         return *known_[i];
     }
 
 private:
-    series<T> child(int parent, int position) {
-        return position >= 0 && position < parent ? at(position) : unknown_series<T>(size_);
+    const series<T>& child(int parent, int position) {
+        return position >= 0 && position < parent ? at(position) : unknown_;
     }
 
     series<T> node_series(const Node& node, int i) {
@@ -287,6 +290,7 @@ private:
     std::size_t size_;
     VariableRule variable_;
     std::vector<std::optional<series<T>>> known_;
+    const series<T> unknown_;
 };
 
 template <class T, class VariableRule>
