@@ -65,7 +65,8 @@ plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
       newton_fold_fold(fold_fold_system(f, det)),
       newton_cusp(cusp_map),
       box(m.whole_box),
-      programs_(f, jacobian, det_map, grad_det, det_hessian)
+      programs_(f, jacobian, det_map, grad_det, det_hessian,
+                {second_derivatives(jacobian, "y0"), second_derivatives(jacobian, "y1")})
 {
     res.source_mesh = m;
     res.boundary_mesh = m.boundary();

@@ -1,7 +1,6 @@
 // Injectivity tests on boxes and boundary pieces, and the image boxes of the pavings.
 
 #include "plisse.hpp"
-#include "vector_field.hpp"
 
 #include <algorithm>
 #include <array>
@@ -191,15 +190,6 @@ sign_patterns sign_bit(const interval& I, int first)
     return sign_patterns(1) << (I.inf() > 0.0 ? first : first + 1);
 }
 
-/// The tangent field V = −T of the fold, T = (∂det/∂y, −∂det/∂x).
-vector_field fold_tangent_field(const plisse& p)
-{
-    vector_field V;
-    V.components["x"] = p.tangent.component("y0");
-    V.components["y"] = p.tangent.component("y1");
-    return V;
-}
-
 /// The sign patterns that hold on the piece b (see sign_patterns). With the
 /// fold's tangent T, the derivative of f_k along the arc is ±W_k/(∂det/∂v).
 /// Through a cusp Df·T vanishes and no component of f is monotone along the
@@ -210,34 +200,38 @@ vector_field fold_tangent_field(const plisse& p)
 /// σ is strictly monotone too, λ·(σ − σ(c)) keeps its sign and vanishes only at
 /// c. Two arc points with one image would give ∫λ = 0 and ∫λ·σ = 0 between
 /// them, hence ∫λ·(σ − σ(c)) = 0: impossible. Derivatives along the arc are
-/// those along the tangent field V, read from Taylor coefficients along V's
-/// flow: order 1 of R, and order 2 of f (half the derivative of Df·V).
-sign_patterns patterns_on(const plisse& p, const vector_field& V, const domain& b)
+/// those along the tangent field V = −T = (−∂det/∂y, ∂det/∂x), by the chain
+/// rule at each point: R' = ∇R·V, and (Df·V)_k' = Vᵀ·∇²f_k·V + ∇f_k·(DV·V),
+/// whose sign is that of (f_k ∘ flow)''. Each factor is enclosed over b.
+sign_patterns patterns_on(const plisse& p, const domain& b)
 {
     const first_order_values values = p.programs().first_order(b);
     sign_patterns found = 0;
     for (int k = 0; k < 2; ++k) found |= sign_bit(fold_speed(values, k), 2 * k);
-    const taylor flow = V.Taylor(b, 2);
-    // Each coefficient list serves two tests: it is computed once, when first asked.
-    std::optional<std::vector<interval>> column[2][2];
-    std::optional<sign_patterns> speeds[2];
-    const auto R = [&](int c, int k) -> const std::vector<interval>& {
-        if (!column[c][k]) column[c][k] = p.jacobian.entry(k == 0 ? "y0" : "y1", c == 0 ? "x" : "y").taylor_ode(flow, 1);
-        return *column[c][k];
-    };
+    const second_order_values det = p.programs().second_order(b);
+    const f_second_order_values f = p.programs().f_second_order(b);
+    if (!det.defined || !f.defined) return found;
+    const auto& J = values.jacobian;
+    const auto& H = det.hessian;
+    // V over b, and DV·V with DV = [[−∂²det/∂y∂x, −∂²det/∂y²], [∂²det/∂x², ∂²det/∂x∂y]].
+    const std::array<interval, 2> V{-values.grad_det[along_y], values.grad_det[along_x]};
+    const std::array<interval, 2> DV_V{-(H[along_y][along_x] * V[0] + H[along_y][along_y] * V[1]),
+                                       H[along_x][along_x] * V[0] + H[along_x][along_y] * V[1]};
+    // R' for R = ∂f_k/∂c: Σ_a ∂²f_k/∂a∂c·V_a.
+    const auto R_prime = [&](int k, int c) { return f.hessian[k][0][c] * V[0] + f.hessian[k][1][c] * V[1]; };
     const auto speed_of = [&](int k) {
-        if (!speeds[k]) speeds[k] = sign_bit(p.f.component(k == 0 ? "y0" : "y1").taylor_ode(flow, 2)[2], 0);
-        return *speeds[k];
+        const auto& F = f.hessian[k];
+        const interval curvature = V[0] * (F[0][0] * V[0] + F[0][1] * V[1]) + V[1] * (F[1][0] * V[0] + F[1][1] * V[1]);
+        return sign_bit(curvature + (J[k][0] * DV_V[0] + J[k][1] * DV_V[1]), 0);
     };
     int test = 0;
     for (int c = 0; c < 2; ++c) {
         for (int k = 0; k < 2; ++k) {
             const int first = 4 + 8 * test++;
-            const std::vector<interval>& R_k = R(c, k);
-            const sign_patterns r = sign_bit(R_k[0], 0);
+            const int j = 1 - k;
+            const sign_patterns r = sign_bit(J[k][c], 0);
             if (r == 0) continue;
-            const std::vector<interval>& R_j = R(c, 1 - k);
-            const sign_patterns slope = sign_bit(R_j[1] * R_k[0] - R_j[0] * R_k[1], 0);
+            const sign_patterns slope = sign_bit(R_prime(j, c) * J[k][c] - J[j][c] * R_prime(k, c), 0);
             const sign_patterns speed = speed_of(k);
             if (slope == 0 || speed == 0) continue;
             // Bit 1 of each pair is the negative sign: the three bits form the pattern's number.
@@ -254,10 +248,10 @@ constexpr int pattern_depth = 3;
 /// The sign patterns that hold at every fold point of b: b is halved across
 /// its widest variable, at most `depth` times, where no pattern holds on it;
 /// a piece where det excludes 0 holds no fold point and allows every pattern.
-sign_patterns patterns_at_fold_points(const plisse& p, const vector_field& V, const domain& b, int depth)
+sign_patterns patterns_at_fold_points(const plisse& p, const domain& b, int depth)
 {
     if (excludes_zero(p.programs().det(b))) return every_pattern;
-    const sign_patterns found = patterns_on(p, V, b);
+    const sign_patterns found = patterns_on(p, b);
     if (found != 0 || depth == 0) return found;
     std::string widest = "x";
     if (b.get("y").width() > b.get("x").width()) widest = "y";
@@ -265,8 +259,8 @@ sign_patterns patterns_at_fold_points(const plisse& p, const vector_field& V, co
     domain lower = b, upper = b;
     lower[widest] = interval(range.inf(), range.mid());
     upper[widest] = interval(range.mid(), range.sup());
-    const sign_patterns shared = patterns_at_fold_points(p, V, lower, depth - 1);
-    return shared == 0 ? 0 : shared & patterns_at_fold_points(p, V, upper, depth - 1);
+    const sign_patterns shared = patterns_at_fold_points(p, lower, depth - 1);
+    return shared == 0 ? 0 : shared & patterns_at_fold_points(p, upper, depth - 1);
 }
 
 /// Interval Newton steps at most when enclosing the fold point of a line.
@@ -399,7 +393,7 @@ bool plisse::one_to_one_singular(const domain& b) const
     // component is monotone along the fold, and the argument that replaces it
     // holds on one arc only.
     if (!fold_is_one_graph(*this, b, gradient, "x") && !fold_is_one_graph(*this, b, gradient, "y")) return false;
-    return patterns_at_fold_points(*this, fold_tangent_field(*this), b, pattern_depth) != 0;
+    return patterns_at_fold_points(*this, b, pattern_depth) != 0;
 }
 
 std::optional<fold_arc> plisse::arc_of(const domain& b) const

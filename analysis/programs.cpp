@@ -33,7 +33,8 @@ const interval& value(const compiled_program& program, const std::vector<interva
 }  // namespace
 
 analysis_programs::analysis_programs(const Map& f, const expression_matrix& jacobian, const Map& det_map,
-                                     const expression_matrix& grad_det, const expression_matrix& det_hessian)
+                                     const expression_matrix& grad_det, const expression_matrix& det_hessian,
+                                     const std::array<expression_matrix, 2>& f_hessian)
 {
     const std::vector<Node>& f1 = f.component("y0").tree;
     const std::vector<Node>& f2 = f.component("y1").tree;
@@ -57,6 +58,12 @@ analysis_programs::analysis_programs(const Map& f, const expression_matrix& jaco
     add_row(second, det_hessian, "y0");
     add_row(second, det_hessian, "y1");
     second_order_ = compiled_program(second);
+    tree_list f_second;
+    for (const expression_matrix& hessian : f_hessian) {
+        add_row(f_second, hessian, "y0");
+        add_row(f_second, hessian, "y1");
+    }
+    f_second_order_ = compiled_program(f_second);
 }
 
 std::array<interval, 2> analysis_programs::f(const domain& b) const
@@ -104,5 +111,16 @@ second_order_values analysis_programs::second_order(const domain& b) const
     second_order_values v;
     v.hessian = {{{at(0), at(1)}, {at(2), at(3)}}};
     v.defined = second_order_.defined(slots);
+    return v;
+}
+
+f_second_order_values analysis_programs::f_second_order(const domain& b) const
+{
+    const std::vector<interval>& slots = run(f_second_order_, b);
+    f_second_order_values v;
+    for (int k = 0; k < 2; ++k)
+        for (int a = 0; a < 2; ++a)
+            for (int c = 0; c < 2; ++c) v.hessian[k][a][c] = value(f_second_order_, slots, 4 * k + 2 * a + c);
+    v.defined = f_second_order_.defined(slots);
     return v;
 }

@@ -42,16 +42,26 @@ struct second_order_values {
     bool defined = false;
 };
 
+/// Enclosures over one box of the second derivatives of f:
+/// hessian[k][a][c] = ∂²f_k/∂a∂c.
+struct f_second_order_values {
+    std::array<std::array<std::array<interval, 2>, 2>, 2> hessian;
+    bool defined = false;
+};
+
 /// The programs of an analysis: f, det, each derivative of det alone and
 /// with det (the searches often need one of them only), each ∂²det/∂u²;
 /// f, its Jacobian, det and det's gradient together; det's second
-/// derivatives together. They are compiled from the analysis's
+/// derivatives together; f's second derivatives together. They are compiled from the analysis's
 /// expressions, which do not change after its construction.
 class analysis_programs {
 public:
     analysis_programs() = default;
+    /// f_hessian holds the second derivatives of f_1, then of f_2, as
+    /// second_derivatives gives them.
     analysis_programs(const Map& f, const expression_matrix& jacobian, const Map& det_map,
-                      const expression_matrix& grad_det, const expression_matrix& det_hessian);
+                      const expression_matrix& grad_det, const expression_matrix& det_hessian,
+                      const std::array<expression_matrix, 2>& f_hessian);
 
     /// f1, f2 over b.
     std::array<interval, 2> f(const domain& b) const;
@@ -66,6 +76,7 @@ public:
     interval det_curvature(const domain& b, axis u) const;
     first_order_values first_order(const domain& b) const;
     second_order_values second_order(const domain& b) const;
+    f_second_order_values f_second_order(const domain& b) const;
 
 private:
     compiled_program f_;
@@ -75,4 +86,5 @@ private:
     std::array<compiled_program, 2> curvature_;
     compiled_program first_order_;
     compiled_program second_order_;
+    compiled_program f_second_order_;
 };

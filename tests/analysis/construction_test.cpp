@@ -160,7 +160,7 @@ TEST(Construction, LongSumsOfLikeTermsGiveExpressionsOfTheSizeOfOneTerm)
     expect_equivalent(p->det, [](double, double y) { return 1200 * y * y * y; }, "det");
     // The same map with 4 terms derives the same texts, 400 written 4.
     const auto q = quiet_plisse(repeated_product(4), "y^3-x*y", plane_box(-1, 1, -1, 1));
-    for (const std::string& c : {"y0", "y1"}) {
+    for (const char* c : {"y0", "y1"}) {
         std::string text = p->cusp_map.component(c).text;
         for (std::size_t at = text.find("400"); at != std::string::npos; at = text.find("400", at + 1))
             text.replace(at, 3, "4");
