@@ -70,7 +70,7 @@ bool newton_cusp_applies(const plisse& p, const domain& B)
 /// (a linear map) or where the gradient of det does.
 bool no_cusp_condition_zero(const plisse& p, const domain& B)
 {
-    return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.det_map.evalue(B).get("y0"));
+    return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.programs().det(B));
 }
 
 /// Whether Newton proves that B holds exactly one cusp, N being the operator's

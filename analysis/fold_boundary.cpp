@@ -34,18 +34,9 @@ struct fold_boundary_systems {
     frozen_systems crossing;
     /// det along a face.
     frozen_systems edge;
-    /// The second derivatives of the components y0 and y1 of f.
-    expression_matrix hessian[2];
 
-    explicit fold_boundary_systems(const plisse& p)
-        : crossing(fold_boundary_system(p)), edge(Map(p.det)),
-          hessian{second_derivatives(p.jacobian, "y0"), second_derivatives(p.jacobian, "y1")}
-    {
-    }
+    explicit fold_boundary_systems(const plisse& p) : crossing(fold_boundary_system(p)), edge(Map(p.det)) {}
 };
-
-/// The row of a second-derivative matrix that holds the derivatives of ∂/∂u.
-const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
 
 /// Whether a fold point p of A and a point q ≠ p of the face piece F never have
 /// one image. With H = A hull F (convex), d = p − q, k a
@@ -56,27 +47,23 @@ const char* hessian_row(const std::string& u) { return u == "x" ? "y0" : "y1"; }
 /// ψ'(1) = 0, so by Rolle twice ψ''(s) = dᵀ(∇²f_j − λ∇²f_k)(r)d = 0 at some r ∈ H.
 /// An enclosure of (ρ, 1)ᵀ(∇²f_j − λ∇²f_k)(ρ, 1) over H that excludes 0 rules
 /// out every such pair.
-bool no_pair_but_meeting_point(const plisse& p, const fold_boundary_systems& systems, const domain& A,
-                               const domain& F)
+bool no_pair_but_meeting_point(const plisse& p, const domain& A, const domain& F)
 {
-    const std::string v = F.get("x").isPoint() ? "y" : "x";
-    const std::string w = v == "x" ? "y" : "x";
+    const axis v = F.get("x").isPoint() ? along_y : along_x;
+    const axis w = v == along_x ? along_y : along_x;
     const domain H = A.hull(F);
-    if (!defined_on(p.f, H) || !defined_on(p.jacobian, H) || !defined_on(systems.hessian[0], H)
-        || !defined_on(systems.hessian[1], H)) {
-        return false;
-    }
-    const interval_matrix J = p.jacobian.evalue(H);
-    const interval_matrix J_at_fold = p.jacobian.evalue(A);
-    const interval_matrix second[2] = {systems.hessian[0].evalue(H), systems.hessian[1].evalue(H)};
+    const first_order_values over = p.programs().first_order(H);
+    const f_second_order_values second = p.programs().f_second_order(H);
+    if (!over.defined || !second.defined) return false;
+    const auto& J = over.jacobian;
+    const auto J_at_fold = p.programs().first_order(A).jacobian;
     for (int k = 0; k < 2; ++k) {
-        const std::string f_k = k == 0 ? "y0" : "y1";
-        const std::string f_j = k == 0 ? "y1" : "y0";
-        if (!excludes_zero(J.entry(f_k, v)) || !excludes_zero(J_at_fold.entry(f_k, v))) continue;
-        const interval rho = -J.entry(f_k, w) / J.entry(f_k, v);
-        const interval lambda = J_at_fold.entry(f_j, v) / J_at_fold.entry(f_k, v);
-        const auto projected = [&](const std::string& a, const std::string& b) {
-            return second[1 - k].entry(hessian_row(a), b) - lambda * second[k].entry(hessian_row(a), b);
+        const int j = 1 - k;
+        if (!excludes_zero(J[k][v]) || !excludes_zero(J_at_fold[k][v])) continue;
+        const interval rho = -J[k][w] / J[k][v];
+        const interval lambda = J_at_fold[j][v] / J_at_fold[k][v];
+        const auto projected = [&](axis a, axis b) {
+            return second.hessian[j][a][b] - lambda * second.hessian[k][a][b];
         };
         const interval curvature = power(rho, 2) * projected(v, v) + interval(2.0) * rho * projected(v, w)
                                    + projected(w, w);
@@ -150,18 +137,18 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
         // Near a fold point on the edge the fold image and the edge image are
         // tangent and Newton decides nothing; the second-order argument rules
         // out every pair there, and p ≠ q holds for boxes apart.
-        if (v.code == 6 && no_pair_but_meeting_point(p, systems, A.box, F.box)) return {2, {}};
+        if (v.code == 6 && no_pair_but_meeting_point(p, A.box, F.box)) return {2, {}};
         return v;
     }
     // No fold point on the face piece and no pair of distinct points: nothing there.
-    if (excludes_zero(p.det_map.evalue(A.box.intersect(F.box)).get("y0"))
-        && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
+    if (excludes_zero(p.programs().det(A.box.intersect(F.box)))
+        && no_pair_but_meeting_point(p, A.box, F.box)) {
         return {2, {}};
     }
     pair_verdict v{8, {}};
     // The fold point on the face settles the pair only when no other pair of a
     // fold point of A and a point of F shares an image; else A is refined.
-    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found) && no_pair_but_meeting_point(p, systems, A.box, F.box)) {
+    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found) && no_pair_but_meeting_point(p, A.box, F.box)) {
         v.code = 7;
     }
     return v;

@@ -338,7 +338,7 @@ void plisse::one_to_one()
     for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
         // A cell whose determinant enclosure is empty or unbounded may hold
         // fold points as well: only a proved non-zero determinant leaves it out.
-        if (!excludes_zero(det_map.evalue(cells[i]).get("y0"))) res.singular_indices.push_back(i);
+        if (!excludes_zero(programs_.det(cells[i]))) res.singular_indices.push_back(i);
     }
 }
 

@@ -94,7 +94,7 @@ bool images_apart(const domain& a, const domain& b)
 
 candidate_box candidate(const plisse& p, const domain& b, points_of points)
 {
-    candidate_box c{b, domain(), !excludes_zero(p.det_map.evalue(b)), std::nullopt, points, std::nullopt, std::nullopt};
+    candidate_box c{b, domain(), !excludes_zero(p.programs().det(b)), std::nullopt, points, std::nullopt, std::nullopt};
     if (points == points_of::fold) c.arc = p.arc_of(b);
     c.image = c.arc ? c.arc->image : p.evalue(b);
     return c;

@@ -55,7 +55,7 @@ struct fold_accounting {
         end[v] = interval(upper ? S.get(v).sup() : S.get(v).inf());
         return end;
     }
-    interval det(const domain& b) const { return p.det_map.evalue(b).get("y0"); }
+    interval det(const domain& b) const { return p.programs().det(b); }
 
     /// The number of zeros of det on the side S (one free variable v), when it
     /// is known: S splits into pieces on each of which det excludes 0, or is
@@ -65,7 +65,9 @@ struct fold_accounting {
     {
         if (spent()) return std::nullopt;
         if (excludes_zero(det(S))) return 0;
-        if (excludes_zero(p.grad_det.evalue(S).entry("y0", v))) {
+        // The monotone argument needs det differentiable on the whole side.
+        const first_order_values values = p.programs().first_order(S);
+        if (values.defined && excludes_zero(values.grad_det[axis_of(v)])) {
             const interval lower = det(end_of(S, v, false)), upper = det(end_of(S, v, true));
             if (!excludes_zero(lower) || !excludes_zero(upper)) return std::nullopt;
             return (lower.sup() < 0.0) == (upper.sup() < 0.0) ? 0 : 1;
@@ -145,7 +147,7 @@ contact examine(const plisse& p, const domain& P, const domain& Q)
     const domain I = P.intersect(Q);
     switch (I.topological_dimension()) {
     case 0:
-        return excludes_zero(p.det_map.evalue(I)) ? contact::none : contact::corner;
+        return excludes_zero(p.programs().det(I)) ? contact::none : contact::corner;
     case 1: return along_edge(p, I);
     default: return contact::none;
     }
