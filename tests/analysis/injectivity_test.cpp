@@ -97,6 +97,12 @@ TEST(OneToOne, UndefinedDeterminantIsNeverProvedNonZero)
     EXPECT_EQ(p->res.singular_indices, (std::vector<int>{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}));
     EXPECT_EQ(p->one_to_one(plane_box(-1, 1, -1, -0.5)), iboolean(iperhaps));
     EXPECT_EQ(p->one_to_one(plane_box(-1, 1, 0.5, 1)), iboolean(true));
+    // ln(y - 5) is defined nowhere in the box, while its derivative 1/(y - 5)
+    // is bounded there: det = 1/(y - 5) in [-1/4, -1/6] proves nothing about
+    // a map that does not exist on the box.
+    const auto q = quiet_plisse("x", "ln(y-5)", plane_box(-1, 1, -1, 1), 4);
+    EXPECT_EQ(q->one_to_one(plane_box(-1, 1, -1, 1)), iboolean(iperhaps));
+    EXPECT_FALSE(q->one_to_one_singular(plane_box(-1, 1, -1, 1)));
 }
 
 TEST(OneToOneBoundary, EdgeIsInjectiveWhereOneComponentIsMonotone)
