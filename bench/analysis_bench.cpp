@@ -107,4 +107,56 @@ void BM_OverlapLists(benchmark::State& state)
 }
 BENCHMARK(BM_OverlapLists)->Unit(benchmark::kMillisecond);
 
+// The per-box work of the fold searches, on the quintic map
+// (x + 0.15y, y^5 - y^3 + xy), whose det = 5y^4 - 3y^2 + x - 0.15y vanishes on
+// x = -5y^4 + 3y^2 + 0.15y: at y = 0.5, x = 0.5125, inside the box below.
+
+std::unique_ptr<plisse> quintic()
+{
+    const silenced_output quiet;
+    return std::make_unique<plisse>(expression("x+0.15*y"), expression("y^5-y^3+x*y"),
+                                    mesh(domain{{"x", interval(-0.8, 0.8)}, {"y", interval(-1.1, 1.1)}}, 25));
+}
+
+const domain quintic_fold_box{{"x", interval(0.50, 0.52)}, {"y", interval(0.49, 0.51)}};
+
+/// f, its Jacobian, det and det's gradient over a box, with the checks that
+/// every partial function is defined there, through the expression trees.
+void BM_FirstOrderValuesThroughTheTrees(benchmark::State& state)
+{
+    const auto p = quintic();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(defined_on(p->f, quintic_fold_box) && defined_on(p->jacobian, quintic_fold_box)
+                                 && defined_on(p->det_map, quintic_fold_box)
+                                 && defined_on(p->grad_det, quintic_fold_box));
+        benchmark::DoNotOptimize(p->f.evalue(quintic_fold_box));
+        benchmark::DoNotOptimize(p->jacobian.evalue(quintic_fold_box));
+        benchmark::DoNotOptimize(p->det_map.evalue(quintic_fold_box));
+        benchmark::DoNotOptimize(p->grad_det.evalue(quintic_fold_box));
+    }
+}
+BENCHMARK(BM_FirstOrderValuesThroughTheTrees);
+
+/// The same values from the analysis's program compiled at construction.
+void BM_FirstOrderValuesThroughTheProgram(benchmark::State& state)
+{
+    const auto p = quintic();
+    for (auto _ : state) benchmark::DoNotOptimize(p->programs().first_order(quintic_fold_box));
+}
+BENCHMARK(BM_FirstOrderValuesThroughTheProgram);
+
+void BM_FoldArcOfABox(benchmark::State& state)
+{
+    const auto p = quintic();
+    for (auto _ : state) benchmark::DoNotOptimize(p->arc_of(quintic_fold_box));
+}
+BENCHMARK(BM_FoldArcOfABox);
+
+void BM_InjectivityOnTheFoldPointsOfABox(benchmark::State& state)
+{
+    const auto p = quintic();
+    for (auto _ : state) benchmark::DoNotOptimize(p->one_to_one_singular(quintic_fold_box));
+}
+BENCHMARK(BM_InjectivityOnTheFoldPointsOfABox);
+
 }  // namespace
