@@ -1,8 +1,10 @@
 // Fuzz target of the expression language: any text parses quietly into a
 // well-formed tree or is refused; a tree prints to a text that parses back,
-// differentiates and simplifies; and every evaluation over a small box
-// encloses the high-precision values at the box's corners and centre.
+// differentiates and simplifies; every evaluation over a small box encloses
+// the high-precision values at the box's corners and centre; and a compiled
+// program gives its tree's enclosure and domain check.
 
+#include "compiled.hpp"
 #include "tree_reference.hpp"
 
 #include <cstddef>
@@ -77,6 +79,48 @@ void check_enclosures(const expression& e, const domain& b, const std::string& t
     }
 }
 
+/// Whether every partial function reachable from node i has its argument
+/// inside its domain over b, its arguments evaluated as trees: a square root's
+/// non-negative, a logarithm's positive, a divisor and a tangent's cosine
+/// without 0, an exponent bounded whose truncated upper bound is non-negative
+/// or whose base excludes 0. Shared nodes are visited once.
+bool defined_as_trees(const std::vector<Node>& tree, int i, const domain& b, std::vector<bool>& visited)
+{
+    if (i < 0 || visited[i]) return true;
+    visited[i] = true;
+    const Node& n = tree[i];
+    if (!defined_as_trees(tree, n.left, b, visited) || !defined_as_trees(tree, n.right, b, visited)) return false;
+    const auto without_zero = [](const interval& I) { return !I.isEmpty() && !I.isInfinite() && !I.contains(0.0); };
+    switch (n.kind) {
+    case 'R': return !Eval(tree, n.left, b).isEmpty() && Eval(tree, n.left, b).inf() >= 0.0;
+    case 'L': return !Eval(tree, n.left, b).isEmpty() && Eval(tree, n.left, b).inf() > 0.0;
+    case '/': return without_zero(Eval(tree, n.right, b));
+    case 'T': return without_zero(cos(Eval(tree, n.left, b)));
+    case 'P': {
+        const interval exponent = Eval(tree, n.right, b);
+        if (exponent.isEmpty() || exponent.isInfinite()) return false;
+        return std::trunc(exponent.sup()) >= 0.0 || without_zero(Eval(tree, n.left, b));
+    }
+    default: return true;
+    }
+}
+
+/// The compiled program of e gives e's tree enclosure over b, and its domain
+/// check agrees with the partial functions evaluated as trees.
+void check_compiled(const expression& e, const domain& b, const std::string& text)
+{
+    const compiled_program program({&e.tree});
+    std::vector<interval> slots;
+    program.run(b, slots);
+    const interval compiled = slots[program.outputs()[0]];
+    const interval tree = e.Evalue(b);
+    const bool same = (compiled.isEmpty() && tree.isEmpty()) || (compiled.inf() == tree.inf() && compiled.sup() == tree.sup());
+    require(same, "a compiled program differs from its tree", text);
+    std::vector<bool> visited(e.tree.size(), false);
+    require(program.defined(slots) == defined_as_trees(e.tree, e.root(), b, visited),
+            "a compiled domain check differs from the tree's", text);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -96,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     e.variables_eq();
     if (!e.has_tree()) return 0;
     check_enclosures(e, b, text);
+    check_compiled(e, b, text);
 
     const std::string printed = Arbre2Chaine(e.tree, e.root());
     const parse_messages again = parse_quietly(printed + ";");
@@ -106,6 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const expression d = e.derive(v);
         require(d.has_tree() && well_formed(d.tree), "a derivative is malformed", text);
         check_enclosures(d, b, text + " (derivative)");
+        check_compiled(d, b, text + " (derivative)");
     }
     expression simplified = e;
     simplified.Simplify();
