@@ -15,17 +15,24 @@
 
 class mpfr_real {
 public:
-    static constexpr mpfr_prec_t bits = 256;
+    /// Bits of the numbers this thread makes from now on: 256 unless a
+    /// precision_scope says otherwise.
+    static mpfr_prec_t& bits()
+    {
+        thread_local mpfr_prec_t b = 256;
+        return b;
+    }
 
     mpfr_real() : mpfr_real(0.0) {}
     explicit mpfr_real(double d)
     {
-        mpfr_init2(v_, bits);
+        mpfr_init2(v_, bits());
         mpfr_set_d(v_, d, MPFR_RNDN);
     }
+    /// A copy at r's precision.
     mpfr_real(const mpfr_real& r)
     {
-        mpfr_init2(v_, bits);
+        mpfr_init2(v_, mpfr_get_prec(r.v_));
         mpfr_set(v_, r.v_, MPFR_RNDN);
     }
     mpfr_real& operator=(const mpfr_real& r)
@@ -53,6 +60,18 @@ public:
 
 private:
     mpfr_t v_;
+};
+
+/// Sets the bits of the numbers this thread makes while it lives.
+class precision_scope {
+public:
+    explicit precision_scope(mpfr_prec_t bits) : saved_(mpfr_real::bits()) { mpfr_real::bits() = bits; }
+    ~precision_scope() { mpfr_real::bits() = saved_; }
+    precision_scope(const precision_scope&) = delete;
+    precision_scope& operator=(const precision_scope&) = delete;
+
+private:
+    mpfr_prec_t saved_;
 };
 
 inline mpfr_real operator+(const mpfr_real& a, const mpfr_real& b) { return mpfr_real::apply(mpfr_add, a, b); }
