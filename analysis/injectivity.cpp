@@ -44,6 +44,7 @@ bool is_one_point(const domain& I)
 
 /// The other variable of the plane.
 std::string other_variable(const std::string& u) { return u == "x" ? "y" : "x"; }
+
 /// The face of b where v is fixed at its lower or upper bound.
 domain face(const domain& b, const std::string& v, bool upper)
 {
@@ -162,8 +163,8 @@ bool fold_is_one_graph(const plisse& p, const domain& b, const std::array<interv
 using sign_patterns = std::uint64_t;
 constexpr sign_patterns every_pattern = (sign_patterns(1) << 36) - 1;
 
-/// Whether f is proved one-to-one on the box of values by the mean value
-/// theorem on the convex box: f(p) − f(q) = M·(p − q) with row k of M the
+/// Whether f is proved one-to-one on the box these values enclose over, by
+/// the mean value theorem on the convex box: f(p) − f(q) = M·(p − q) with row k of M the
 /// gradient of f_k at some point of the box, so a Jacobian determinant that
 /// excludes 0 over it (expanded as an interval matrix's, J00·J11 + (−J10)·J01)
 /// leaves p = q. f must be differentiable on the whole box.
