@@ -7,6 +7,22 @@
 
 namespace {
 
+/// The expression of a text the program wrote itself, simplified; no formula
+/// when the text does not parse whole: the nodes read before a failure (a
+/// text nested beyond the parser's stack) are part of the formula only, and
+/// taking them for all of it would drop terms silently.
+expression parsed_whole(const std::string& text)
+{
+    expression result;
+    result.text = text;
+    if (!parse_into_arbre_de_node(text + ";", program_text_stack_entries))
+        return expression();
+    result.tree = arbre_de_node;
+    result.variables_eq();
+    result.Simplify();
+    return result;
+}
+
 /// The expression parsed from "(" + a + ")" + op + "(" + b + ")", simplified.
 /// An operand without a tree stands for no formula at all, so neither does
 /// the combination: gluing its text would silently drop it from the result.
@@ -14,9 +30,7 @@ expression combine(const expression& a, const char* op, const expression& b)
 {
     if (!a.has_tree() || !b.has_tree())
         return expression();
-    expression result("(" + a.text + ")" + op + "(" + b.text + ")");
-    result.Simplify();
-    return result;
+    return parsed_whole("(" + a.text + ")" + op + "(" + b.text + ")");
 }
 
 }  // namespace
@@ -54,9 +68,7 @@ expression expression::pow(int n) const
         return expression();
     std::ostringstream exponent;
     exponent << n;
-    expression result("(" + text + ")^" + exponent.str());
-    result.Simplify();
-    return result;
+    return parsed_whole("(" + text + ")^" + exponent.str());
 }
 
 expression expression::substitute(const std::string& new_name, const std::string& old_name) const

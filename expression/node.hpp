@@ -33,8 +33,20 @@ extern std::vector<Node> arbre_derive;
 /// The tree-output file stream shared by the Dot and LaTeX writers.
 extern std::ofstream arbre2;
 
-/// Parses text (which must end with ';') into arbre_de_node, after clearing it.
-void parse_into_arbre_de_node(const std::string& text);
+/// Entries of the parse stack for a statement given to the program, which
+/// the stack never grows beyond.
+constexpr int statement_stack_entries = 200;
+/// Entries of the parse stack for the texts the program writes itself
+/// (combinations of its expressions): they parenthesise both operands of a
+/// difference, so a difference of n terms nests n deep.
+constexpr int program_text_stack_entries = 10000;
+/// The stack limit of the parse under way.
+extern int parse_stack_entries;
+
+/// Parses text (which must end with ';') into arbre_de_node, after clearing
+/// it, with a parse stack of at most stack_entries; false when the parse
+/// failed (the nodes built so far stay).
+bool parse_into_arbre_de_node(const std::string& text, int stack_entries = statement_stack_entries);
 
 /// What a parse writes to standard output: the characters outside the token
 /// set, which the scanner echoes, and the parser's error message.
@@ -49,7 +61,7 @@ struct parse_messages {
 };
 /// Parses text like parse_into_arbre_de_node, but returns what the parse
 /// would write to standard output instead of writing it.
-parse_messages parse_quietly(const std::string& text);
+parse_messages parse_quietly(const std::string& text, int stack_entries = statement_stack_entries);
 /// Tells the parse that the scanner matched length more bytes of the text.
 void count_scanned(std::size_t length);
 /// The scanner's echo of a character outside the token set.
@@ -57,10 +69,11 @@ void echo_skipped(char c);
 /// The parser's report of an error.
 void report_parse_error(const char* message);
 
-/// Deepest nesting of a tree given to the analysis (tree_depth). Its expressions go through text: a printed level can take
-/// three entries of the parser's 200-entry stack ("a*-(" ...), and the
-/// derivatives and combinations of a component nest some levels deeper, so
-/// much deeper components would derive expressions that no longer parse.
+/// Deepest nesting of a tree given to the analysis (tree_depth). Its
+/// expressions go through text: a printed level can take three entries of the
+/// parser's stack ("a*-(" ...), and the derivatives and combinations of a
+/// component nest deeper; this keeps them far inside the stack the program's
+/// own texts may use.
 constexpr int deepest_tree = 40;
 /// The nesting of tree as its text nests: the longest path from the root to
 /// a leaf, not counting the steps from a two-operand node to a left operand

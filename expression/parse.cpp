@@ -8,6 +8,7 @@
 
 Node node_val;
 std::vector<Node> arbre_de_node;
+int parse_stack_entries = statement_stack_entries;
 
 namespace {
 
@@ -19,8 +20,9 @@ std::size_t last_match = 0;
 
 }  // namespace
 
-void parse_into_arbre_de_node(const std::string& text)
+bool parse_into_arbre_de_node(const std::string& text, int stack_entries)
 {
+    parse_stack_entries = stack_entries;
     arbre_de_node.clear();
     scanned = 0;
     last_match = 0;
@@ -28,15 +30,16 @@ void parse_into_arbre_de_node(const std::string& text)
     // scanned whole. Deleting the buffer afterwards drops whatever a syntax
     // error left unread, so the next parse starts from a clean scanner.
     YY_BUFFER_STATE buffer = yy_scan_bytes(text.data(), static_cast<int>(text.size()));
-    yyparse();
+    const bool parsed = yyparse() == 0;
     yy_delete_buffer(buffer);
+    return parsed;
 }
 
-parse_messages parse_quietly(const std::string& text)
+parse_messages parse_quietly(const std::string& text, int stack_entries)
 {
     parse_messages messages;
     quiet_messages = &messages;
-    parse_into_arbre_de_node(text);
+    parse_into_arbre_de_node(text, stack_entries);
     quiet_messages = nullptr;
     return messages;
 }

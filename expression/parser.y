@@ -16,9 +16,11 @@
 int yylex();
 void yyerror(const char* message);
 
-/* A fixed parse stack: deep nesting ends the parse with "memory exhausted". */
+/* The parse stack starts with 200 entries and grows up to the limit of the
+   parse under way (parse_stack_entries); deeper nesting ends the parse with
+   "memory exhausted". */
 #define YYINITDEPTH 200
-#define YYMAXDEPTH 200
+#define YYMAXDEPTH parse_stack_entries
 
 namespace {
 

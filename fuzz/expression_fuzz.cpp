@@ -142,8 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_enclosures(e, b, text);
     check_compiled(e, b, text);
 
+    // The program reparses its own texts with the deeper stack they need.
     const std::string printed = Arbre2Chaine(e.tree, e.root());
-    const parse_messages again = parse_quietly(printed + ";");
+    const parse_messages again = parse_quietly(printed + ";", program_text_stack_entries);
     require(again.error.empty() && again.skipped.empty(), "a printed tree does not parse back", text);
 
     if (text.size() > longest_derived_text) return 0;

@@ -157,4 +157,32 @@ TEST(Expression, WithoutATreeEveryOperationIsSafe)
     }
 }
 
+TEST(Expression, CombinationWhoseTextDoesNotParseWholeHasNoFormula)
+{
+    // b's text nests past the stack of the program's own texts; the nodes
+    // of "(y)-(" parsed before the failure are y alone, and taking them for
+    // the difference would drop b silently.
+    expression b("x");
+    const std::size_t deep = program_text_stack_entries + 10;
+    b.text = std::string(deep, '(') + "x" + std::string(deep, ')');
+    const expression y("y");
+    const std::string output = standard_output_of([&] {
+        EXPECT_FALSE((y - b).has_tree());
+        EXPECT_FALSE((y * b).has_tree());
+        EXPECT_FALSE(b.pow(2).has_tree());
+    });
+    EXPECT_NE(output.find("memory exhausted"), std::string::npos);
+    // A difference of 300 terms, written back with both operands of each
+    // difference in parentheses, nests 300 deep: past a statement's stack,
+    // well inside the program's.
+    std::string chain = "x";
+    for (int k = 0; k < 300; ++k) chain += "-y";
+    expression long_difference(chain);
+    long_difference.ArbreToChaine();
+    const expression doubled = long_difference * expression("2");
+    ASSERT_TRUE(doubled.has_tree());
+    // At (x, y) = (1, 1): 2·(1 − 300) = −598.
+    EXPECT_EQ(doubled.Evalue({{"x", interval(1)}, {"y", interval(1)}}), interval(-598));
+}
+
 }  // namespace
