@@ -7,22 +7,6 @@
 
 namespace {
 
-/// The expression of a text the program wrote itself, simplified; no formula
-/// when the text does not parse whole: the nodes read before a failure (a
-/// text nested beyond the parser's stack) are part of the formula only, and
-/// taking them for all of it would drop terms silently.
-expression parsed_whole(const std::string& text)
-{
-    expression result;
-    result.text = text;
-    if (!parse_into_arbre_de_node(text + ";", program_text_stack_entries))
-        return expression();
-    result.tree = arbre_de_node;
-    result.variables_eq();
-    result.Simplify();
-    return result;
-}
-
 /// The expression parsed from "(" + a + ")" + op + "(" + b + ")", simplified.
 /// An operand without a tree stands for no formula at all, so neither does
 /// the combination: gluing its text would silently drop it from the result.
@@ -30,7 +14,7 @@ expression combine(const expression& a, const char* op, const expression& b)
 {
     if (!a.has_tree() || !b.has_tree())
         return expression();
-    return parsed_whole("(" + a.text + ")" + op + "(" + b.text + ")");
+    return expression::from_program_text("(" + a.text + ")" + op + "(" + b.text + ")");
 }
 
 }  // namespace
@@ -39,6 +23,21 @@ expression::expression(const std::string& s) : text(s)
 {
     creation_arbre_de_node();
     variables_eq();
+}
+
+expression expression::from_program_text(const std::string& text)
+{
+    // The nodes read before a failure (a text nested beyond the parser's
+    // stack) are part of the formula only: taking them for all of it would
+    // drop terms silently.
+    expression result;
+    result.text = text;
+    if (!parse_into_arbre_de_node(text + ";", program_text_stack_entries))
+        return expression();
+    result.tree = arbre_de_node;
+    result.variables_eq();
+    result.Simplify();
+    return result;
 }
 
 void expression::creation_arbre_de_node()
@@ -68,7 +67,7 @@ expression expression::pow(int n) const
         return expression();
     std::ostringstream exponent;
     exponent << n;
-    return parsed_whole("(" + text + ")^" + exponent.str());
+    return from_program_text("(" + text + ")^" + exponent.str());
 }
 
 expression expression::substitute(const std::string& new_name, const std::string& old_name) const

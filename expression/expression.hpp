@@ -19,6 +19,10 @@ public:
     expression() = default;
     /// Parses s; the text stays s verbatim.
     explicit expression(const std::string& s);
+    /// The expression of a text the program wrote itself, parsed with the
+    /// deeper stack such texts need, then simplified; no formula (an empty
+    /// expression) when the text does not parse whole.
+    static expression from_program_text(const std::string& text);
 
     /// The operands' texts glued by the operator, parsed and simplified; an
     /// operand without a tree gives an expression without a tree.

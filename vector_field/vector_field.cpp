@@ -21,9 +21,7 @@ vector_field vector_field::d() const {
                 if (!text.empty()) text += "+";
                 text += "(" + e.derive(c).text + ")*a" + c + a;
             }
-            expression entry(text);
-            entry.Simplify();
-            variational.components["a" + b + a] = entry;
+            variational.components["a" + b + a] = expression::from_program_text(text);
         }
     }
     return variational;
