@@ -20,20 +20,6 @@ void expect_same(const interval& compiled, const interval& tree, const std::stri
     EXPECT_EQ(compiled.sup(), tree.sup()) << what;
 }
 
-/// Boxes inside [-2, 2]^2, from 2^-12 to 4 wide, some straddling the line
-/// x = -1 where the second map below stops being defined.
-domain random_box(std::mt19937& g)
-{
-    std::uniform_real_distribution<double> centre(-2, 2);
-    std::uniform_int_distribution<int> scale(-12, 1);
-    const auto side = [&] {
-        const double c = centre(g);
-        return interval(c, c + std::ldexp(1.0, scale(g)));
-    };
-    const interval x = side();
-    return domain{{"x", x}, {"y", side()}};
-}
-
 // Every value a search reads from the programs is the enclosure of the tree
 // it was compiled from, and `defined` is the definedness of those trees: the
 // programs change the cost of the searches, never their verdicts.
@@ -45,7 +31,7 @@ TEST(AnalysisPrograms, GiveTheEnclosuresAndDomainsOfTheTrees)
         const std::unique_ptr<plisse> p = quiet_plisse(f1, f2, plane_box(-1, 1, -1, 1), 4);
         const analysis_programs& programs = p->programs();
         for (int round = 0; round < 200; ++round) {
-            const domain b = random_box(g);
+            const domain b = random_plane_box(g);
             const std::string at = std::string(f1) + ", " + f2 + " over x " + std::to_string(b.get("x").inf())
                                    + ", y " + std::to_string(b.get("y").inf());
             const first_order_values first = programs.first_order(b);

@@ -1,5 +1,6 @@
 // Compiled programs against tree evaluation.
 
+#include "boxes.hpp"
 #include "compiled.hpp"
 #include "map.hpp"
 #include "mpfr_reference.hpp"
@@ -39,19 +40,6 @@ const std::vector<std::string> formulas = {
     "-x+z*y+x^y",
 };
 
-/// Random boxes over x and y: small and wide, around 0 and away from it.
-domain random_box(std::mt19937& g)
-{
-    std::uniform_real_distribution<double> centre(-2, 2);
-    std::uniform_int_distribution<int> scale(-12, 2);
-    const auto side = [&] {
-        const double c = centre(g);
-        return interval(c, c + std::ldexp(1.0, scale(g)));
-    };
-    const interval x = side();
-    return domain{{"x", x}, {"y", side()}};
-}
-
 unsigned property_seed()
 {
     const char* replay = std::getenv("PLISSE_SEED");
@@ -72,7 +60,7 @@ TEST(CompiledProgram, GivesTheTreeEnclosuresOnRandomBoxes)
     std::mt19937 g(seed);
     std::vector<interval> slots;
     for (int round = 0; round < 300; ++round) {
-        const domain box = random_box(g);
+        const domain box = random_plane_box(g);
         program.load(box, slots);
         program.run(slots);
         for (std::size_t k = 0; k < expressions.size(); ++k) {
