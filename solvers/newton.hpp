@@ -9,8 +9,8 @@ class newton {
 public:
     // The system and its Jacobian matrix, fixed at construction: the operator
     // runs programs compiled from them then.
-    const Map system;
-    const expression_matrix jacobian;
+    const Map system{};
+    const expression_matrix jacobian{};
 
     newton() = default;
     explicit newton(const Map& f);
