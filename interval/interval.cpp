@@ -83,12 +83,22 @@ double next_up(double x)
 
 double next_down(double x) { return -next_up(-x); }
 
-// Sign of a + b - s for s = fl(a + b), by the TwoSum transformation (exact for
-// finite a, b and s); 0 when s is exact.
-double sum_error(double a, double b, double s)
+// a + b - s for s = fl(a + b) by the TwoSum transformation: exact unless one
+// of its steps overflows, which then gives NaN.
+double two_sum_error(double a, double b, double s)
 {
     const double bb = s - a;
     return (a - (s - bb)) + (b - bb);
+}
+
+// Sign of a + b - s for s = fl(a + b), finite a, b and s; 0 when s is exact.
+// Near the largest double a step of TwoSum may overflow (a and s huge and of
+// opposite signs, so b is huge too); halving a, b and s is then exact and
+// halves the error without changing its sign, and no step overflows.
+double sum_error(double a, double b, double s)
+{
+    const double e = two_sum_error(a, b, s);
+    return std::isnan(e) ? two_sum_error(a * 0.5, b * 0.5, s * 0.5) : e;
 }
 
 // a + b rounded downward (upward). An infinite operand gives an exact infinite

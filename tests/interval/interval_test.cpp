@@ -377,6 +377,19 @@ TEST(IntervalArithmetic, OverflowUnderflowAndExactResults)
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);
 }
 
+
+// Near the largest double a step of the error-free sum overflows; the sums
+// and differences there must still hold the exact value (each exact sum
+// spans at most 60 bits, so MPFR holds it exactly).
+TEST(IntervalArithmetic, SumsNextToTheLargestDoubleEncloseTheExactSum)
+{
+    const std::pair<double, double> operands[] = {
+        {-0x1.8p+971, max_d}, {0x1.1cp+976, -max_d}, {max_d, -0x1.8p+971}, {-max_d, 0x1.1cp+976}};
+    for (const auto& [a, b] : operands) {
+        EXPECT_TRUE(inside(mpfr_real(a) + mpfr_real(b), interval(a) + interval(b))) << a << " + " << b;
+        EXPECT_TRUE(inside(mpfr_real(a) - mpfr_real(-b), interval(a) - interval(-b))) << a << " - " << -b;
+    }
+}
 TEST(IntervalDomain, SqrtAndLogKeepThePartInsideTheirDomain)
 {
     EXPECT_EQ(sqrt(interval(-4, 9)), interval(0, 3));
