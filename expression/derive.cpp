@@ -2,6 +2,7 @@
 
 #include "expression.hpp"
 
+#include <cmath>
 #include <cstring>
 
 std::vector<Node> arbre_derive;
@@ -90,6 +91,9 @@ int derive_quotient(const std::vector<Node>& tree, const Node& node, const std::
 int derive_power(const std::vector<Node>& tree, const Node& node, const std::string& v)
 {
     const Node& exponent = tree[node.right];
+    // u^0 is 1 for every base, so its derivative is 0, with no domain of its
+    // own: the power rule would bring in u^(-1), undefined where u is 0.
+    if (exponent.kind == 'r' && exponent.value == 0.0) return append_constant(0);
     int lowered = -1;
     if (exponent.kind == 'r') {
         lowered = append_constant(exponent.value - 1);
@@ -168,7 +172,7 @@ bool equals(const Node& node, double value)
 
 /// Position whose record the two-child node becomes, or −1 when no rule
 /// applies. Per kind the rules are tried in a fixed order; the first match wins.
-int two_child_rewrite(const std::vector<Node>& tree, const Node& node)
+int two_child_rewrite(const std::vector<Node>& tree, const Node& node, const std::vector<bool>& total)
 {
     const Node& a = tree[node.left];
     const Node& b = tree[node.right];
@@ -176,8 +180,9 @@ int two_child_rewrite(const std::vector<Node>& tree, const Node& node)
     case '*':
         if (equals(a, 1)) return node.right;
         if (equals(b, 1)) return node.left;
-        if (equals(a, 0)) return node.left;
-        if (equals(b, 0)) return node.right;
+        // 0·F = 0 only where F is defined: elsewhere the product is not.
+        if (equals(a, 0) && total[node.right]) return node.left;
+        if (equals(b, 0) && total[node.left]) return node.right;
         return -1;
     case '+':
         if (equals(b, 0)) return node.left;
@@ -214,10 +219,30 @@ void collect_variables(const std::vector<Node>& tree, int i, std::set<std::strin
 
 }  // namespace
 
-int rewrite_target(const std::vector<Node>& tree, const Node& node)
+bool defined_everywhere(const std::vector<Node>& tree, const Node& node, const std::vector<bool>& total)
+{
+    if (std::strchr("/LRT", node.kind) != nullptr) return false;
+    if ((node.left != -1 && !total[node.left]) || (node.right != -1 && !total[node.right])) return false;
+    if (node.kind != 'P') return true;
+    // A power is evaluated with its exponent truncated: base^n needs a base
+    // without 0 unless n truncates to a non-negative integer.
+    const Node& base = tree[node.left];
+    const Node& exponent = tree[node.right];
+    if (base.kind == 'r' && base.value != 0.0) return true;
+    return exponent.kind == 'r' && std::isfinite(exponent.value) && std::trunc(exponent.value) >= 0.0;
+}
+
+std::vector<bool> total_nodes(const std::vector<Node>& tree)
+{
+    std::vector<bool> total(tree.size());
+    for (std::size_t i = 0; i < tree.size(); ++i) total[i] = defined_everywhere(tree, tree[i], total);
+    return total;
+}
+
+int rewrite_target(const std::vector<Node>& tree, const Node& node, const std::vector<bool>& total)
 {
     if (node.left != -1 && node.right != -1) {
-        const int target = two_child_rewrite(tree, node);
+        const int target = two_child_rewrite(tree, node, total);
         if (target != -1)
             return target;
     }
@@ -300,8 +325,9 @@ void expression::variables_eq()
 
 bool expression::simplify()
 {
+    const std::vector<bool> total = total_nodes(tree);
     for (int i = root(); i >= 0; --i) {
-        const int target = rewrite_target(tree, tree[i]);
+        const int target = rewrite_target(tree, tree[i], total);
         if (target != -1) {
             Node replacement = tree[target];
             replacement.index = i;
@@ -321,13 +347,17 @@ void expression::Simplify()
     // no rule applies, so one rewrite per node suffices. Where two rules
     // could fire at a node, their results differ at most in which of two
     // equal constants is copied (x*y with both factors 1, or both 0).
+    // A rewrite removes only what is defined everywhere, so a node keeps its
+    // domain and its totality is read once, after its own rewrite.
+    std::vector<bool> total(tree.size());
     for (int i = 0; i < static_cast<int>(tree.size()); ++i) {
-        const int target = rewrite_target(tree, tree[i]);
+        const int target = rewrite_target(tree, tree[i], total);
         if (target != -1) {
             Node replacement = tree[target];
             replacement.index = i;
             tree[i] = replacement;
         }
+        total[i] = defined_everywhere(tree, tree[i], total);
     }
     // Derivatives of long sums repeat terms (y+y+...+y): collected, they stay
     // as small as the sum has distinct terms.

@@ -118,7 +118,7 @@ private:
 int like_term_collector::make(const Node& n)
 {
     // A collected sum may leave a 0 or a 1 where a rule applies above it.
-    const int target = rewrite_target(out_, n);
+    const int target = rewrite_target(out_, n, total_);
     if (target != -1) return target;
     std::uint64_t bits;
     std::memcpy(&bits, &n.value, sizeof bits);
@@ -128,10 +128,7 @@ int like_term_collector::make(const Node& n)
     Node copy = n;
     copy.index = found->second;
     out_.push_back(copy);
-    bool defined = (n.left < 0 || total_[n.left]) && (n.right < 0 || total_[n.right]);
-    if (n.kind == 'P') defined = defined && out_[n.right].kind == 'r' && out_[n.right].value >= 0.0;
-    if (std::strchr("/LRT", n.kind) != nullptr) defined = false;
-    total_.push_back(defined);
+    total_.push_back(defined_everywhere(out_, copy, total_));
     varying_.push_back(n.kind == 'V' || (n.left >= 0 && varying_[n.left]) || (n.right >= 0 && varying_[n.right]));
     return copy.index;
 }

@@ -96,10 +96,19 @@ void Arbre2Dot(const std::vector<Node>& tree, int i);
 /// Writes the subtree at i as nested pstricks tree commands to arbre2.
 void Arbre2Latex(const std::vector<Node>& tree, int i);
 
+/// Whether node is defined at every point of the plane, its children being
+/// positions of tree and total[k] telling whether node k of tree is: no
+/// quotient, logarithm, square root or tangent below it, and no power whose
+/// exponent is not a constant that truncates to a non-negative integer.
+bool defined_everywhere(const std::vector<Node>& tree, const Node& node, const std::vector<bool>& total);
+/// defined_everywhere of every node of tree, by position.
+std::vector<bool> total_nodes(const std::vector<Node>& tree);
 /// Position whose record node becomes under the simplification rules (a
 /// product by 0 or 1, a sum with 0, x-0, x^1, -0), or −1 when no rule applies;
-/// node's children are read from tree.
-int rewrite_target(const std::vector<Node>& tree, const Node& node);
+/// node's children are read from tree, and total tells which of them are
+/// defined everywhere: a product by 0 becomes 0 only when its other factor
+/// is, so that the rewrite keeps the domain of what it removes.
+int rewrite_target(const std::vector<Node>& tree, const Node& node, const std::vector<bool>& total);
 /// Collects the like terms of every sum of tree: terms holding a variable
 /// that are the same product up to a numeric factor become one term whose
 /// factor is the exact sum of theirs (x*y+x*y gives (2)*((x)*(y)), x-x gives

@@ -1,5 +1,6 @@
 // Symbolic differentiation, subtree copies, simplification, variable sets.
 
+#include "compiled.hpp"
 #include "tree_testing.hpp"
 
 namespace {
@@ -118,6 +119,32 @@ TEST(Simplify, EachRuleAndWhatStays)
         {"x/1", "(x)/(1)"}, {"1^x", "(1)^(x)"}, {"-(1)*x", "((-(1)))*(x)"}};
     for (const auto& [text, result] : cases)
         EXPECT_EQ(simplified(text), result) << text;
+}
+
+/// Whether every partial function of e is defined over box.
+bool defined_over(const expression& e, const domain& box)
+{
+    const compiled_program program({&e.tree});
+    std::vector<interval> slots;
+    program.run(box, slots);
+    return program.defined(slots);
+}
+
+// 0·F is 0 only where F is defined: where sqrt(x) or ln(x) is not, neither
+// is the product, whether the 0 is written, collected (y − y, x·y − y·x) or
+// frozen in (x = 0 in x·ln(y + 0.5), with ln undefined at y = −0.9).
+TEST(Simplify, AProductByZeroKeepsTheDomainOfItsOtherFactor)
+{
+    const domain negative_x{{"x", interval(-1, -0.5)}, {"y", interval(0, 1)}};
+    for (const char* text : {"0*sqrt(x)", "ln(x)*0", "y^3+(y-y)*sqrt(x)", "(x*y-y*x)*ln(x)"}) {
+        expression e(text);
+        e.Simplify();
+        EXPECT_FALSE(defined_over(e, negative_x)) << text << " became " << e.text;
+    }
+    const expression frozen = expression("x*ln(y+0.5)").substitute(0.0, "x");
+    EXPECT_FALSE(defined_over(frozen, domain{{"y", interval(-0.9)}})) << frozen.text;
+    // y^0 is 1 for every y: its derivative is 0, with no domain of its own.
+    EXPECT_EQ(derivative_text("x*y^0", "y"), "0");
 }
 
 TEST(Simplify, EachStepRewritesTheHighestMatchIncludingUnreachableNodes)
