@@ -215,6 +215,8 @@ template <class T> series<T> power_series(const series<T>& u, const series<T>& e
     const double top = std::trunc(coefficient<T>::exponent_bound(exponent[0]));
     if (!(std::fabs(top) <= largest_exponent)) return unknown_series<T>(u.size());
     const int m = static_cast<int>(top);
+    // u^0 is 1 for every u, 0 included: a constant, whatever u's series.
+    if (m == 0) return constant_series<T>(u.size(), 1.0);
     const T p0 = power(u[0], m);
     if (!coefficient<T>::may_vanish(p0)) {
         series<T> p(u.size());
