@@ -14,8 +14,6 @@ namespace {
 constexpr int last_pass = 25;
 /// Newton applications on the box of a pair at most.
 constexpr int newton_applications = 6;
-/// Sweeps of improve_boundary_boundary().
-constexpr int improvement_sweeps = 100;
 
 bool settled(int code) { return code >= 1 && code <= 5; }
 
@@ -86,20 +84,6 @@ pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
     return pass;
 }
 
-/// One Newton step on the box of p, without intersection.
-box_pair contract(const box_pair& p, frozen_systems& systems)
-{
-    domain W = pair_box(p.first, p.second);
-    domain X = W;
-    const newton& op = systems.restrict_to(X);
-    if (!newton_applies(op, X)) return p;
-    const domain N = op.operator_newton(X);
-    // An unbounded step proves nothing and would only lose the crossing.
-    if (!bounded_over(N, X)) return p;
-    for (const auto& entry : X) W[entry.first] = N.get(entry.first);
-    return split_pair_box(W);
-}
-
 }  // namespace
 
 void plisse::boundary_boundary(const domain& D, bool verbose)
@@ -137,13 +121,11 @@ int plisse::boundary_boundary(const domain& A, const domain& B, bool verbose) co
 std::pair<domain, domain> plisse::improve_boundary_boundary(const std::pair<domain, domain>& p) const
 {
     frozen_systems systems(same_image_system(f));
-    return contract(p, systems);
+    return contract_pair(systems, p);
 }
 
 void plisse::improve_boundary_boundary()
 {
     frozen_systems systems(same_image_system(f));
-    for (int sweep = 0; sweep < improvement_sweeps; ++sweep) {
-        for (box_pair& pair : res.boundary_boundary_pairs) pair = contract(pair, systems);
-    }
+    for (box_pair& pair : res.boundary_boundary_pairs) pair = contract_pair(systems, pair);
 }

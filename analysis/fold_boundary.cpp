@@ -17,8 +17,6 @@ constexpr int last_pass = 26;
 constexpr int crossing_applications = 6;
 /// Newton applications on an edge piece.
 constexpr int edge_applications = 4;
-/// Newton steps, each intersected with the pair box, of the contraction.
-constexpr int contraction_steps = 4;
 
 /// A fold point (x1, x2) and a boundary point (x3, x4) with one image.
 Map fold_boundary_system(const plisse& p)
@@ -75,9 +73,12 @@ bool no_pair_but_meeting_point(const plisse& p, const domain& A, const domain& F
 bool settled(int code) { return (code >= 1 && code <= 5) || code == 7; }
 
 /// The edge test: whether det has exactly one zero on the face piece F, lying
-/// in A; when it has, the zero is stored in point.
-bool edge_point(const domain& A, const domain& F, frozen_systems& edges, bool verbose, proved_zero* point)
+/// in A, where f is defined on all of F (a fold point is a point of the map);
+/// when it has, the zero is stored in point.
+bool edge_point(const plisse& p, const domain& A, const domain& F, frozen_systems& edges, bool verbose,
+                proved_zero* point)
 {
+    if (!defined_on(p.f, F)) return false;
     if (verbose) {
         std::cout << "--------------------------------------------------" << std::endl;
         std::cout << "- one to one singular ----------------------------" << std::endl;
@@ -117,6 +118,24 @@ pair_verdict crossing_verdict(const domain& A, const domain& F, frozen_systems& 
     }
 }
 
+/// The verdict on a fold box A that touches the face piece F: codes 2, 7 or 8.
+/// Neither argument asks f to be one-to-one on A or F: the second-order one
+/// rules out every pair of distinct points with one image by itself.
+pair_verdict touching_verdict(const plisse& p, const domain& A, const domain& F, frozen_systems& edges,
+                              bool verbose)
+{
+    // No fold point on the face piece and no pair of distinct points: nothing there.
+    if (excludes_zero(p.programs().det(A.intersect(F))) && no_pair_but_meeting_point(p, A, F)) return {2, {}};
+    pair_verdict v{8, {}};
+    // The fold point on the face settles the pair only when no other pair of a
+    // fold point of A and a point of F shares an image; else A is refined,
+    // and the fold point, proved all the same, is recorded.
+    if (edge_point(p, A, F, edges, verbose, &v.found) && no_pair_but_meeting_point(p, A, F)) {
+        v.code = 7;
+    }
+    return v;
+}
+
 pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_box& F,
                                    fold_boundary_systems& systems, const domain& D, bool verbose)
 {
@@ -128,29 +147,16 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
     }
     if (!A.may_fold) return {2, {}};
     if (images_apart(A.image, F.image) || apart_across(p, A, F)) return {2, {}};
+    if (!A.box.disjoint(F.box)) return touching_verdict(p, A.box, F.box, systems.edge, verbose);
     if (!injective(F, [&p](const domain& b) { return p.one_to_one_boundary(b); })
         || !injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); })) {
         return {8, {}};
     }
-    if (A.box.disjoint(F.box)) {
-        const pair_verdict v = crossing_verdict(A.box, F.box, systems.crossing, D, verbose);
-        // Near a fold point on the edge the fold image and the edge image are
-        // tangent and Newton decides nothing; the second-order argument rules
-        // out every pair there, and p ≠ q holds for boxes apart.
-        if (v.code == 6 && no_pair_but_meeting_point(p, A.box, F.box)) return {2, {}};
-        return v;
-    }
-    // No fold point on the face piece and no pair of distinct points: nothing there.
-    if (excludes_zero(p.programs().det(A.box.intersect(F.box)))
-        && no_pair_but_meeting_point(p, A.box, F.box)) {
-        return {2, {}};
-    }
-    pair_verdict v{8, {}};
-    // The fold point on the face settles the pair only when no other pair of a
-    // fold point of A and a point of F shares an image; else A is refined.
-    if (edge_point(A.box, F.box, systems.edge, verbose, &v.found) && no_pair_but_meeting_point(p, A.box, F.box)) {
-        v.code = 7;
-    }
+    const pair_verdict v = crossing_verdict(A.box, F.box, systems.crossing, D, verbose);
+    // Near a fold point on the edge the fold image and the edge image are
+    // tangent and Newton decides nothing; the second-order argument rules
+    // out every pair there, and p ≠ q holds for boxes apart.
+    if (v.code == 6 && no_pair_but_meeting_point(p, A.box, F.box)) return {2, {}};
     return v;
 }
 
@@ -176,39 +182,6 @@ pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
     return pass;
 }
 
-/// The pair (A, F) of a crossing contracted by Newton steps intersected with its box.
-box_pair contract_crossing(const box_pair& pair, frozen_systems& crossings)
-{
-    const domain& F = pair.second;
-    domain X = pair_box(pair.first, F);
-    const newton& op = crossings.restrict_to(X);
-    domain Y = X;
-    for (int step = 0; step < contraction_steps && newton_applies(op, Y); ++step) {
-        Y = op.operator_newton(Y).intersect(X);
-    }
-    // An empty step would only lose the crossing the pair holds.
-    if (!bounded_over(Y, X)) return pair;
-    const domain fold{{"x", Y.get("x1")}, {"y", Y.get("x2")}};
-    const domain face = F.get("x").isPoint() ? domain{{"x", F.get("x")}, {"y", Y.get("x4")}}
-                                             : domain{{"x", Y.get("x3")}, {"y", F.get("y")}};
-    return {fold, face};
-}
-
-/// The point B where the fold curve meets a face, contracted by one Newton step along the face.
-box_pair contract_edge_point(const domain& B, frozen_systems& edges)
-{
-    domain G = B;
-    const newton& op = edges.restrict_to(G);
-    if (!newton_applies(op, G)) return {B, B};
-    const domain Y = op.operator_newton(G);
-    // An unbounded step would only lose the point.
-    if (!bounded_over(Y, G)) return {B, B};
-    domain contracted = B;
-    const std::string along = B.get("x").isPoint() ? "y" : "x";
-    contracted[along] = Y.get(along);
-    return {contracted, contracted};
-}
-
 }  // namespace
 
 int plisse::singular_boundary(const domain& D, bool verbose)
@@ -231,8 +204,10 @@ int plisse::singular_boundary(const domain& D, bool verbose)
         [&](candidate_box& A, candidate_box& F) { return fold_boundary_verdict(*this, A, F, systems, D, verbose); },
         settled,
         [&](const domain&, const domain&, const pair_verdict& v) {
-            if (v.code == 5 && crossings.insert(v.found)) res.fold_boundary_pairs.push_back(proved_pair(v.found));
-            if (v.code == 7 && edge_points.insert(v.found)) {
+            if (v.found.op == nullptr) return;
+            if (v.code == 5) {
+                if (crossings.insert(v.found)) res.fold_boundary_pairs.push_back(proved_pair(v.found));
+            } else if (edge_points.insert(v.found)) {
                 const domain meeting = v.found.tight.direct_sum(v.found.frozen);
                 res.fold_boundary_pairs.emplace_back(meeting, meeting);
             }
@@ -253,14 +228,20 @@ int plisse::singular_boundary(const domain& A, const domain& F, bool verbose) co
 bool plisse::one_to_one_singular_boundary(const domain& A, const domain& F, bool verbose) const
 {
     frozen_systems edges{Map(det)};
-    return edge_point(A, F, edges, verbose, nullptr);
+    return edge_point(*this, A, F, edges, verbose, nullptr);
 }
 
 void plisse::improve_singular_boundary()
 {
+    // A crossing's two boxes are apart; a point where the fold curve meets
+    // the boundary is recorded as (B, B).
     fold_boundary_systems systems(*this);
     for (box_pair& pair : res.fold_boundary_pairs) {
-        pair = pair.first.disjoint(pair.second) ? contract_crossing(pair, systems.crossing)
-                                                 : contract_edge_point(pair.second, systems.edge);
+        if (pair.first.disjoint(pair.second)) {
+            pair = contract_pair(systems.crossing, pair);
+        } else {
+            const domain point = contract_around_zero(systems.edge, pair.second);
+            pair = {point, point};
+        }
     }
 }

@@ -209,11 +209,9 @@ int plisse::singular_singular(const domain& A, const domain& B) const
 
 void plisse::improve_singular_singular()
 {
+    // Each record holds its crossing, and so does every Newton image of it
+    // intersected with it.
     for (box_pair& pair : res.fold_fold_pairs) {
-        const domain X = pair_box(pair.first, pair.second);
-        if (!newton_applies(newton_fold_fold, X)) continue;
-        const domain N = newton_fold_fold.operator_newton(X);
-        // An unbounded step proves nothing and would only lose the pair.
-        if (bounded_over(N, X)) pair = split_pair_box(N);
+        pair = split_pair_box(tighten(newton_fold_fold, pair_box(pair.first, pair.second)));
     }
 }

@@ -212,6 +212,17 @@ domain frozen_part(const domain& X)
     return points;
 }
 
+domain contract_around_zero(frozen_systems& systems, const domain& X)
+{
+    domain unknowns = X;
+    const domain frozen = frozen_part(X);
+    const newton& op = systems.restrict_to(unknowns);
+    // A zero whose coordinates are all points is as narrow as it gets, and a
+    // system with fewer unknowns than equations has no Newton operator.
+    if (unknowns.empty() || op.jacobian.rows.size() != op.jacobian.columns.size()) return X;
+    return tighten(op, unknowns).direct_sum(frozen);
+}
+
 bool distinct_zeros::insert(const proved_zero& z)
 {
     bool undecided = false;

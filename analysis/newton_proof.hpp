@@ -104,6 +104,12 @@ private:
 /// The point variables of X (the values a face restriction freezes).
 domain frozen_part(const domain& X);
 
+/// X, known to hold a zero of the system of `systems`, narrowed around it:
+/// the point variables of X frozen at their values (the zero has those
+/// coordinates), tighten on the others, the frozen values put back. X itself
+/// where the restriction leaves more equations than unknowns.
+domain contract_around_zero(frozen_systems& systems, const domain& X);
+
 
 /// The proved zeros of one search, each held once.
 class distinct_zeros {

@@ -44,6 +44,11 @@ std::pair<domain, domain> split_pair_box(const domain& X)
 
 std::pair<domain, domain> proved_pair(const proved_zero& z) { return split_pair_box(z.tight.direct_sum(z.frozen)); }
 
+std::pair<domain, domain> contract_pair(frozen_systems& systems, const std::pair<domain, domain>& pair)
+{
+    return split_pair_box(contract_around_zero(systems, pair_box(pair.first, pair.second)));
+}
+
 domain swap_points(const domain& X)
 {
     domain swapped = X;

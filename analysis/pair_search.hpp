@@ -22,6 +22,10 @@ std::pair<domain, domain> split_pair_box(const domain& X);
 /// The two plane boxes of the narrow enclosure of a proved zero, its frozen values included.
 std::pair<domain, domain> proved_pair(const proved_zero& z);
 
+/// The two plane boxes of a recorded zero of the two-point system of
+/// `systems`, narrowed around it (contract_around_zero on their pair box).
+std::pair<domain, domain> contract_pair(frozen_systems& systems, const std::pair<domain, domain>& pair);
+
 /// X with its two points exchanged: x1 and x3 swap intervals, and so do x2 and x4
 /// (variables X lacks stay absent).
 domain swap_points(const domain& X);
@@ -149,9 +153,10 @@ struct coded_search_outcome {
 };
 
 /// The passes of a search that codes every pair (boundary–boundary,
-/// fold–boundary), from the pairs of `pass`: each pair gets verdict(A, B); a
-/// code that `settled` accepts is appended to coded with the pair and handed
-/// to record(A, B, verdict); the open pairs are refined into the next pass
+/// fold–boundary), from the pairs of `pass`: each pair gets verdict(A, B),
+/// handed to record(A, B, verdict) (a verdict may prove a feature without
+/// settling its pair); a code that `settled` accepts is appended to coded
+/// with the pair; the open pairs are refined into the next pass
 /// until pass number last_pass or the pair limit, where they are given up.
 /// A stop request gives up the pairs not examined yet with the open ones.
 /// Writes the searches' verbose lines and tells p's progress hook of each pass.
@@ -174,12 +179,12 @@ coded_search_outcome run_coded_passes(const plisse& p, pair_pass pass, int last_
             candidate_box& B = pass.boxes[pass.pairs[k].second];
             const pair_verdict v = verdict(A, B);
             if (verbose) std::cout << "couple n° : " << k << ", état : " << v.code << std::endl;
+            record(A.box, B.box, v);
             if (!settled(v.code)) {
                 open.push_back(k);
                 continue;
             }
             coded.push_back({{A.box, B.box}, v.code});
-            record(A.box, B.box, v);
         }
         if (verbose) {
             std::cout << "Fin de la passe " << number << ", cardinal des couples encore à traiter : "

@@ -39,14 +39,19 @@ TEST_F(SwallowtailFoldFold, CountsEachTrueCrossingOnceAndNothingElse)
 
 TEST_F(SwallowtailFoldFold, ImprovementKeepsTheCrossingAndNarrowsItsBoxes)
 {
+    // The search records narrow boxes; widened by 1e-4, the contraction must
+    // narrow them again around the same crossing.
     const sampled_crossing truth = true_fold_fold_crossings<swallowtail_map>().front();
-    const box_pair before = p->res.fold_fold_pairs.front();
+    const box_pair recorded = p->res.fold_fold_pairs.front();
+    const box_pair before{recorded.first.inflate(1e-4), recorded.second.inflate(1e-4)};
+    p->res.fold_fold_pairs.front() = before;
     p->improve_singular_singular();
     const box_pair& after = p->res.fold_fold_pairs.front();
     EXPECT_TRUE(holds(after, truth, 1e-9));
+    EXPECT_TRUE(after.first.subset(before.first) && after.second.subset(before.second));
     EXPECT_LT(after.first.width(), before.first.width());
     EXPECT_LT(after.second.width(), before.second.width());
-    p->res.fold_fold_pairs.front() = before;
+    p->res.fold_fold_pairs.front() = recorded;
 }
 
 TEST(FoldFoldVerdict, EachTestGivesItsCode)
