@@ -34,6 +34,9 @@ domain derivative_towards(const plisse& p, const domain& e, const domain& I)
     return s.inf() > 0.0 ? D : D * -1.0;
 }
 
+/// Whether f and its Jacobian are defined on the whole of b.
+bool differentiable_on(const plisse& p, const domain& b) { return defined_on(p.f, b) && defined_on(p.jacobian, b); }
+
 /// Whether every interval of I is one and the same point (I not empty).
 bool is_one_point(const domain& I)
 {
@@ -351,8 +354,10 @@ void plisse::image()
 
 bool plisse::one_to_one_boundary(const domain& e) const
 {
+    // A component of f whose derivative along the edge keeps a strict sign is
+    // strictly monotone along it, given f differentiable on the whole edge.
     const std::string v = free_variable(e);
-    return !v.empty() && excludes_zero(jacobian.evalue(e).row(v));
+    return !v.empty() && differentiable_on(*this, e) && excludes_zero(jacobian.evalue(e).row(v));
 }
 
 bool plisse::one_to_one_boundary(const domain& e1, const domain& e2) const
@@ -362,8 +367,9 @@ bool plisse::one_to_one_boundary(const domain& e1, const domain& e2) const
     // segments [p, I], [q, I]: f(p) − f(q) = −|p − I|·D̄1 + |q − I|·D̄2. When a
     // component k of D1 and of −D2 keeps one strict sign, both terms of the
     // k-th difference have that sign's opposite and vanish only for p = q = I.
+    // The means are integrals of f's derivatives: f differentiable on both pieces.
     const domain I = e1.intersect(e2);
-    if (is_one_point(I)) {
+    if (is_one_point(I) && differentiable_on(*this, e1) && differentiable_on(*this, e2)) {
         const domain towards1 = derivative_towards(*this, e1, I);
         const domain towards2 = derivative_towards(*this, e2, I);
         if (!towards1.empty() && !towards2.empty() && excludes_zero(towards1.hull(towards2 * -1.0))) return true;

@@ -92,7 +92,9 @@ struct fold_accounting {
     /// Otherwise P is cut in four and each quarter must be known.
     bool cell_known(const domain& P, int depth)
     {
-        if (spent() || !defined_on(p.det_map, P) || !defined_on(p.grad_det, P)) return false;
+        // The arcs are those of the map's fold curve only where the map is
+        // defined, and the graph argument differentiates det.
+        if (spent() || !defined_on(p.f, P) || !defined_on(p.det_map, P) || !defined_on(p.grad_det, P)) return false;
         if (excludes_zero(det(P))) return true;
         const interval_matrix gradient = p.grad_det.evalue(P);
         if (excludes_zero(gradient.entry("y0", "x")) || excludes_zero(gradient.entry("y0", "y"))) {
@@ -130,8 +132,10 @@ contact along_edge(const plisse& p, const domain& I)
     equation(M, E);
     const interval upper = M.evalue(E.corner(1)).get("y0");
     const interval lower = M.evalue(E.corner(0)).get("y0");
+    // Opposite signs at the ends give a zero of det on the edge only where det
+    // is continuous on it, and a fold point only where f is defined.
     const interval product = lower * upper;
-    if (!product.isEmpty() && product.sup() < 0.0) {
+    if (!product.isEmpty() && product.sup() < 0.0 && defined_on(p.f, I) && defined_on(p.det_map, I)) {
         return connexe(M.component("y0")).star_shaped(E) ? contact::crossed : contact::unproved;
     }
     sivia inversion(M, zero_box);
