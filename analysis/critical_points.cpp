@@ -19,6 +19,10 @@ double lap(std::chrono::steady_clock::time_point& since)
     return seconds;
 }
 
+/// "exactly : " before a count its search settled, "at least : " before one
+/// that left candidates undecided (the proved features are then a lower bound).
+const char* how_many(int undecided) { return undecided == 0 ? "exactly : " : "at least : "; }
+
 }  // namespace
 
 void plisse::critical_points(const domain& b)
@@ -36,14 +40,14 @@ void plisse::critical_points(const domain& b)
 
     singular_singular(b, verbose);
     times.fold_fold = lap(clock);
-    std::cout << "     The number of transversal intersection of fold curves in the target is exactly : "
-              << res.fold_fold_pairs.size() << std::endl;
+    std::cout << "     The number of transversal intersection of fold curves in the target is "
+              << how_many(undecided.fold_fold) << res.fold_fold_pairs.size() << std::endl;
     boundary_boundary(b, verbose);
     times.boundary_boundary = lap(clock);
-    std::cout << "     The number of transversal intersection of boundary curves in the target is exactly : "
-              << res.boundary_boundary_pairs.size() << std::endl;
+    std::cout << "     The number of transversal intersection of boundary curves in the target is "
+              << how_many(undecided.boundary_boundary) << res.boundary_boundary_pairs.size() << std::endl;
     singular_boundary(b, verbose);
-    std::cout << "     The number of intersection fold curves with boundary is exactly : "
+    std::cout << "     The number of intersection fold curves with boundary is " << how_many(undecided.fold_boundary)
               << res.fold_boundary_pairs.size() << std::endl;
     improve_singular_boundary();
     times.fold_boundary = lap(clock);
