@@ -35,6 +35,48 @@ bool power_defined(const interval& a, const interval& n)
     return std::trunc(n.sup()) >= 0.0 || excludes_zero(a);
 }
 
+/// Whether the partial function op has its arguments, read from slots s,
+/// inside its domain.
+template <class Instruction>
+bool domain_holds(const Instruction& op, const interval* s)
+{
+    const interval& a = s[op.left];
+    switch (op.kind) {
+    case 'R': return !a.isEmpty() && a.inf() >= 0.0;
+    case 'L': return !a.isEmpty() && a.inf() > 0.0;
+    case '/': return excludes_zero(s[op.right]);
+    case 'P': return power_defined(a, s[op.right]);
+    case 'T': return excludes_zero(cos(a));
+    default: return true;
+    }
+}
+
+/// The value of op from its operands' values a and b, as Eval computes its node.
+template <class Instruction>
+interval value_of(const Instruction& op, const interval& a, const interval& b)
+{
+    switch (op.kind) {
+    case 'r': return interval(op.value);
+    case '+': return a + b;
+    case '-': return a - b;
+    case '*': return a * b;
+    case '/': return a / b;
+    case 'P': return power_by_exponent(a, b);
+    case 'N': return -a;
+    case 'C': return cos(a);
+    case 'S': return sin(a);
+    case 'h': return cosh(a);
+    case 'i': return sinh(a);
+    case 'T': return tan(a);
+    case 'A': return atan(a);
+    case 'E': return exp(a);
+    case 'L': return log(a);
+    case 'R': return sqrt(a);
+    case '2': return power(a, 2);
+    default: return interval::ENTIRE();
+    }
+}
+
 /// The variable names of the trees.
 std::set<std::string> names_in(const std::vector<const std::vector<Node>*>& trees)
 {
@@ -74,6 +116,104 @@ compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& 
         outputs_.push_back(tree->empty() ? slot_of({entire_kind, -1, -1, 0.0}, slots)
                                          : compile(*tree, static_cast<int>(tree->size()) - 1, slots));
     }
+    const std::vector<std::optional<interval>> fixed = fixed_values();
+    add_checks(fixed);
+    attach_centred_bounds(fixed);
+}
+
+std::vector<std::optional<interval>> compiled_program::fixed_values() const
+{
+    const std::size_t n = variables_.size();
+    std::vector<std::optional<interval>> fixed(n + code_.size());
+    for (std::size_t k = 0; k < code_.size(); ++k) {
+        const instruction& op = code_[k];
+        const bool fixed_left = op.left < 0 || fixed[op.left];
+        const bool fixed_right = op.right < 0 || fixed[op.right];
+        if (!fixed_left || !fixed_right || op.kind == entire_kind) continue;
+        const interval none;
+        fixed[n + k] = value_of(op, op.left < 0 ? none : *fixed[op.left], op.right < 0 ? none : *fixed[op.right]);
+    }
+    return fixed;
+}
+
+void compiled_program::add_checks(const std::vector<std::optional<interval>>& fixed)
+{
+    // Each domain condition holds for an operand's interval if it holds for
+    // any interval holding it; with the operands that vary read as the whole
+    // line, a condition that still holds holds over every box (x^2, x/3,
+    // x/(20^2)), and needs no check.
+    std::vector<interval> values(fixed.size());
+    for (std::size_t k = 0; k < fixed.size(); ++k) values[k] = fixed[k] ? *fixed[k] : interval::ENTIRE();
+    for (const instruction& op : code_) {
+        if (partial(op.kind) && !domain_holds(op, values.data())) checks_.push_back(op);
+    }
+}
+
+std::optional<polynomial> compiled_program::polynomial_of(const instruction& op,
+                                                          const std::vector<std::optional<polynomial>>& forms,
+                                                          const std::vector<std::optional<interval>>& fixed) const
+{
+    const auto form = [&](int slot) -> const std::optional<polynomial>& { return forms[slot]; };
+    switch (op.kind) {
+    case 'r': return polynomial::constant(static_cast<int>(variables_.size()), interval(op.value));
+    case 'N':
+        if (form(op.left)) return form(op.left)->negated();
+        return std::nullopt;
+    case '2':
+        if (form(op.left)) return power(*form(op.left), 2);
+        return std::nullopt;
+    case '+':
+    case '-':
+    case '*': {
+        const std::optional<polynomial>& a = form(op.left);
+        const std::optional<polynomial>& b = form(op.right);
+        if (!a || !b) return std::nullopt;
+        if (op.kind == '*') return product(*a, *b);
+        return sum(*a, op.kind == '+' ? *b : b->negated());
+    }
+    case '/': {
+        // A quotient by a constant C without 0 is the product by 1/C.
+        const std::optional<interval>& c = fixed[op.right];
+        if (!form(op.left) || !c || !excludes_zero(*c)) return std::nullopt;
+        return form(op.left)->scaled(interval(1.0) / *c);
+    }
+    case 'P': {
+        // A power is evaluated with the upper bound of its exponent truncated.
+        const std::optional<interval>& e = fixed[op.right];
+        if (!form(op.left) || !e || e->isEmpty()) return std::nullopt;
+        const double n = std::trunc(e->sup());
+        if (!(n >= 0.0 && n <= 1000.0)) return std::nullopt;
+        return power(*form(op.left), static_cast<int>(n));
+    }
+    default: return std::nullopt;
+    }
+}
+
+void compiled_program::attach_centred_bounds(const std::vector<std::optional<interval>>& fixed)
+{
+    const int n = static_cast<int>(variables_.size());
+    std::vector<std::optional<polynomial>> forms;
+    forms.reserve(n + code_.size());
+    for (int v = 0; v < n; ++v) forms.push_back(polynomial::variable(n, v));
+    if (!forms.empty() && !forms.front()) return;
+    for (const instruction& op : code_) forms.push_back(polynomial_of(op, forms, fixed));
+    // A polynomial slot read only by polynomial slots is tightened through them.
+    std::vector<bool> read_otherwise(forms.size(), false);
+    for (std::size_t k = 0; k < code_.size(); ++k) {
+        if (forms[n + k]) continue;
+        for (const int operand : {code_[k].left, code_[k].right})
+            if (operand >= 0) read_otherwise[operand] = true;
+    }
+    for (const int output : outputs_) read_otherwise[output] = true;
+    bound_of_.assign(code_.size(), -1);
+    for (std::size_t k = 0; k < code_.size(); ++k) {
+        const std::optional<polynomial>& form = forms[n + k];
+        if (!form || !read_otherwise[n + k] || form->degree() < 2) continue;
+        std::optional<centred_bound> bound = centred_bound::of(*form);
+        if (!bound) continue;
+        bound_of_[k] = static_cast<int>(bounds_.size());
+        bounds_.push_back(std::move(*bound));
+    }
 }
 
 int compiled_program::slot_of(const instruction& op, slot_table& slots)
@@ -81,26 +221,8 @@ int compiled_program::slot_of(const instruction& op, slot_table& slots)
     // Equal instructions on equal slots compute equal intervals: one slot.
     const auto [found, added] = slots.emplace(std::make_tuple(op.kind, op.left, op.right, bits_of(op.value)),
                                               static_cast<int>(variables_.size() + code_.size()));
-    if (added) {
-        code_.push_back(op);
-        if (partial(op.kind)) add_check(op);
-    }
+    if (added) code_.push_back(op);
     return found->second;
-}
-
-void compiled_program::add_check(const instruction& op)
-{
-    // A power by a constant whose truncation is non-negative (x^2, x^5) is
-    // defined everywhere, and so is a quotient by a non-zero constant.
-    const instruction* right = op.right >= static_cast<int>(variables_.size())
-                                   ? &code_[op.right - variables_.size()]
-                                   : nullptr;
-    if (right != nullptr && right->kind == 'r') {
-        const interval constant(right->value);
-        if (op.kind == 'P' && power_defined(interval::ENTIRE(), constant)) return;
-        if (op.kind == '/' && excludes_zero(constant)) return;
-    }
-    checks_.push_back(op);
 }
 
 int compiled_program::compile(const std::vector<Node>& tree, int i, slot_table& slots)
@@ -139,54 +261,16 @@ void compiled_program::run(std::vector<interval>& slots) const
         const interval& a = op.left >= 0 ? s[op.left] : s[k];
         const interval& b = op.right >= 0 ? s[op.right] : s[k];
         interval& r = s[k++];
-        switch (op.kind) {
-        case 'r': r = interval(op.value); break;
-        case '+': r = a + b; break;
-        case '-': r = a - b; break;
-        case '*': r = a * b; break;
-        case '/': r = a / b; break;
-        case 'P': r = power_by_exponent(a, b); break;
-        case 'N': r = -a; break;
-        case 'C': r = cos(a); break;
-        case 'S': r = sin(a); break;
-        case 'h': r = cosh(a); break;
-        case 'i': r = sinh(a); break;
-        case 'T': r = tan(a); break;
-        case 'A': r = atan(a); break;
-        case 'E': r = exp(a); break;
-        case 'L': r = log(a); break;
-        case 'R': r = sqrt(a); break;
-        case '2': r = power(a, 2); break;
-        default: r = interval::ENTIRE(); break;
-        }
+        r = value_of(op, a, b);
+        const int bound = bound_of_[k - 1 - variables_.size()];
+        if (bound >= 0) r = r.intersect(bounds_[bound].over(s));
     }
 }
 
 bool compiled_program::defined(const std::vector<interval>& slots) const
 {
-    for (const instruction& check : checks_) {
-        const interval& a = slots[check.left];
-        switch (check.kind) {
-        case 'R':
-            if (a.isEmpty() || !(a.inf() >= 0.0)) return false;
-            break;
-        case 'L':
-            if (a.isEmpty() || !(a.inf() > 0.0)) return false;
-            break;
-        case '/':
-            if (!excludes_zero(slots[check.right])) return false;
-            break;
-        case 'P':
-            if (!power_defined(a, slots[check.right])) return false;
-            break;
-        case 'T':
-            if (!excludes_zero(cos(a))) return false;
-            break;
-        default:
-            break;
-        }
-    }
-    return true;
+    return std::all_of(checks_.begin(), checks_.end(),
+                       [&](const instruction& check) { return domain_holds(check, slots.data()); });
 }
 
 bool compiled_cache::compiled_from(const form& f, const std::vector<const std::vector<Node>*>& trees)

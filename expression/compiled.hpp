@@ -3,6 +3,7 @@
 // intervals: variables are positions, equal subtrees are computed once.
 
 #include "node.hpp"
+#include "polynomial.hpp"
 
 #include <cstdint>
 #include <map>
@@ -15,8 +16,11 @@
 /// the variables, in the order of `variables()`; every later slot is one
 /// distinct operation on earlier slots (a subtree met twice, in the same tree
 /// or in another, is one slot); the value of tree k is slot `outputs()[k]`.
-/// Each slot is computed exactly as Eval computes its node, so the program
-/// gives the same enclosures as evaluating every tree.
+/// Each slot is computed as Eval computes its node; a slot that is a
+/// polynomial of degree 2 or more in the variables, and that is an output or
+/// the operand of something other than a polynomial, is then intersected
+/// with the polynomial's centred bound. The program's enclosures are thus
+/// those of the trees or narrower.
 class compiled_program {
 public:
     compiled_program() = default;
@@ -67,9 +71,19 @@ private:
     int compile(const std::vector<Node>& tree, int i, slot_table& slots);
     /// The slot of the instruction, appended unless an equal one exists.
     int slot_of(const instruction& op, slot_table& slots);
-    /// Records the domain condition of the partial function op, unless it
-    /// holds over every box.
-    void add_check(const instruction& op);
+    /// The value of each slot that no variable changes (constants and what
+    /// is computed from constants alone), by slot.
+    std::vector<std::optional<interval>> fixed_values() const;
+    /// Records the domain condition of every partial-function instruction,
+    /// unless it holds over every box.
+    void add_checks(const std::vector<std::optional<interval>>& fixed);
+    /// The centred bounds of the polynomial slots that something other than
+    /// a polynomial reads, and of the polynomial outputs.
+    void attach_centred_bounds(const std::vector<std::optional<interval>>& fixed);
+    /// The polynomial that instruction op computes from the polynomials of
+    /// the earlier slots, if it is one.
+    std::optional<polynomial> polynomial_of(const instruction& op, const std::vector<std::optional<polynomial>>& forms,
+                                            const std::vector<std::optional<interval>>& fixed) const;
 
     std::vector<std::string> variables_;
     std::vector<instruction> code_;
@@ -77,6 +91,9 @@ private:
     /// The partial-function instructions whose domains `defined` checks,
     /// each distinct one once.
     std::vector<instruction> checks_;
+    std::vector<centred_bound> bounds_;
+    /// For each instruction, the position of its centred bound in bounds_, or -1.
+    std::vector<int> bound_of_;
 };
 
 /// The compiled program of a list of trees, kept with copies of the trees it

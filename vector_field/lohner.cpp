@@ -49,7 +49,7 @@ double magnitude(const std::vector<interval>& v)
 }
 
 /// sum of c_k h^k, by Horner's scheme.
-interval polynomial(const std::vector<interval>& c, const interval& h)
+interval polynomial_at(const std::vector<interval>& c, const interval& h)
 {
     interval s = c.back();
     for (std::size_t k = c.size() - 1; k-- > 0;) s = s * h + c[k];
@@ -170,7 +170,7 @@ std::vector<interval> lohner::jacobian(const std::vector<interval>& X, double h)
     for (int e = 0; e < n * n; ++e) start[entry_positions_[e]] = interval(e % (n + 1) == 0 ? 1.0 : 0.0);
     const state_series s = variational_.series(start, order_);
     std::vector<interval> J;
-    for (int e = 0; e < n * n; ++e) J.push_back(polynomial(s[entry_positions_[e]], interval(h)));
+    for (int e = 0; e < n * n; ++e) J.push_back(polynomial_at(s[entry_positions_[e]], interval(h)));
     return J;
 }
 
@@ -198,7 +198,7 @@ std::optional<lohner::step> lohner::advance(const lohner_set& set, double remain
     }
     h = std::copysign(h, remaining);
     std::vector<interval> y(n);
-    for (int i = 0; i < n; ++i) y[i] = polynomial(centre[i], interval(h)) + R[i];
+    for (int i = 0; i < n; ++i) y[i] = polynomial_at(centre[i], interval(h)) + R[i];
     const std::vector<interval> J = jacobian(X, h);
     step s{h, set.image(y, J), {}};
     // Two enclosures of the same states: the new set's hull, and the image before rounding into the new set.

@@ -1,0 +1,285 @@
+// Polynomials with interval coefficients and their centred enclosures.
+
+#include "polynomial.hpp"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+/// Most term pairs a product forms before its like terms are merged.
+constexpr std::size_t largest_product = std::size_t(1) << 20;
+
+/// Largest dense array of one block of a centred bound.
+constexpr std::size_t largest_block = std::size_t(1) << 16;
+
+bool by_exponents(const polynomial::term& a, const polynomial::term& b) { return a.powers < b.powers; }
+
+/// The roots of the groups of variables that occur together in some term.
+class variable_groups {
+public:
+    explicit variable_groups(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
+    int root(int v) { return parent_[v] == v ? v : parent_[v] = root(parent_[v]); }
+    void join(int a, int b) { parent_[root(a)] = root(b); }
+
+private:
+    std::vector<int> parent_;
+};
+
+/// Σ a_j x^j rewritten as Σ q_j h^j with x = c + h, in place, for the d + 1
+/// coefficients a[0], a[stride], ..., a[d * stride]: d rounds of synthetic
+/// division by (x - c).
+void taylor_shift(interval* a, int d, std::size_t stride, const interval& c)
+{
+    for (int k = 0; k < d; ++k) {
+        for (int j = d - 1; j >= k; --j) a[j * stride] += c * a[(j + 1) * stride];
+    }
+}
+
+/// a[0] + a[stride] c + ... + a[d * stride] c^d by Horner's scheme, into a[0].
+void collapse(interval* a, int d, std::size_t stride, const interval& c)
+{
+    interval value = a[d * stride];
+    for (int j = d - 1; j >= 0; --j) value = a[j * stride] + c * value;
+    a[0] = value;
+}
+
+/// Calls line(offset, total) for each line of the dense array along axis:
+/// every index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree, where
+/// offset = Σ α_i·stride[i] and total = Σ α.
+template <class Line>
+void walk_lines(const std::vector<int>& limit, const std::vector<std::size_t>& stride, int degree, std::size_t axis,
+                Line line, std::size_t at = 0, std::size_t offset = 0, int total = 0)
+{
+    if (at == limit.size()) {
+        line(offset, total);
+        return;
+    }
+    if (at == axis) {
+        walk_lines(limit, stride, degree, axis, line, at + 1, offset, total);
+        return;
+    }
+    for (int a = 0; a < limit[at] && total + a <= degree; ++a)
+        walk_lines(limit, stride, degree, axis, line, at + 1, offset + a * stride[at], total + a);
+}
+
+/// Adds q_α·H^α to sum for every index α of the dense array from axis `at` on
+/// (the earlier ones fixed, giving offset, total degree, the product T of
+/// their r_i^α_i and whether each of them is even).
+void sum_terms(const std::vector<interval>& q, const std::vector<int>& limit, const std::vector<std::size_t>& stride,
+               const std::vector<interval>& reach, int degree, std::size_t at, std::size_t offset, int total,
+               const interval& T, bool even, interval& sum)
+{
+    if (at == limit.size()) {
+        const interval& coefficient = q[offset];
+        if (total == 0) {
+            sum += coefficient;
+        } else {
+            const double t = T.sup();
+            sum += coefficient * (even ? interval(0.0, t) : interval(-t, t));
+        }
+        return;
+    }
+    interval power(1.0);
+    for (int a = 0; a < limit[at] && total + a <= degree; ++a) {
+        sum_terms(q, limit, stride, reach, degree, at + 1, offset + a * stride[at], total + a,
+                  a == 0 ? T : T * power, even && a % 2 == 0, sum);
+        power = power * interval(reach[at].sup());
+    }
+}
+
+}  // namespace
+
+std::optional<polynomial> polynomial::constant(int n, const interval& c)
+{
+    if (n > most_variables) return std::nullopt;
+    return normalised(n, {{0, c}}, 0);
+}
+
+std::optional<polynomial> polynomial::variable(int n, int v)
+{
+    if (n > most_variables) return std::nullopt;
+    return polynomial(n, {{exponents(1) << (8 * v), interval(1.0)}}, 1);
+}
+
+polynomial polynomial::negated() const { return scaled(interval(-1.0)); }
+
+polynomial polynomial::scaled(const interval& c) const
+{
+    std::vector<term> terms = terms_;
+    for (term& t : terms) t.coefficient = c * t.coefficient;
+    return normalised(n_, std::move(terms), degree_);
+}
+
+polynomial polynomial::normalised(int n, std::vector<term> terms, int degree)
+{
+    std::sort(terms.begin(), terms.end(), by_exponents);
+    std::vector<term> merged;
+    for (term& t : terms) {
+        if (!merged.empty() && merged.back().powers == t.powers) {
+            merged.back().coefficient += t.coefficient;
+        } else {
+            merged.push_back(t);
+        }
+    }
+    // A coefficient that is exactly 0 is no term.
+    merged.erase(std::remove_if(merged.begin(), merged.end(),
+                                [](const term& t) { return t.coefficient == interval(0.0); }),
+                 merged.end());
+    return polynomial(n, std::move(merged), degree);
+}
+
+std::optional<polynomial> sum(const polynomial& a, const polynomial& b)
+{
+    std::vector<polynomial::term> terms = a.terms_;
+    terms.insert(terms.end(), b.terms_.begin(), b.terms_.end());
+    polynomial s = polynomial::normalised(a.n_, std::move(terms), std::max(a.degree_, b.degree_));
+    if (s.terms_.size() > polynomial::largest) return std::nullopt;
+    return s;
+}
+
+std::optional<polynomial> product(const polynomial& a, const polynomial& b)
+{
+    // Exponents stay below a byte each: the degree bound is far below 255.
+    const int degree = a.degree_ + b.degree_;
+    if (degree > polynomial::highest_degree || a.terms_.size() * b.terms_.size() > largest_product) return std::nullopt;
+    std::vector<polynomial::term> terms;
+    terms.reserve(a.terms_.size() * b.terms_.size());
+    for (const polynomial::term& s : a.terms_) {
+        for (const polynomial::term& t : b.terms_) terms.push_back({s.powers + t.powers, s.coefficient * t.coefficient});
+    }
+    polynomial p = polynomial::normalised(a.n_, std::move(terms), degree);
+    if (p.terms_.size() > polynomial::largest) return std::nullopt;
+    return p;
+}
+
+std::optional<polynomial> power(const polynomial& a, int k)
+{
+    if (static_cast<long>(a.degree()) * k > polynomial::highest_degree) return std::nullopt;
+    std::optional<polynomial> result = polynomial::constant(a.variables(), interval(1.0));
+    std::optional<polynomial> square = a;
+    for (; k > 0 && result && square; k /= 2) {
+        if (k % 2 == 1) result = product(*result, *square);
+        if (k > 1) square = product(*square, *square);
+    }
+    if (!square) return std::nullopt;
+    return result;
+}
+
+std::optional<centred_bound> centred_bound::of(const polynomial& p)
+{
+    const int n = p.variables();
+    variable_groups groups(n);
+    std::vector<bool> used(n, false);
+    for (const polynomial::term& t : p.terms()) {
+        int first = -1;
+        for (int v = 0; v < n; ++v) {
+            if (polynomial::exponent(t.powers, v) == 0) continue;
+            used[v] = true;
+            if (first < 0) first = v;
+            groups.join(v, first);
+        }
+    }
+    centred_bound bound;
+    std::vector<int> block_of(n, -1);
+    for (int v = 0; v < n; ++v) {
+        if (!used[v]) continue;
+        const int r = groups.root(v);
+        if (block_of[r] < 0) {
+            block_of[r] = static_cast<int>(bound.blocks_.size());
+            bound.blocks_.emplace_back();
+        }
+        block& b = bound.blocks_[block_of[r]];
+        b.variables.push_back(v);
+        b.extents.push_back(1);
+    }
+    for (const polynomial::term& t : p.terms()) {
+        for (block& b : bound.blocks_) {
+            int degree = 0;
+            for (std::size_t i = 0; i < b.variables.size(); ++i) {
+                const int e = polynomial::exponent(t.powers, b.variables[i]);
+                b.extents[i] = std::max(b.extents[i], e + 1);
+                degree += e;
+            }
+            b.degree = std::max(b.degree, degree);
+        }
+    }
+    for (block& b : bound.blocks_) {
+        std::size_t size = 1;
+        for (const int e : b.extents) {
+            size *= static_cast<std::size_t>(e);
+            if (size > largest_block) return std::nullopt;
+        }
+        b.coefficients.assign(size, interval(0.0));
+    }
+    for (const polynomial::term& t : p.terms()) {
+        if (t.powers == 0) {
+            bound.constant_ += t.coefficient;
+            continue;
+        }
+        int owner = 0;
+        while (polynomial::exponent(t.powers, owner) == 0) ++owner;
+        block& b = bound.blocks_[block_of[groups.root(owner)]];
+        std::size_t index = 0;
+        for (std::size_t i = 0; i < b.variables.size(); ++i)
+            index = index * b.extents[i] + polynomial::exponent(t.powers, b.variables[i]);
+        b.coefficients[index] += t.coefficient;
+    }
+    return bound;
+}
+
+interval centred_bound::over(const interval* box) const
+{
+    bool wide = false;
+    for (const block& b : blocks_) {
+        for (const int v : b.variables) {
+            if (box[v].isEmpty() || box[v].isInfinite()) return interval::ENTIRE();
+            wide = wide || !box[v].isPoint();
+        }
+    }
+    if (!wide) return interval::ENTIRE();
+    interval total = constant_;
+    for (const block& b : blocks_) total += block_over(b, box);
+    return total;
+}
+
+interval centred_bound::block_over(const block& b, const interval* box) const
+{
+    thread_local std::vector<interval> q;
+    q = b.coefficients;
+    const std::size_t axes = b.variables.size();
+    std::vector<std::size_t> stride(axes);
+    std::vector<int> limit = b.extents;
+    std::size_t s = 1;
+    for (std::size_t i = axes; i-- > 0;) {
+        stride[i] = s;
+        s *= static_cast<std::size_t>(b.extents[i]);
+    }
+    // The Taylor coefficients at the centre c, axis after axis: along a
+    // variable that is a point, h is 0 and the line collapses to its value
+    // at c, which is done first as it shortens the other lines; along the
+    // others, it is shifted to c.
+    std::vector<interval> reach(axes);
+    for (const bool points : {true, false}) {
+        for (std::size_t i = 0; i < axes; ++i) {
+            const interval& X = box[b.variables[i]];
+            if (X.isPoint() != points) continue;
+            const interval c(X.mid());
+            walk_lines(limit, stride, b.degree, i, [&](std::size_t offset, int total) {
+                const int d = std::min(limit[i] - 1, b.degree - total);
+                if (points) {
+                    collapse(&q[offset], d, stride[i], c);
+                } else {
+                    taylor_shift(&q[offset], d, stride[i], c);
+                }
+            });
+            if (points) limit[i] = 1;
+            reach[i] = interval(0.0).hull(X - c).hull(c - X);
+        }
+    }
+    // Σ q_α H^α, with H^α ⊆ [0, T] when every α_i is even and ⊆ [−T, T]
+    // otherwise, T = Π r_i^α_i and r_i bounding |h_i|.
+    interval total(0.0);
+    sum_terms(q, limit, stride, reach, b.degree, 0, 0, 0, interval(1.0), true, total);
+    return total;
+}

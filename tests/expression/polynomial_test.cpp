@@ -1,0 +1,67 @@
+// Centred bounds of polynomials: they hold every value of the polynomial over
+// the box, and they stay close to its true range where its terms cancel.
+
+#include "compiled.hpp"
+#include "expression.hpp"
+#include "mpfr_reference.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+/// The enclosure the program of e gives over box.
+interval program_enclosure(const expression& e, const domain& box)
+{
+    const compiled_program program({&e.tree});
+    std::vector<interval> slots;
+    program.run(box, slots);
+    return slots[program.outputs()[0]];
+}
+
+// Re z^12 = Σ_j (−1)^j C(12, 2j) x^(12−2j) y^(2j): terms of size up to 924
+// x^6 y^6 that cancel to |z|^12 cos 12θ. Over a box 0.1 wide around
+// z = 0.8 e^(0.3i) the exact values r^12 cos 12θ (closed form, MPFR) all lie
+// in the enclosure, which is no wider than four times their spread, where
+// the terms evaluated one by one are some ten times too wide.
+TEST(CentredBound, HoldsARealPartOfZToThe12AndStaysNearItsRange)
+{
+    const expression e("x^12-66*x^10*y^2+495*x^8*y^4-924*x^6*y^6+495*x^4*y^8-66*x^2*y^10+y^12");
+    const double cx = 0.8 * std::cos(0.3), cy = 0.8 * std::sin(0.3), w = 0.1;
+    const domain box{{"x", interval(cx - w / 2, cx + w / 2)}, {"y", interval(cy - w / 2, cy + w / 2)}};
+    const interval bound = program_enclosure(e, box);
+    double lowest = INFINITY, highest = -INFINITY;
+    for (int i = 0; i <= 20; ++i) {
+        for (int j = 0; j <= 20; ++j) {
+            const mpfr_real x(cx - w / 2 + w * i / 20), y(cy - w / 2 + w * j / 20);
+            const mpfr_real r2 = x * x + y * y;  // |z|^2
+            const mpfr_real theta = mpfr_real::apply(mpfr_atan2, y, x);
+            const mpfr_real r6 = r2 * r2 * r2;
+            const mpfr_real exact = r6 * r6 * mpfr_real::apply(mpfr_cos, mpfr_real(12.0) * theta);
+            EXPECT_TRUE(inside(exact, bound)) << exact;
+            lowest = std::min(lowest, exact.to_double(MPFR_RNDD));
+            highest = std::max(highest, exact.to_double(MPFR_RNDU));
+        }
+    }
+    EXPECT_LT(bound.width(), 4 * (highest - lowest));
+    EXPECT_GT(e.Evalue(box).width(), 8 * (highest - lowest));
+}
+
+// f(x1, x2) − f(x3, x4), as the systems of two points are written: the two
+// groups of variables are bounded apart, and their constants cancel. With
+// f = (x + y)^3, the difference over x1 + x2 ∈ s + [−0.02, 0.02] and
+// x3 + x4 ∈ t + [−0.02, 0.02] lies within 3·max(s, t)²·0.04 (plus rounding
+// and the second order) of s³ − t³.
+TEST(CentredBound, BoundsTheGroupsOfASeparableDifferenceApart)
+{
+    const expression e("(x1+x2)^3-(x3+x4)^3+5-5");
+    const domain box{{"x1", interval(0.49, 0.5)}, {"x2", interval(0.5, 0.51)}, {"x3", interval(0.2, 0.21)},
+                     {"x4", interval(0.29, 0.3)}};
+    const interval bound = program_enclosure(e, box);
+    const double s = 1.0, t = 0.5;
+    EXPECT_TRUE(bound.contains(s * s * s - t * t * t));
+    EXPECT_LT(bound.width(), 2 * 3 * s * s * 0.04 + 2 * 3 * t * t * 0.04);
+}
+
+}  // namespace
