@@ -1,17 +1,23 @@
 #!/usr/bin/python3
 """Differential check of plisse against the independent oracle.
 
-For each map the program is run with --json; for a map the oracle finds
-generic, every count the program claims complete (its undecided count is 0;
-for cusps, cusps_exact) must equal the oracle's, and every proved box must
-hold the oracle's feature or else a point where the exact system, after
-Newton steps at 200 bits kept inside the box, has a residual below 1e-30.
+For each map the program is run with --json. Every proved box must lie where
+its kind lies (a cusp or fold point inside the studied box, a boundary point
+on one of its faces: a point in the fixed coordinate, equal to the bound), be
+defined as written at its corners (0*ln(x) is undefined where x <= 0, though
+both sympy and the program may simplify it away), and hold a solution: for a
+map the oracle finds generic, the oracle's feature or else a point where the
+exact system, after Newton steps at 200 bits kept inside the box, has a
+residual below 1e-30; for any other map, such a point. For a generic map,
+every count the program claims complete (its undecided count is 0; for cusps,
+cusps_exact) must also equal the oracle's.
 
-Outcomes: "not generic", "settled" (every count complete and right),
-"undecided" (right, some counts incomplete), "WRONG" (a complete count
-differs, or a proved box holds no solution), "oracle-miss" (the program's
-boxes all hold solutions but the oracle found fewer: a fault of the oracle),
-"timeout", "crash".
+Outcomes: "not generic" (the boxes are right, the counts not compared),
+"settled" (every count complete and right), "undecided" (right, some counts
+incomplete), "WRONG" (a complete count differs, or a proved box holds no
+solution), "misplaced" (a proved box lies where its kind cannot, or has an
+empty interval), "oracle-miss" (the program's boxes all hold solutions but the
+oracle found fewer: a fault of the oracle), "timeout", "crash".
 
 Usage:
   check_maps.py random N [SEED [FIRST]]   random maps FIRST..N-1 (random_maps.py)
@@ -42,7 +48,7 @@ import random_maps  # noqa: E402
 
 COUNTS = (("cusps", "cusps"), ("fold_fold", "fold_fold_crossings"),
           ("boundary_boundary", "boundary_boundary_crossings"), ("fold_boundary", "fold_boundary_intersections"))
-FAILING = ("WRONG", "crash", "oracle-miss")
+FAILING = ("WRONG", "misplaced", "crash", "oracle-miss")
 
 
 def run_program(program, m, timeout):
@@ -113,24 +119,34 @@ class BoxChecker:
         return [mpmath.mpf(v) for v in entry[key]]
 
     def newton_in(self, system, ranges, start):
-        """A few Newton steps clipped into the ranges; the final residual."""
+        """A few Newton steps clipped into the ranges: (the final residual, the final vector)."""
         if not ranges:  # point boxes: the residual at the point itself
-            return max(abs(a) for a in system([])[0])
+            return max(abs(a) for a in system([])[0]), []
         v = mpmath.matrix([min(max(mpmath.mpf(s), lo), hi) for s, (lo, hi) in zip(start, ranges)])
         for _ in range(40):
             values, jac = (mpmath.matrix(a) for a in system(v))
-            try:
-                step = mpmath.lu_solve(jac, -values) if jac.rows == jac.cols else mpmath.qr_solve(jac, -values)[0]
+            try:  # the least-squares step when there are more equations than unknowns
+                step = mpmath.lu_solve(jac, -values)
             except (ZeroDivisionError, TypeError, ValueError):
                 break
             v = mpmath.matrix([min(max(v[i] + step[i], lo), hi) for i, (lo, hi) in enumerate(ranges)])
             if mpmath.norm(step) < mpmath.mpf(10) ** -50 * (1 + mpmath.norm(v)):
                 break
         values, _ = system(v)
-        return max(abs(a) for a in values)
+        return max(abs(a) for a in values), v
+
+    def defined_on(self, boxes):
+        """Whether the map as written is defined at every corner of the boxes (a
+        box with an empty or unbounded interval is left to the Newton check)."""
+        for b in boxes:
+            ranges = [bounds(b, var) for var in ("x", "y")]
+            if None not in ranges and not all(self.f.defined_at(x, y) for x in ranges[0] for y in ranges[1]):
+                return False
+        return True
 
     def verified(self, kind, boxes):
-        """Newton at 200 bits inside the boxes: residual below 1e-30."""
+        """Newton at 200 bits inside the boxes: residual below 1e-30, at points
+        where the map as written is defined."""
         f = self.f
         ranges, free = [], []
         for b in boxes:
@@ -197,9 +213,10 @@ class BoxChecker:
 
         start = [(lo + hi) / 2 for lo, hi in ranges]
         try:
-            return self.newton_in(system, ranges, start) < mpmath.mpf(10) ** -30
-        except (ZeroDivisionError, ValueError):
+            residual, v = self.newton_in(system, ranges, start)
+        except (ZeroDivisionError, TypeError, ValueError):  # TypeError: a complex value where f is undefined
             return False
+        return residual < mpmath.mpf(10) ** -30 and all(f.defined_at(x, y) for x, y in unpack(v))
 
     def check(self, results):
         """Problems with the proved boxes, the number of boxes that hold a
@@ -211,6 +228,9 @@ class BoxChecker:
 
         def examine(kind, boxes, matches, label):
             nonlocal unlisted
+            if not self.defined_on(boxes):
+                problems.append("%s box reaches where the map as written is undefined: %s" % (label, json.dumps(boxes)))
+                return
             for entry in matches:
                 entry["matched"] = True
             if matches:
@@ -303,16 +323,59 @@ def topology_note(answer, results):
         missing[:8], extra[:8])
 
 
+def misplacement(box, studied, on_face):
+    """Why the box is not where its kind must lie (inside the studied box, and
+    for a boundary box on one of its faces: the interval of x or y a point
+    equal to a bound of that side), or None."""
+    ranges = [bounds(box, var) for var in ("x", "y")]
+    if None in ranges:
+        return "an empty, unbounded or missing interval"
+    if any(r[0] < side[0] or r[1] > side[1] for r, side in zip(ranges, studied)):
+        return "not inside the studied box"
+    if on_face and not any(r[0] == r[1] == bound for r, side in zip(ranges, studied) for bound in side):
+        return "on no face of the studied box"
+    return None
+
+
+def misplaced_boxes(m, results):
+    """Notes on the proved boxes that are not where their kind must lie: the
+    boxes of cusps and fold points inside the studied box, the boxes of
+    boundary points (of crossings, and fold points on an edge) on a face."""
+    fb = results["fold_boundary"]
+    boxes = [(box, "cusp", False) for box in results["cusps"]]
+    boxes += [(pair[k], "fold-fold", False) for pair in results["fold_fold_crossings"] for k in ("first", "second")]
+    boxes += [(pair[k], "boundary-boundary", True)
+              for pair in results["boundary_boundary_crossings"] for k in ("first", "second")]
+    boxes += [(pair["fold"], "fold-boundary fold", False) for pair in fb["crossings"]]
+    boxes += [(pair["boundary"], "fold-boundary boundary", True) for pair in fb["crossings"]]
+    boxes += [(box, "fold point on an edge", True) for box in fb["points"]]
+    studied = (m["x"], m["y"])
+    notes = []
+    for box, label, on_face in boxes:
+        why = misplacement(box, studied, on_face)
+        if why:
+            notes.append("misplaced %s box, %s: %s" % (label, why, json.dumps(box)))
+    return notes
+
+
 def oracle_counts(answer):
     return {k: answer["counts"][k] for k, _ in COUNTS}
+
+
+def box_outcome(problems, misplaced):
+    """The outcome that the boxes alone decide, or None when they are all right."""
+    return "WRONG" if problems else "misplaced" if misplaced else None
 
 
 def judge(m, answer, status, results):
     """(outcome, notes)."""
     if status != "ok":
         return status, ([results["stderr"].strip()] if results else [])
+    misplaced = misplaced_boxes(m, results)
     if not answer["generic"]:
-        return "not generic", answer["reasons"]
+        # No count to compare, and no feature of the oracle to trust: every box by Newton alone.
+        problems, _, _ = BoxChecker(m, featureless_answer()).check(results)
+        return box_outcome(problems, misplaced) or "not generic", problems + misplaced + answer["reasons"]
     done = complete(results)
     notes = []
     differs = []
@@ -321,15 +384,15 @@ def judge(m, answer, status, results):
         if done[key] and got != answer["counts"][key]:
             differs.append((key, got, answer["counts"][key]))
     problems, unlisted, unmatched = BoxChecker(m, answer).check(results)
-    notes += problems
+    notes += problems + misplaced
     topology = topology_note(answer, results)
     if topology:
         notes.append(topology)
     for key, got, want in differs:
         notes.append("%s: the program claims %d complete, the %s finds %d; not found: %s" % (
             key, got, "table" if answer.get("from_table") else "oracle", want, ", ".join(unmatched[key]) or "-"))
-    if problems:
-        return "WRONG", notes
+    if box_outcome(problems, misplaced):
+        return box_outcome(problems, misplaced), notes
     if unlisted and not answer.get("from_table"):
         notes.append("%d proved boxes hold solutions the oracle did not list" % unlisted)
         return "oracle-miss", notes
@@ -348,11 +411,17 @@ def program_summary(results):
         "yes" if results["fold_curve_known"] else "no")
 
 
+def featureless_answer():
+    """An oracle answer that lists no feature: boxes are then checked by Newton only."""
+    return {"generic": True, "reasons": [], "counts": {}, "cusps": [], "fold_fold": [],
+            "boundary_boundary": [], "fold_boundary": {"crossings": [], "points": []}}
+
+
 def table_answer(row):
-    """An oracle answer made of the table's counts alone: boxes are then checked by Newton only."""
-    counts = dict(row["want"])
-    return {"generic": True, "reasons": [], "counts": counts, "cusps": [], "fold_fold": [],
-            "boundary_boundary": [], "fold_boundary": {"crossings": [], "points": []}, "from_table": True}
+    """An oracle answer made of the table's counts alone."""
+    answer = featureless_answer()
+    answer.update({"counts": dict(row["want"]), "from_table": True})
+    return answer
 
 
 def check(m, program, timeout, with_oracle=True):
@@ -376,10 +445,11 @@ def line(label, r):
 def summary(records):
     outcomes = [r["outcome"] for r in records]
     topology = sum(1 for r in records if any(n.startswith("TOPOLOGY") for n in r["notes"]))
-    return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, timeouts %d, "
-            "crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
+    misplaced = sum(1 for r in records for n in r["notes"] if n.startswith("misplaced"))
+    return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, misplaced boxes %d, "
+            "timeouts %d, crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
                 len(records), sum(1 for r in records if r["oracle"]["generic"]),
-                outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"),
+                outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"), misplaced,
                 outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology))
 
 

@@ -3,7 +3,12 @@
 hand for the map (x + 0.2y, y^3 - xy) over [-0.2, 0.33] x [-0.7, 0.61]:
 det = 3y^2 + 0.2y - x, cusp at (0, -1/15), fold points on the right edge at
 y = -11/30 and y = 0.3 (roots of 3y^2 + 0.2y - 0.33), no fold-fold or
-boundary-boundary crossing, one fold-boundary crossing."""
+boundary-boundary crossing, one fold-boundary crossing; and for the pleat
+(x, y^3 + xy) over [-1, 1]^2, which the oracle calls not generic (the left
+edge's image folds over itself: (-1, y^3 - y) is (-1, 0) at y = -1, 0, 1):
+det = 3y^2 + x, cusp (0, 0), fold points (-1, +-1/sqrt(3)), and the fold image
+(-3t^2, -2t^3) meets the image (u, h^3 + hu) of the edge y = h = +-1 where
+2t^3 - 3ht^2 + h^3 = (t - h)^2 (2t + h) = 0: at t = -h/2, u = -0.75."""
 import copy
 import os
 import sys
@@ -39,6 +44,68 @@ def results(answer):
                        box((0.33, 0.33), (-11 / 30 - 1e-9, -11 / 30 + 1e-9))]},
     }
     return r
+
+
+PLEAT = {"f1": "x", "f2": "y^3+x*y", "x": [-1.0, 1.0], "y": [-1.0, 1.0]}
+
+
+def pleat_results():
+    """The pleat's cusp, fold points and fold-boundary crossings; the boundary
+    self-crossings left undecided."""
+    root = 3 ** -0.5
+    return {
+        "inputs": {"resolution": 25, "x": PLEAT["x"], "y": PLEAT["y"]},
+        "counts": {"cusps": 1, "cusps_exact": True, "fold_fold_crossings": 0, "boundary_boundary_crossings": 0,
+                   "fold_boundary_intersections": 4},
+        "undecided": {"cusps": 0, "fold_fold": 0, "boundary_boundary": 9, "fold_boundary": 0},
+        "fold_curve_known": False, "fold_cells": [],
+        "cusps": [box((0, 0), (0, 0))], "fold_fold_crossings": [], "boundary_boundary_crossings": [],
+        "fold_boundary": {
+            "crossings": [{"fold": box((-0.75, -0.75), (-0.5, -0.5)), "boundary": box((-0.75, -0.75), (1, 1))},
+                          {"fold": box((-0.75, -0.75), (0.5, 0.5)), "boundary": box((-0.75, -0.75), (-1, -1))}],
+            "points": [box((-1, -1), (root - 1e-9, root + 1e-9)), box((-1, -1), (-root - 1e-9, -root + 1e-9))]},
+    }
+
+
+class BoxesOfMapsNotCounted(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.answer = oracle.study(PLEAT["f1"], PLEAT["f2"], PLEAT["x"], PLEAT["y"])
+
+    def judge(self, r):
+        return check_maps.judge(PLEAT, copy.deepcopy(self.answer), "ok", r)
+
+    def test_every_box_is_checked_though_the_map_is_not_generic(self):
+        self.assertFalse(self.answer["generic"])
+        self.assertEqual(self.judge(pleat_results())[0], "not generic")
+        r = pleat_results()
+        r["fold_boundary"]["points"][0] = box((-1, -1), (0.5, 0.5))  # det = -0.25 there
+        outcome, notes = self.judge(r)
+        self.assertEqual(outcome, "WRONG")
+        self.assertIn("fold point on an edge box holds no solution", notes[0])
+
+    def test_a_boundary_box_on_no_face_is_misplaced(self):
+        self.assertEqual(check_maps.misplaced_boxes(PLEAT, pleat_results()), [])
+        r = pleat_results()
+        r["fold_boundary"]["crossings"][0]["boundary"] = box((-0.75, -0.75), (0, 0))
+        notes = check_maps.misplaced_boxes(PLEAT, r)
+        self.assertEqual(len(notes), 1)
+        self.assertIn("boundary box, on no face", notes[0])
+        # a box that holds the crossing's boundary point (-0.75, 1) but not as a point in y; Newton there
+        # solves for y alone from three equations, the first of them 0 = 0 (f1 = x is -0.75 at both points)
+        r["fold_boundary"]["crossings"][0]["boundary"] = box((-0.75, -0.75), (0.875, 1))
+        self.assertEqual(self.judge(r)[0], "misplaced")
+
+    def test_a_box_where_the_map_as_written_is_undefined_holds_no_solution(self):
+        # the pleat, but undefined where x <= -0.5: the cusp stands, the features at x = -0.75 and -1 do not
+        partial = dict(PLEAT, f1="x+(y-y)*sqrt(x+0.5)")
+        answer = oracle.study(partial["f1"], partial["f2"], partial["x"], partial["y"])
+        outcome, notes = check_maps.judge(partial, answer, "ok", pleat_results())
+        self.assertEqual(outcome, "WRONG")
+        self.assertEqual(sum("where the map as written is undefined" in n for n in notes), 4)
+        r = pleat_results()
+        r["fold_boundary"] = {"crossings": [], "points": []}
+        self.assertEqual(check_maps.judge(partial, answer, "ok", r)[0], "not generic")
 
 
 class Judging(unittest.TestCase):

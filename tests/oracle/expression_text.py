@@ -6,6 +6,12 @@ sqrt sqr (also capitalised or in capitals).  Precedence from loosest to
 tightest: + and -, * and /, ^ (left associative), unary minus (so -x^2 is
 (-x)^2).  Numbers are read as the nearest double, as the program does, and
 turned into exact rationals so that the oracle studies that very map.
+
+sympy simplifies while it builds (0*sqrt(x) and (y-y)*ln(x) become 0), which
+would widen the domain of the map as written; so the reader also lists, as it
+meets them, the expressions that must be positive where the text is defined:
+the arguments of ln and sqrt (sqrt(u) has no derivative at u = 0), and |u| for
+a divisor, the base of a negative power and the cosine of tan's argument.
 """
 import re
 from fractions import Fraction
@@ -19,6 +25,10 @@ _FUNCTIONS = {
     "sinh": sympy.sinh, "cosh": sympy.cosh, "exp": sympy.exp, "ln": sympy.log,
     "sqrt": sympy.sqrt, "sqr": lambda a: a ** 2,
 }
+
+# The partial functions: what must be positive for them to be defined (and
+# differentiable) at their argument.
+_DOMAIN = {"ln": lambda a: [a], "sqrt": lambda a: [a], "tan": lambda a: [sympy.Abs(sympy.cos(a))]}
 
 _TOKEN = re.compile(r"\s*(?:(\d+(?:\.\d+)?(?:[eE][+-]?\d+)?)|([A-Za-z][A-Za-z0-9]*)|(.))")
 
@@ -59,6 +69,7 @@ class _Parser:
         self.text = text
         self.tokens = _tokens(text)
         self.pos = 0
+        self.positive = []  # expressions that must be positive for the text to be defined
 
     def peek(self):
         return self.tokens[self.pos][0]
@@ -88,6 +99,8 @@ class _Parser:
         while self.peek() in ("*", "/"):
             op = self.take()[0]
             r = self.power()
+            if op == "/":
+                self.positive.append(sympy.Abs(r))
             e = e * r if op == "*" else e / r
         return e
 
@@ -98,6 +111,8 @@ class _Parser:
             exponent = self.unary()
             if not exponent.is_Integer:
                 raise ExpressionError("exponent %s is not an integer constant in %r" % (exponent, self.text))
+            if exponent < 0:
+                self.positive.append(sympy.Abs(e))
             e = e ** exponent
         return e
 
@@ -126,10 +141,19 @@ class _Parser:
             self.take("(")
             arg = self.sum()
             self.take(")")
+            self.positive += _DOMAIN.get(name, lambda a: [])(arg)
             return _FUNCTIONS[name](arg)
         raise ExpressionError("unexpected %r in %r" % (value, self.text))
 
 
 def parse(text):
     """The sympy expression in x and y of one component text."""
-    return _Parser(text).parse()
+    return parse_with_domain(text)[0]
+
+
+def parse_with_domain(text):
+    """(expression, positive): the sympy expression of one component text and
+    the expressions that are all positive exactly where the text is defined."""
+    parser = _Parser(text)
+    expression = parser.parse()
+    return expression, parser.positive

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The oracle's reader of the expression language: precedences, functions,
-constants read as doubles, and the texts it must refuse."""
+constants read as doubles, the domain of a text, and the texts it must refuse."""
 import os
 import sys
 import unittest
@@ -9,7 +9,7 @@ from fractions import Fraction
 import sympy
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from expression_text import X, Y, ExpressionError, parse  # noqa: E402
+from expression_text import X, Y, ExpressionError, parse, parse_with_domain  # noqa: E402
 
 
 class Precedence(unittest.TestCase):
@@ -43,6 +43,14 @@ class Constants(unittest.TestCase):
         self.assertEqual(parse("0.1"), sympy.Rational(Fraction(0.1)))
         self.assertNotEqual(parse("0.1"), sympy.Rational(1, 10))
         self.assertEqual(parse("2.5e-3"), sympy.Rational(Fraction(2.5e-3)))
+
+
+class Domain(unittest.TestCase):
+    def test_what_must_be_positive_even_where_the_term_cancels(self):
+        for text, positive in (("(y-y)*sqrt(x)", [X]), ("0*ln(y+0.5)", [Y + sympy.Rational(1, 2)]),
+                               ("x/(y-1)+x^-2+tan(y)", [abs(Y - 1), abs(X), abs(sympy.cos(Y))]),
+                               ("sin(x)*exp(y)+atan(x)+x^2", [])):
+            self.assertEqual(parse_with_domain(text)[1], positive, text)
 
 
 class Refused(unittest.TestCase):

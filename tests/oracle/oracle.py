@@ -11,11 +11,13 @@ by Newton refinement in mpmath:
 Each crossing is a pair of distinct source points with the same image, found
 as a solution of the exact two-point system and checked for transversality.
 
-A map is declared not generic (the counts are then not to be trusted and the
-tests skip it) when a feature lies within the sampling tolerance of a corner
-or an edge, when two features cannot be told apart, when the map is not finite
-somewhere on the sampling grid, when a refinement does not converge, or when
-the two sampling resolutions do not find the same features.
+A map is declared not generic (its counts are then not to be trusted: the
+checks compare none, but still check every box the program proves) when a
+feature lies within the sampling tolerance of a corner or an edge, when two
+features cannot be told apart, when the map is not finite somewhere on the
+sampling grid or undefined there as written (0*ln(x) where x <= 0, though
+sympy reads it as 0), when a refinement does not converge, or when the two
+sampling resolutions do not find the same features.
 
 Usage: oracle.py F1 F2 X0,X1 Y0,Y1  -> JSON on standard output.
 """
@@ -28,7 +30,7 @@ import numpy as np
 import sympy
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from expression_text import X, Y, parse  # noqa: E402
+from expression_text import X, Y, parse_with_domain  # noqa: E402
 
 mp = mpmath.mp
 WORKING_DIGITS = 40
@@ -48,10 +50,11 @@ F1, F2, J00, J01, J10, J11, DET, DETX, DETY, C1, C1X, C1Y, C2, C2X, C2Y, DETXX, 
 
 
 class MapFunctions:
-    """The map, its Jacobian, determinant and cusp functions, in numpy and mpmath."""
+    """The map, its Jacobian, determinant and cusp functions, in numpy and
+    mpmath, and where the map as written is defined."""
 
     def __init__(self, f1_text, f2_text):
-        e1, e2 = parse(f1_text), parse(f2_text)
+        (e1, positive1), (e2, positive2) = parse_with_domain(f1_text), parse_with_domain(f2_text)
         j = [[sympy.diff(e1, X), sympy.diff(e1, Y)], [sympy.diff(e2, X), sympy.diff(e2, Y)]]
         det = j[0][0] * j[1][1] - j[0][1] * j[1][0]
         dx, dy = sympy.diff(det, X), sympy.diff(det, Y)
@@ -74,6 +77,8 @@ class MapFunctions:
         self._np_det = sympy.lambdify((X, Y), det, modules="numpy")
         self._mp_det = sympy.lambdify((X, Y), det, modules="mpmath")
         self._np_map = sympy.lambdify((X, Y), [e1, e2], modules="numpy")
+        self._np_positive = sympy.lambdify((X, Y), positive1 + positive2, modules="numpy")
+        self._mp_positive = sympy.lambdify((X, Y), positive1 + positive2, modules="mpmath")
 
     def at(self, x, y):
         """Every listed value at one point, in mpmath at the working precision."""
@@ -86,6 +91,22 @@ class MapFunctions:
         """Every listed value at one point, in double precision."""
         with np.errstate(all="ignore"):
             return [float(v) for v in self._np_all(float(x), float(y))]
+
+    def defined_at(self, x, y):
+        """Whether the map as written is defined at the point, in mpmath (an
+        argument that is already complex there is no positive number either)."""
+        try:
+            return all(v > 0 for v in self._mp_positive(mpmath.mpf(x), mpmath.mpf(y)))
+        except TypeError:
+            return False
+
+    def defined_np(self, x, y):
+        """Where the map as written is defined, on arrays (nan compares false)."""
+        defined = np.ones(np.shape(x), dtype=bool)
+        with np.errstate(all="ignore"):
+            for v in self._broadcast(self._np_positive(x, y), np.shape(x)):
+                defined &= v > 0
+        return defined
 
     def det_at(self, x, y):
         return self._mp_det(mpmath.mpf(x), mpmath.mpf(y))
@@ -216,6 +237,9 @@ class Oracle:
         gx, gy = np.meshgrid(xs, ys, indexing="ij")
         d = self.f.det_np(gx, gy)
         values = self.f.map_np(gx, gy)
+        if not np.all(self.f.defined_np(gx, gy)):
+            self.not_generic("the map as written is undefined on part of the box")
+            return [], d
         if not (np.all(np.isfinite(d)) and all(np.all(np.isfinite(v)) for v in values)):
             self.not_generic("the map or its determinant is not finite on the sampling grid")
             return [], d

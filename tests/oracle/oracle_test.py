@@ -5,6 +5,8 @@ import os
 import sys
 import unittest
 
+import numpy as np
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import oracle  # noqa: E402
 import random_maps  # noqa: E402
@@ -32,6 +34,12 @@ class NotGeneric(unittest.TestCase):
         generic, why = reasons("x", "sqrt(x)*y", (-1, 1), (-1, 1))
         self.assertFalse(generic)
         self.assertIn("not finite", why)
+
+    def test_map_undefined_as_written_in_the_box(self):
+        # sympy reads the map as (x, y^3 + xy), the text is undefined where x <= -0.5
+        generic, why = reasons("x+(y-y)*sqrt(x+0.5)", "y^3+x*y", (-1, 1), (-1, 1))
+        self.assertFalse(generic)
+        self.assertIn("undefined on part of the box", why)
 
     def test_images_of_two_corners_coincide(self):
         # f(x, -y) = (f1, -f2): the left corners of a box symmetric in y both map to (-1/1.1, 0)
@@ -64,7 +72,21 @@ class RandomMaps(unittest.TestCase):
             self.assertLess(m["y"][0], m["y"][1])
 
     def test_every_kind_is_drawn(self):
-        self.assertEqual({m["kind"] for m in self.maps}, {"plain", "corner", "cusp-edge", "lips"})
+        self.assertEqual({m["kind"] for m in self.maps}, {"plain", "corner", "cusp-edge", "lips", "cancelling-partial",
+                                                          "normal-form", "exact-doubles"})
+
+    def test_boxes_meant_for_exact_doubles_have_dyadic_edges(self):
+        for m in self.maps:
+            if m["kind"] in ("normal-form", "exact-doubles"):
+                for b in m["x"] + m["y"]:
+                    self.assertEqual(b * 1024, int(b * 1024), m)
+
+    def test_cancelling_partial_maps_are_undefined_on_part_of_their_box(self):
+        for m in self.maps:
+            if m["kind"] == "cancelling-partial":
+                gx, gy = np.meshgrid(np.linspace(*m["x"], 41), np.linspace(*m["y"], 41))
+                defined = oracle.MapFunctions(m["f1"], m["f2"]).defined_np(gx, gy)
+                self.assertTrue(defined.any() and not defined.all(), m)
 
 
 if __name__ == "__main__":

@@ -5,11 +5,27 @@ Each map is built in normalised variables X, Y where its features sit within
 [-1, 1]^2, then carried to a box from 0.05 to 50 wide by X = (x - cx) * k,
 Y = (y - cy) * k.  f1 = X + a Y plus small terms; f2 is a polynomial of degree
 3 to 5 in Y whose coefficients depend on X, sometimes with a sin, cos or exp
-term.  Shares of the maps are built on purpose:
+term ("plain").  Shares of the maps are built on purpose:
   - "corner": a corner of the box sits close to the fold curve, so that the
     images of the two edges meeting there may cross;
   - "cusp-edge": a cusp lies close to (but not on) an edge;
-  - "lips": the fold curve has a small closed component.
+  - "lips": the fold curve has a small closed component;
+  - "cancelling-partial": a plain map plus a term such as (Y-Y)*sqrt(X-c),
+    0*ln(Y-c), (X*Y-Y*X)*sqrt(X-c) or 0.1*X*ln(Y-c), c inside the box, so that
+    the map as written is undefined on part of the box (where the argument is
+    not positive) even where the term cancels: nothing may be proved there.
+The following are written directly in x and y, over boxes whose edges are
+dyadic numbers, so that many features fall on exact doubles:
+  - "normal-form": f1 exactly x, 2*x or x^3+x, f2 the pleat y^3+x*y, the
+    swallowtail y^4+a*y^2+x*y or the lips y^3+(x^2-r)*y, its variables
+    shifted by dyadic amounts; sometimes with the roles of x and y swapped.
+    The kernel of Df is then along one axis, so fold points on the edges
+    parallel to it are not generic: the oracle may say so, the boxes are
+    checked all the same;
+  - "exact-doubles": the pleat (X + 3dY, Y^3 + XY) in X = (x - cx) k,
+    Y = (y - cy) k with k a power of 2 and d, cx, cy dyadic: its cusp is at
+    (X, Y) = (0, d), and for d = 0 its fold-boundary crossings on an edge
+    Y = h are at X = -3h^2/4 with the fold point at Y = -h/2.
 
 Usage: random_maps.py N [SEED] -> one JSON object per line.
 """
@@ -17,6 +33,7 @@ import json
 import math
 import os
 import random
+import re
 import sys
 
 import numpy as np
@@ -45,6 +62,22 @@ def signed_term(coefficient, factor):
 
 def power(base, k):
     return base if k == 1 else "%s^%d" % (base, k)
+
+
+def exact(v):
+    """A dyadic constant written so that it reads back as itself."""
+    text = repr(float(abs(v)))
+    return text[:-2] if text.endswith(".0") else text
+
+
+def shifted(name, c):
+    """The text of name - c for a dyadic c."""
+    return name if c == 0 else "(%s%s%s)" % (name, "-" if c > 0 else "+", exact(c))
+
+
+def swapped(text):
+    """The text with the variables x and y exchanged."""
+    return re.sub(r"\b[xy]\b", lambda v: "y" if v.group() == "x" else "x", text)
 
 
 class Normalised:
@@ -132,7 +165,8 @@ def cusp_edge(rng):
         signed_term(rng.uniform(-0.2, 0.2), "X*Y^2")
     m = Normalised(f1, f2.replace(" ", ""), "cusp-edge")
     o = oracle.Oracle(*m.texts_in("x", "y"), (-1, 1), (-1, 1))
-    # The cusp of (X + aY, Y^3 + XY) is at (-3a^2, a), moved a little by the small terms.
+    # The cusp of (X + aY, Y^3 + XY) is at (0, a/3), moved a little by the small
+    # terms; Newton is started from (-3a^2, a) as the generated maps were.
     v, ok, _ = oracle.newton(o.cusp_system(0), (-3 * a * a, a), 1.0, o.f)
     if not ok:
         return plain(rng)
@@ -169,6 +203,67 @@ def lips(rng):
     return Normalised(f1, f2, "lips")
 
 
+PARTIAL_TERMS = ("(Y-Y)*sqrt(%s)", "0*ln(%s)", "(X*Y-Y*X)*sqrt(%s)", "0.1*X*ln(%s)")
+
+
+def cancelling_partial(rng):
+    """A plain map plus a term undefined where its argument V - c <= 0, with c
+    inside the box."""
+    m = plain(rng)
+    m.kind = "cancelling-partial"
+    argument = "%s%s" % (rng.choice("XY"), signed_term(-rng.uniform(-0.8, 0.8), "").replace(" ", ""))
+    term = "+" + rng.choice(PARTIAL_TERMS) % argument
+    if rng.random() < 0.5:
+        m.f1 += term
+    else:
+        m.f2 += term
+    return m
+
+
+def round_side(rng, centre):
+    """A side from centre + lo to centre + hi, lo and hi multiples of 0.25 around 0."""
+    if rng.random() < 0.5:
+        return centre - 1.0, centre + 1.0
+    return centre - 0.25 * rng.randint(2, 8), centre + 0.25 * rng.randint(2, 8)
+
+
+def normal_form(rng):
+    """f1 exactly x, 2*x or x^3+x and f2 a classical normal form, shifted by
+    dyadic amounts, over a box with round edges; x and y swapped at times."""
+    s, t = (rng.choice([0, 0, -0.5, -0.25, 0.25, 0.5]) for _ in range(2))
+    X, Y = shifted("x", s), shifted("y", t)
+    family = rng.randrange(3)
+    if family == 0:
+        f2 = "%s^3+%s*%s" % (Y, X, Y)
+    elif family == 1:  # for a < 0 two cusps at y^2 = -a/6: (+-1/8, +-1/4) for a = -3/8
+        a = rng.choice([-1.5, -0.75, -0.375, 0.5])
+        f2 = "%s^4%s%s*%s^2+%s*%s" % (Y, "-" if a < 0 else "+", exact(a), Y, X, Y)
+    else:  # det is a multiple of 3y^2 + x^2 - r, cusps at (+-sqrt(r), 0)
+        f2 = "%s^3+(%s^2-%s)*%s" % (Y, X, exact(rng.choice([0.25, 0.5, 0.5625])), Y)
+    f1 = rng.choice(["x", "2*x", "x^3+x"])
+    xr, yr = round_side(rng, s), round_side(rng, t)
+    if rng.random() < 0.3:
+        return "normal-form", swapped(f1), swapped(f2), yr, xr
+    return "normal-form", f1, f2, xr, yr
+
+
+def exact_doubles(rng):
+    """The pleat (X + 3dY, Y^3 + XY) in X = (x - cx) k, Y = (y - cy) k, k a
+    power of 2, d, cx and cy dyadic, over a box with dyadic edges in X, Y."""
+    d = rng.choice([0, 0, 0.125, -0.125, 0.25, -0.25])
+    k = 2.0 ** rng.randint(-3, 3)
+    cx, cy = (rng.randint(-16, 16) / 8 / k for _ in range(2))
+
+    def variable(name, c):
+        return "(%s*%s)" % (shifted(name, c), exact(k)) if k != 1 else shifted(name, c)
+
+    X, Y = variable("x", cx), variable("y", cy)
+    f1 = X if d == 0 else "%s%s%s*%s" % (X, "+" if d > 0 else "-", exact(3 * d), Y)
+    f2 = "%s^3+%s*%s" % (Y, X, Y)
+    (u0, u1), (v0, v1) = round_side(rng, 0), round_side(rng, 0)
+    return "exact-doubles", f1, f2, (cx + u0 / k, cx + u1 / k), (cy + v0 / k, cy + v1 / k)
+
+
 def to_box(m, rng):
     """Carries the normalised map to a box 0.05 to 50 wide around a random centre."""
     width = math.exp(rng.uniform(math.log(0.05), math.log(50)))
@@ -188,22 +283,27 @@ def to_box(m, rng):
     return f1, f2, tuple(float("%.6g" % b) for b in box_x), tuple(float("%.6g" % b) for b in box_y)
 
 
+def carried(build):
+    """A class of maps built in normalised variables, carried to a random box."""
+    def make(rng):
+        m = build(rng)
+        return (m.kind,) + to_box(m, rng)
+    return make
+
+
+# The classes of maps and their shares: each gives (kind, f1, f2, x range, y range).
+CLASSES = ((carried(plain), 0.47), (carried(corner), 0.17), (carried(cusp_edge), 0.13), (carried(lips), 0.08),
+           (carried(cancelling_partial), 0.05), (normal_form, 0.05), (exact_doubles, 0.05))
+
+
 def generate(count, seed=DEFAULT_SEED):
     """count maps: dicts with f1, f2, x, y (ranges) and kind."""
     rng = random.Random(seed)
     maps = []
     for index in range(count):
-        pick = rng.random()
-        if pick < 0.55:
-            m = plain(rng)
-        elif pick < 0.75:
-            m = corner(rng)
-        elif pick < 0.9:
-            m = cusp_edge(rng)
-        else:
-            m = lips(rng)
-        f1, f2, xr, yr = to_box(m, rng)
-        maps.append({"index": index, "kind": m.kind, "f1": f1, "f2": f2, "x": list(xr), "y": list(yr)})
+        make = rng.choices([c for c, _ in CLASSES], weights=[w for _, w in CLASSES])[0]
+        kind, f1, f2, xr, yr = make(rng)
+        maps.append({"index": index, "kind": kind, "f1": f1, "f2": f2, "x": list(xr), "y": list(yr)})
     return maps
 
 
