@@ -3,6 +3,7 @@
 #include "polynomial.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -26,21 +27,32 @@ private:
     std::vector<int> parent_;
 };
 
+using bounds = centred_bound::bounds;
+
+/// a + c·b for a double c, rounded outward: fma rounds the exact value of
+/// each bound to the nearest double, so the next double beyond the result
+/// lies beyond the exact bound.
+bounds plus_scaled(const bounds& a, double c, const bounds& b)
+{
+    if (c >= 0) return {next_down(std::fma(c, b.lo, a.lo)), next_up(std::fma(c, b.hi, a.hi))};
+    return {next_down(std::fma(c, b.hi, a.lo)), next_up(std::fma(c, b.lo, a.hi))};
+}
+
 /// Σ a_j x^j rewritten as Σ q_j h^j with x = c + h, in place, for the d + 1
 /// coefficients a[0], a[stride], ..., a[d * stride]: d rounds of synthetic
 /// division by (x - c).
-void taylor_shift(interval* a, int d, std::size_t stride, const interval& c)
+void taylor_shift(bounds* a, int d, std::size_t stride, double c)
 {
     for (int k = 0; k < d; ++k) {
-        for (int j = d - 1; j >= k; --j) a[j * stride] += c * a[(j + 1) * stride];
+        for (int j = d - 1; j >= k; --j) a[j * stride] = plus_scaled(a[j * stride], c, a[(j + 1) * stride]);
     }
 }
 
 /// a[0] + a[stride] c + ... + a[d * stride] c^d by Horner's scheme, into a[0].
-void collapse(interval* a, int d, std::size_t stride, const interval& c)
+void collapse(bounds* a, int d, std::size_t stride, double c)
 {
-    interval value = a[d * stride];
-    for (int j = d - 1; j >= 0; --j) value = a[j * stride] + c * value;
+    bounds value = a[d * stride];
+    for (int j = d - 1; j >= 0; --j) value = plus_scaled(a[j * stride], c, value);
     a[0] = value;
 }
 
@@ -64,27 +76,31 @@ void walk_lines(const std::vector<int>& limit, const std::vector<std::size_t>& s
 }
 
 /// Adds q_α·H^α to sum for every index α of the dense array from axis `at` on
-/// (the earlier ones fixed, giving offset, total degree, the product T of
-/// their r_i^α_i and whether each of them is even).
-void sum_terms(const std::vector<interval>& q, const std::vector<int>& limit, const std::vector<std::size_t>& stride,
-               const std::vector<interval>& reach, int degree, std::size_t at, std::size_t offset, int total,
-               const interval& T, bool even, interval& sum)
+/// (the earlier ones fixed, giving offset, total degree, an upper bound T of
+/// the product of their r_i^α_i, and whether each of them is even). With
+/// |h_i| ≤ r_i, h^α lies in [0, T] when every α_i is even, in [−T, T]
+/// otherwise.
+void sum_terms(const std::vector<bounds>& q, const std::vector<int>& limit, const std::vector<std::size_t>& stride,
+               const std::vector<double>& reach, int degree, std::size_t at, std::size_t offset, int total, double T,
+               bool even, bounds& sum)
 {
     if (at == limit.size()) {
-        const interval& coefficient = q[offset];
+        const bounds& c = q[offset];
         if (total == 0) {
-            sum += coefficient;
+            sum = {next_down(sum.lo + c.lo), next_up(sum.hi + c.hi)};
+        } else if (even) {
+            sum = {next_down(std::fma(std::min(c.lo, 0.0), T, sum.lo)), next_up(std::fma(std::max(c.hi, 0.0), T, sum.hi))};
         } else {
-            const double t = T.sup();
-            sum += coefficient * (even ? interval(0.0, t) : interval(-t, t));
+            const double m = std::max(-c.lo, c.hi);
+            sum = {next_down(std::fma(-m, T, sum.lo)), next_up(std::fma(m, T, sum.hi))};
         }
         return;
     }
-    interval power(1.0);
+    double power = T;
     for (int a = 0; a < limit[at] && total + a <= degree; ++a) {
-        sum_terms(q, limit, stride, reach, degree, at + 1, offset + a * stride[at], total + a,
-                  a == 0 ? T : T * power, even && a % 2 == 0, sum);
-        power = power * interval(reach[at].sup());
+        sum_terms(q, limit, stride, reach, degree, at + 1, offset + a * stride[at], total + a, power,
+                  even && a % 2 == 0, sum);
+        power = next_up(power * reach[at]);
     }
 }
 
@@ -210,7 +226,7 @@ std::optional<centred_bound> centred_bound::of(const polynomial& p)
             size *= static_cast<std::size_t>(e);
             if (size > largest_block) return std::nullopt;
         }
-        b.coefficients.assign(size, interval(0.0));
+        b.coefficients.assign(size, bounds{0.0, 0.0});
     }
     for (const polynomial::term& t : p.terms()) {
         if (t.powers == 0) {
@@ -223,7 +239,8 @@ std::optional<centred_bound> centred_bound::of(const polynomial& p)
         std::size_t index = 0;
         for (std::size_t i = 0; i < b.variables.size(); ++i)
             index = index * b.extents[i] + polynomial::exponent(t.powers, b.variables[i]);
-        b.coefficients[index] += t.coefficient;
+        // Each exponent vector is one term of p: one coefficient per entry.
+        b.coefficients[index] = {t.coefficient.inf(), t.coefficient.sup()};
     }
     return bound;
 }
@@ -245,7 +262,7 @@ interval centred_bound::over(const interval* box) const
 
 interval centred_bound::block_over(const block& b, const interval* box) const
 {
-    thread_local std::vector<interval> q;
+    thread_local std::vector<bounds> q;
     q = b.coefficients;
     const std::size_t axes = b.variables.size();
     std::vector<std::size_t> stride(axes);
@@ -259,12 +276,12 @@ interval centred_bound::block_over(const block& b, const interval* box) const
     // variable that is a point, h is 0 and the line collapses to its value
     // at c, which is done first as it shortens the other lines; along the
     // others, it is shifted to c.
-    std::vector<interval> reach(axes);
+    std::vector<double> reach(axes);
     for (const bool points : {true, false}) {
         for (std::size_t i = 0; i < axes; ++i) {
             const interval& X = box[b.variables[i]];
             if (X.isPoint() != points) continue;
-            const interval c(X.mid());
+            const double c = X.mid();
             walk_lines(limit, stride, b.degree, i, [&](std::size_t offset, int total) {
                 const int d = std::min(limit[i] - 1, b.degree - total);
                 if (points) {
@@ -274,12 +291,11 @@ interval centred_bound::block_over(const block& b, const interval* box) const
                 }
             });
             if (points) limit[i] = 1;
-            reach[i] = interval(0.0).hull(X - c).hull(c - X);
+            reach[i] = next_up(std::max(X.sup() - c, c - X.inf()));
         }
     }
-    // Σ q_α H^α, with H^α ⊆ [0, T] when every α_i is even and ⊆ [−T, T]
-    // otherwise, T = Π r_i^α_i and r_i bounding |h_i|.
-    interval total(0.0);
-    sum_terms(q, limit, stride, reach, b.degree, 0, 0, 0, interval(1.0), true, total);
-    return total;
+    bounds total{0.0, 0.0};
+    sum_terms(q, limit, stride, reach, b.degree, 0, 0, 0, 1.0, true, total);
+    if (!std::isfinite(total.lo) || !std::isfinite(total.hi)) return interval::ENTIRE();
+    return interval(total.lo, total.hi);
 }

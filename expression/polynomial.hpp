@@ -67,11 +67,11 @@ std::optional<polynomial> power(const polynomial& a, int k);
 
 /// Enclosures of one polynomial p over boxes: with c the centre of the box and
 /// h = x - c, p(c + h) = Σ q_α h^α exactly, q being the Taylor coefficients of
-/// p at c. Interval arithmetic on p's coefficients and on c encloses every
-/// q_α, and h^α lies in the product of the powers of the box's h-intervals,
-/// so Σ q_α H^α holds p over the box. Terms that cancel in p (a polynomial
-/// of high degree written in monomials) no longer add up their widths: away
-/// from c only the true variation of p, to first order, remains.
+/// p at c. Outward-rounded arithmetic on p's coefficients and on c encloses
+/// every q_α, and h^α lies in the product of the powers of the box's
+/// h-intervals, so Σ q_α H^α holds p over the box. Terms that cancel in p (a
+/// polynomial of high degree written in monomials) no longer add up their
+/// widths: away from c only the true variation of p, to first order, remains.
 class centred_bound {
 public:
     /// The bound of p; nothing when its dense blocks would be too large.
@@ -81,6 +81,12 @@ public:
     /// box[k]; the entire line when a variable of p is empty or unbounded,
     /// or when every one is a point (the direct form is then as good).
     interval over(const interval* box) const;
+
+    /// A closed interval as its two bounds, for the arithmetic of the bounds.
+    struct bounds {
+        double lo;
+        double hi;
+    };
 
 private:
     /// The terms of p in one connected group of variables (variables that
@@ -93,7 +99,7 @@ private:
         /// The largest total degree of a term of the block: coefficients
         /// beyond it are 0, and stay 0 through the Taylor shifts.
         int degree = 0;
-        std::vector<interval> coefficients;
+        std::vector<bounds> coefficients;
     };
     interval constant_;
     std::vector<block> blocks_;

@@ -67,22 +67,6 @@ mpfr_workspace& workspace()
 // rounding error, which says whether the neighbouring double is the bound.
 // Switching the mode costs far more than these few operations.
 
-// The neighbouring doubles, by a step of the bit pattern: the magnitude of a
-// double grows with its pattern read as an integer (std::nextafter is a far
-// slower library call). NaN stays NaN, and the infinity the step heads for stays.
-double next_up(double x)
-{
-    if (std::isnan(x) || x == infinity) return x;
-    if (x == 0) return std::numeric_limits<double>::denorm_min();
-    std::uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    bits = x > 0 ? bits + 1 : bits - 1;
-    std::memcpy(&x, &bits, sizeof bits);
-    return x;
-}
-
-double next_down(double x) { return -next_up(-x); }
-
 // a + b - s for s = fl(a + b) by the TwoSum transformation: exact unless one
 // of its steps overflows, which then gives NaN.
 double two_sum_error(double a, double b, double s)

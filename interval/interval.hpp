@@ -7,7 +7,11 @@
 
 #include <boost/numeric/interval.hpp>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <iosfwd>
+#include <limits>
 
 class interval {
 public:
@@ -100,6 +104,23 @@ inline bool disjoint(const interval& a, const interval& b) { return a.disjoint(b
 /// a is a subset of b.
 inline bool subset(const interval& a, const interval& b) { return a.subset(b); }
 inline bool in(double d, const interval& a) { return a.contains(d); }
+
+/// The smallest double above x, by a step of its bit pattern (the magnitude
+/// of a double grows with its pattern read as an integer; std::nextafter is a
+/// far slower library call). NaN stays NaN, and +inf stays +inf.
+inline double next_up(double x)
+{
+    if (std::isnan(x) || x == std::numeric_limits<double>::infinity()) return x;
+    if (x == 0) return std::numeric_limits<double>::denorm_min();
+    std::uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    bits = x > 0 ? bits + 1 : bits - 1;
+    std::memcpy(&x, &bits, sizeof bits);
+    return x;
+}
+
+/// The largest double below x (-inf stays -inf).
+inline double next_down(double x) { return -next_up(-x); }
 
 /// x^n for an integer n; x^0 = [1, 1]; negative n: 1 / x^-n with the
 /// extended division when x holds 0, so power([0, 0], -1) is the entire line.
