@@ -61,6 +61,9 @@ bool inside_one(const std::vector<domain>& regions, const domain& a, const domai
 pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D,
                                const std::vector<domain>& injective_regions = {})
 {
+    // A crossing needs fold points in both boxes: the range of det over
+    // either box settles most pairs before anything else.
+    if (A.asks_nothing() || B.asks_nothing()) return {4, {}};
     if (A.box == B.box) {
         return {injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); }) ? 1 : 0, {}};
     }
@@ -68,9 +71,6 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
     if (inside_one(injective_regions, A.box, B.box)) return {3, {}};
     if (images_apart(A.image, B.image)) return {2, {}};
     if (A.box.disjoint(B.box)) {
-        // A crossing needs fold points in both boxes: the range of det over
-        // either box settles most pairs before any Newton step.
-        if (!A.may_fold || !B.may_fold) return {4, {}};
         if (apart_across(p, A, B)) return {2, {}};
         const pair_proof proof =
             prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);

@@ -77,6 +77,10 @@ struct candidate_box {
     /// f at the centre of box and the Jacobian matrix over box, once asked
     /// (nothing where the Jacobian is not defined on the whole box).
     std::optional<std::optional<std::pair<domain, interval_matrix>>> centred;
+
+    /// Whether box holds none of the points the search asks about: a fold box
+    /// on which det is proved not to vanish. Its image is then not computed.
+    bool asks_nothing() const { return points == points_of::fold && !may_fold; }
 };
 
 /// b as a candidate: the image of its points under p's map (p.fold_image for
@@ -131,8 +135,9 @@ constexpr int pass_pair_limit = 150000;
 /// The next pass: each pair at the positions `open`, in order, replaced by the
 /// pairs of the halves of its boxes (each half asked about the same points as its box) (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
-/// With drop_apart, the pairs whose images are proved apart (images_apart) are
-/// left out, for a search that records nothing of them. Nothing when the next
+/// With drop_apart, the pairs whose images are proved apart (images_apart) or
+/// one of whose boxes asks about nothing are left out, for a search that
+/// records nothing of them. Nothing when the next
 /// pass would hold more than `limit` pairs, or on a stop request: the search
 /// then stops as at its last pass.
 std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,
