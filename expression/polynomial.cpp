@@ -32,7 +32,7 @@ using bounds = centred_bound::bounds;
 /// a + c·b for a double c, rounded outward: fma rounds the exact value of
 /// each bound to the nearest double, so the next double beyond the result
 /// lies beyond the exact bound.
-bounds plus_scaled(const bounds& a, double c, const bounds& b)
+[[gnu::always_inline]] inline bounds plus_scaled(const bounds& a, double c, const bounds& b)
 {
     if (c >= 0) return {next_down(std::fma(c, b.lo, a.lo)), next_up(std::fma(c, b.hi, a.hi))};
     return {next_down(std::fma(c, b.hi, a.lo)), next_up(std::fma(c, b.lo, a.hi))};
@@ -41,7 +41,7 @@ bounds plus_scaled(const bounds& a, double c, const bounds& b)
 /// Σ a_j x^j rewritten as Σ q_j h^j with x = c + h, in place, for the d + 1
 /// coefficients a[0], a[stride], ..., a[d * stride]: d rounds of synthetic
 /// division by (x - c).
-void taylor_shift(bounds* a, int d, std::size_t stride, double c)
+[[gnu::always_inline]] inline void taylor_shift(bounds* a, int d, std::size_t stride, double c)
 {
     for (int k = 0; k < d; ++k) {
         for (int j = d - 1; j >= k; --j) a[j * stride] = plus_scaled(a[j * stride], c, a[(j + 1) * stride]);
@@ -49,30 +49,50 @@ void taylor_shift(bounds* a, int d, std::size_t stride, double c)
 }
 
 /// a[0] + a[stride] c + ... + a[d * stride] c^d by Horner's scheme, into a[0].
-void collapse(bounds* a, int d, std::size_t stride, double c)
+[[gnu::always_inline]] inline void collapse(bounds* a, int d, std::size_t stride, double c)
 {
     bounds value = a[d * stride];
     for (int j = d - 1; j >= 0; --j) value = plus_scaled(a[j * stride], c, value);
     a[0] = value;
 }
 
-/// Calls line(offset, total) for each line of the dense array along axis:
-/// every index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree, where
-/// offset = Σ α_i·stride[i] and total = Σ α.
-template <class Line>
-void walk_lines(const std::vector<int>& limit, const std::vector<std::size_t>& stride, int degree, std::size_t axis,
-                Line line, std::size_t at = 0, std::size_t offset = 0, int total = 0)
+/// Collapses (to c) or shifts (to c) every line of the dense array q along
+/// `axis`: each index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree is the
+/// start of a line, whose length is cut at the degree. The lines are counted
+/// off like an odometer, the last axis fastest. The loops are plain so that
+/// they compile to one function, built twice: with fused multiply-add
+/// instructions where the processor has them, and without.
+__attribute__((target_clones("fma", "default"))) void move_lines(bounds* q, const int* limit,
+                                                                  const std::size_t* stride, std::size_t axes,
+                                                                  std::size_t axis, int degree, double c, bool points)
 {
-    if (at == limit.size()) {
-        line(offset, total);
-        return;
+    int alpha[polynomial::most_variables] = {};
+    while (true) {
+        int total = 0;
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < axes; ++i) {
+            total += alpha[i];
+            offset += alpha[i] * stride[i];
+        }
+        const int d = std::min(limit[axis] - 1, degree - total);
+        if (points) {
+            collapse(q + offset, d, stride[axis], c);
+        } else {
+            taylor_shift(q + offset, d, stride[axis], c);
+        }
+        // The next start: the last axis other than `axis` that can still grow.
+        std::size_t i = axes;
+        while (i-- > 0) {
+            if (i == axis) continue;
+            if (alpha[i] + 1 < limit[i] && total + 1 <= degree) {
+                ++alpha[i];
+                break;
+            }
+            total -= alpha[i];
+            alpha[i] = 0;
+        }
+        if (i == static_cast<std::size_t>(-1)) return;
     }
-    if (at == axis) {
-        walk_lines(limit, stride, degree, axis, line, at + 1, offset, total);
-        return;
-    }
-    for (int a = 0; a < limit[at] && total + a <= degree; ++a)
-        walk_lines(limit, stride, degree, axis, line, at + 1, offset + a * stride[at], total + a);
 }
 
 /// Adds q_α·H^α to sum for every index α of the dense array from axis `at` on
@@ -305,14 +325,7 @@ shifted_block shifted(const Block& b, const interval* box, const std::vector<boo
             const interval& X = box[b.variables[i]];
             if ((X.isPoint() && !kept[i]) != points) continue;
             const double c = X.mid();
-            walk_lines(s.limit, s.stride, b.degree, i, [&](std::size_t offset, int total) {
-                const int d = std::min(s.limit[i] - 1, b.degree - total);
-                if (points) {
-                    collapse(&s.q[offset], d, s.stride[i], c);
-                } else {
-                    taylor_shift(&s.q[offset], d, s.stride[i], c);
-                }
-            });
+            move_lines(s.q.data(), s.limit.data(), s.stride.data(), axes, i, b.degree, c, points);
             if (points) s.limit[i] = 1;
             s.reach[i] = next_up(std::max(X.sup() - c, c - X.inf()));
         }
