@@ -139,15 +139,14 @@ std::optional<std::vector<std::pair<int, int>>> partners(const std::vector<candi
     return pairs;
 }
 
+}  // namespace
+
 /// Quarterings of a fold box of the cover at most before it is paired.
 constexpr int simplification_depth = 2;
 
-/// The fold boxes of the cover, each quartered (at most simplification_depth
-/// times) until the fold points in it are proved to form one arc on which f
-/// is one-to-one; quarters without fold points are left out. Pairs of such
-/// boxes settle far sooner than pairs of boxes whose images each hold a
-/// stretch of the fold image that turns, and a box is examined once here
-/// instead of in every pair that holds it.
+// Pairs of such boxes settle far sooner than pairs of boxes whose images each
+// hold a stretch of the fold image that turns, and a box is examined once
+// here instead of in every pair that holds it.
 std::vector<candidate_box> simple_fold_boxes(const plisse& p, const std::vector<domain>& cover)
 {
     std::vector<candidate_box> simple;
@@ -167,6 +166,8 @@ std::vector<candidate_box> simple_fold_boxes(const plisse& p, const std::vector<
     }
     return simple;
 }
+
+namespace {
 
 /// The first pass: every fold box paired with itself and with each one
 /// before it whose image is not proved apart from its own (those pairs would

@@ -87,6 +87,11 @@ struct candidate_box {
 /// its fold points) and the sign test of det over it.
 candidate_box candidate(const plisse& p, const domain& b, points_of points = points_of::all);
 
+/// The fold boxes of a cover, each quartered (at most twice) until the fold
+/// points in it are proved to form one arc on which f is one-to-one, as the
+/// fold–fold search pairs them; quarters without fold points are left out.
+std::vector<candidate_box> simple_fold_boxes(const plisse& p, const std::vector<domain>& cover);
+
 /// Whether no point of A and point of B the search asks about share an image,
 /// proved across a normal n of a fold image (the arc's of A, then B's):
 /// f(p) = f(q) gives n·f(p) = n·f(q), so disjoint enclosures of n·f over
