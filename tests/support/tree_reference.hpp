@@ -68,8 +68,12 @@ inline mpfr_real value_at_precision(const std::vector<Node>& tree, int i, const 
     return r;
 }
 
-/// Bits of the second computation of a reference value.
-constexpr mpfr_prec_t check_bits = 1024;
+/// Bits of the second computation of a reference value: more than the 2098
+/// from the largest double's exponent down to the smallest subnormal's, and
+/// 2^-200 to spare, so that a term of double size never vanishes beside a
+/// value below the largest double (x + 1e-320 − x is 1e-320, not 0 as at
+/// 256 and 1024 bits).
+constexpr mpfr_prec_t check_bits = 2400;
 
 /// The error bound of a reference value of v's size: |v|·2^-200, rounded
 /// down. The two computations of reference_value agree to within it.
@@ -81,7 +85,7 @@ inline mpfr_real reference_error_bound(const mpfr_real& v)
     return bound;
 }
 
-/// value_at_precision at 256 bits, when the same computation at 1024 bits
+/// value_at_precision at 256 bits, when the same computation at check_bits
 /// agrees with it to within reference_error_bound; NaN otherwise, as for an
 /// undefined value. A difference of two large terms that nearly cancel
 /// (e^378 − 1 − e^378) loses at 256 bits what a double result keeps; a
