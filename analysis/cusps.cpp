@@ -75,6 +75,15 @@ bool vanishes_throughout(const domain& W)
     return std::any_of(W.begin(), W.end(), [](const auto& entry) { return entry.second == interval(0.0); });
 }
 
+/// The enclosures over a box of the cusp condition and of det, which several
+/// tests read.
+struct cusp_box_values {
+    domain condition;
+    interval det;
+};
+
+cusp_box_values values_over(const plisse& p, const domain& B) { return {p.cusp_map.evalue(B), p.programs().det(B)}; }
+
 /// Whether the undecided box B is worth bisecting: bounded, non-empty, wider
 /// than narrowest (the width for a box on which the map is defined
 /// throughout, or for one on which it is not), not wholly outside the domain
@@ -83,21 +92,21 @@ bool vanishes_throughout(const domain& W)
 /// is then a fold point, or a point of the cusp condition on the fold: no cusp
 /// is isolated there, and no bisection settles one). A box that is not is
 /// set aside, which claims nothing about it.
-bool bisectable(const plisse& p, const domain& B, const widths& narrowest)
+bool bisectable(const plisse& p, const domain& B, const cusp_box_values& over, const widths& narrowest)
 {
     if (!bounded_over(B, B) || !(B.width() > narrowest.defined) || !defined_somewhere(p, B)) return false;
     if (!newton_cusp_applies(p, B) && !(B.width() > narrowest.partly_defined)) return false;
-    return p.programs().det(B) != interval(0.0) && !vanishes_throughout(p.cusp_map.evalue(B));
+    return over.det != interval(0.0) && !vanishes_throughout(over.condition);
 }
 
-/// Whether B holds no zero of the cusp condition on the fold curve: either
-/// cusp_map has no zero in B, or det has none, and a cusp is a zero of both.
-/// Code 4 stands for either; the second settles at once the boxes of a map
-/// whose determinant never vanishes, where cusp_map may vanish identically
-/// (a linear map) or where the gradient of det does.
-bool no_cusp_condition_zero(const plisse& p, const domain& B)
+/// Whether the box holds no zero of the cusp condition on the fold curve:
+/// either cusp_map has no zero there, or det has none, and a cusp is a zero
+/// of both. Code 4 stands for either; the second settles at once the boxes
+/// of a map whose determinant never vanishes, where cusp_map may vanish
+/// identically (a linear map) or where the gradient of det does.
+bool no_cusp_condition_zero(const cusp_box_values& over)
 {
-    return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.programs().det(B));
+    return excludes_zero(over.condition) || excludes_zero(over.det);
 }
 
 /// Whether Newton proves that B holds exactly one cusp, N being the operator's
@@ -109,12 +118,11 @@ bool proves_one_cusp(const plisse& p, const domain& B, const domain& N)
            && p.one_to_one_cusp(N, false);
 }
 
-/// The verdict code of B in the cusp search (5, 4 or 3), or 0 when B stays
-/// undecided; N is the operator's image of B.
+/// The verdict code of B in the cusp search (5 or 3), or 0 when B stays
+/// undecided, for a B that may hold a cusp; N is the operator's image of B.
 int cusp_verdict(const plisse& p, const domain& B, const domain& N)
 {
     if (proves_one_cusp(p, B, N)) return 5;
-    if (no_cusp_condition_zero(p, B)) return 4;
     if (bounded_over(N, B) && N.disjoint(B) && newton_cusp_applies(p, B)) return 3;
     return 0;
 }
@@ -172,6 +180,13 @@ int plisse::Cusp(const domain& b)
         }
         const domain B = std::move(L.front());
         L.pop_front();
+        // A box without a zero of the cusp condition on the fold holds no
+        // cusp: it is settled before any Newton step.
+        const cusp_box_values over = values_over(*this, B);
+        if (no_cusp_condition_zero(over)) {
+            res.cusp_boxes.emplace_back(B, 4);
+            continue;
+        }
         const domain N = newton_cusp.operator_newton(B);
         const int code = cusp_verdict(*this, B, N);
         std::optional<proved_zero> cusp;
@@ -191,7 +206,7 @@ int plisse::Cusp(const domain& b)
             }
         } else if (code != 0) {
             res.cusp_boxes.emplace_back(B, code);
-        } else if (bisectable(*this, B, narrowest)) {
+        } else if (bisectable(*this, B, over, narrowest)) {
             for (domain& piece : mesh(B, 2).boxes) L.push_back(std::move(piece));
         } else {
             ++set_aside;
