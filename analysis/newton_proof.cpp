@@ -240,7 +240,7 @@ bool distinct_zeros::insert(const proved_zero& z)
         undecided = undecided || s == sameness::unknown;
     }
     if (undecided) {
-        ++unresolved_;
+        unresolved_.push_back(z);
         return false;
     }
     zeros_.push_back(z);

@@ -122,10 +122,12 @@ public:
     /// is proved: such a z is counted in unresolved() instead of being held.
     bool insert(const proved_zero& z);
     /// How many zeros could be told neither apart from nor equal to one held.
-    int unresolved() const { return unresolved_; }
+    int unresolved() const { return static_cast<int>(unresolved_.size()); }
+    /// Those zeros, in the order they came.
+    const std::vector<proved_zero>& unresolved_zeros() const { return unresolved_; }
 
 private:
     bool symmetric_;
     std::vector<proved_zero> zeros_;
-    int unresolved_ = 0;
+    std::vector<proved_zero> unresolved_;
 };

@@ -193,19 +193,6 @@ void draw_axes(cairo_t* cr, const plot_frame& f, const char* x_name, const char*
     text_at(cr, f.left + f.width / 2, f.top - 10, heading, font, 0.5);
 }
 
-/// The part of the box the cusp search left unsettled: the box shaded, less its settled boxes.
-void shade_unsettled(cairo_t* cr, const plot_picture& p)
-{
-    cairo_push_group(cr);
-    fill_boxes(cr, p.source, {p.box}, undecided_colour, 0.35);
-    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-    for (const domain& b : p.settled_cusp_boxes) box_path(cr, p.source, b);
-    cairo_fill(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_pop_group_to_source(cr);
-    cairo_paint(cr);
-}
-
 void draw_source(cairo_t* cr, const plot_picture& p)
 {
     const plot_frame& f = p.source;
@@ -213,7 +200,6 @@ void draw_source(cairo_t* cr, const plot_picture& p)
     cairo_rectangle(cr, f.left, f.top, f.width, f.height);
     cairo_clip(cr);
     fill_boxes(cr, f, p.fold_cells, fold_cell_colour, 1);
-    if (p.cusps_undecided) shade_unsettled(cr, p);
     fill_boxes(cr, f, p.undecided, undecided_colour, 0.5);
     outline_boxes(cr, f, p.singular_cells, singular_cell_colour, 0.5);
     outline_boxes(cr, f, {p.box}, ink, 1.2);

@@ -29,9 +29,9 @@ struct plot_subject {
     /// Its Jacobian determinant, in x and y.
     expression det;
     const resultat& res;
-    /// Whether the cusp search settled everything; otherwise the part of the
-    /// box it left unsettled is shaded.
-    bool cusps_complete = true;
+    /// Whether every search settled every candidate; otherwise the title says
+    /// that the counts are incomplete.
+    bool complete = true;
 };
 
 struct plot_point {
@@ -77,14 +77,11 @@ struct plot_picture {
     std::vector<plot_point> boundary;
     std::vector<plot_point> boundary_image;
     std::vector<feature> features;
-    /// Boxes of the source plane whose candidates the searches left undecided.
+    /// Boxes of the source plane where the searches left candidates undecided.
     std::vector<domain> undecided;
-    /// Whether the cusp search left part of the box unsettled (shaded apart from its settled boxes).
-    bool cusps_undecided = false;
     /// Cells of the source plane: those the fold curve crosses, and those where the determinant may vanish.
     std::vector<domain> fold_cells;
     std::vector<domain> singular_cells;
-    std::vector<domain> settled_cusp_boxes;
 };
 
 /// Samples the curves of subject, collects its features and frames both planes.

@@ -4,6 +4,7 @@
 #include "plot.hpp"
 
 #include "interval_text.hpp"
+#include "undecided_regions.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -110,16 +111,6 @@ std::vector<domain> cells_at(const std::vector<int>& indices, const mesh& paving
     return cells;
 }
 
-/// Both boxes of every pair a search gave up (code 8).
-void add_given_up(const std::vector<coded_pair>& coded, std::vector<domain>& boxes)
-{
-    for (const coded_pair& c : coded) {
-        if (c.second != 8) continue;
-        boxes.push_back(c.first.first);
-        boxes.push_back(c.first.second);
-    }
-}
-
 /// Lowest and highest value seen, widened by the margin (and to a unit
 /// width around a single value).
 struct range {
@@ -156,7 +147,8 @@ plot_picture picture_of(const plot_subject& subject)
     const resultat& res = subject.res;
     plot_picture p;
     p.box = res.source_mesh.whole_box;
-    p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component;
+    p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component +
+              (subject.complete ? "" : "   (incomplete: the shaded regions are undecided)");
     p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
                  std::to_string(res.source_mesh.boxes.size()) + " cells";
     p.boundary = boundary_walk(p.box);
@@ -168,10 +160,7 @@ plot_picture picture_of(const plot_subject& subject)
     for (const plot_segment& s : p.fold_curve)
         p.fold_image.emplace_back(image_at(subject.f, s.first), image_at(subject.f, s.second));
     p.features = proved_features(res, subject.f);
-    add_given_up(res.fold_boundary_coded, p.undecided);
-    add_given_up(res.boundary_boundary_coded, p.undecided);
-    p.cusps_undecided = !subject.cusps_complete;
-    for (const auto& [b, code] : res.cusp_boxes) p.settled_cusp_boxes.push_back(b);
+    p.undecided = undecided_regions_of(res).all();
 
     range sx, sy, tx, ty;
     for (const plot_point& b : p.boundary) sx.add(b.x), sy.add(b.y);

@@ -4,6 +4,7 @@
 
 #include "counts.hpp"
 #include "features.hpp"
+#include "undecided_regions.hpp"
 
 #include <cmath>
 #include <filesystem>
@@ -90,6 +91,22 @@ json undecided_json(const undecided_counts& u)
             {"fold_boundary", u.fold_boundary}};
 }
 
+json boxes_json(const std::vector<domain>& boxes)
+{
+    json list = json::array();
+    for (const domain& b : boxes) list.push_back(box_json(b));
+    return list;
+}
+
+json undecided_regions_json(const resultat& res)
+{
+    const undecided_regions r = undecided_regions_of(res);
+    return {{"cusps", boxes_json(r.cusps)},
+            {"fold_fold", boxes_json(r.fold_fold)},
+            {"boundary_boundary", boxes_json(r.boundary_boundary)},
+            {"fold_boundary", boxes_json(r.fold_boundary)}};
+}
+
 json times_json(const step_times& t, const search_times& s)
 {
     return {{"construction", t.construction},
@@ -138,6 +155,7 @@ json results_json(const analysis_input& input, const analysis_run& run)
             {"fold_cells", cells_json(res.fold_indices, res.source_mesh)},
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},
+            {"undecided_regions", undecided_regions_json(res)},
             {"times", times_json(run.times, p.times)}};
 }
 

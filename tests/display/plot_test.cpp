@@ -27,7 +27,7 @@ protected:
     {
         res.source_mesh = mesh(plane_box(0, 1, 0, 1), 2);
         res.cusps = {plane_box(0.2, 0.21, 0.7, 0.71)};
-        res.cusp_boxes = {{plane_box(0, 0.5, 0, 0.5), 3}, {res.cusps[0], 5}};
+        res.cusp_undecided = {plane_box(0, 0.5, 0.5, 1)};
         res.fold_boundary_pairs = {{plane_box(0.4, 0.5, 0.4, 0.5), plane_box(1, 1, 0.45, 0.6)},
                                    {plane_box(1, 1, 0.1, 0.2), plane_box(1, 1, 0.1, 0.2)}};
         // A pair the fold–boundary search gave up, and one it settled.
@@ -65,8 +65,8 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     const plot_frame& t = picture.target;
     auto at = [&](const plot_frame& f, double x, double y) { return png.at(int(f.column(x)), int(f.row(y))); };
 
-    // Both boxes of the pair given up are shaded; the cusp search settled
-    // [0, 0.5]², left unshaded, but not the rest of the box.
+    // Both boxes of the pair given up are shaded, and so is the box the cusp
+    // search left undecided; the rest stays white.
     EXPECT_TRUE(shaded(at(s, 0.75, 0.75)));
     EXPECT_TRUE(shaded(at(s, 0.75, 0.2)));
     EXPECT_TRUE(white(at(s, 0.3, 0.3)));

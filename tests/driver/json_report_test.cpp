@@ -28,6 +28,7 @@ analysis_run filled_run()
     res.singular_indices = {0, 1};
     res.fold_indices = {1};
     run.analysis.undecided = {1, 2, 3, 4};
+    res.cusp_undecided = {plane_box(0.5, 1, -1, -0.5)};
     run.analysis.times = {0.5, 1.5, 0.25, 1.25, 0.75};
     run.analysis.fold_curve_known = true;
     return run;
@@ -66,6 +67,8 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
     EXPECT_EQ(r["boundary_boundary_crossings"], json::array());
     EXPECT_EQ(r["undecided"], json::parse(R"({"cusps": 1, "fold_fold": 2, "boundary_boundary": 3,
                                               "fold_boundary": 4})"));
+    EXPECT_EQ(r["undecided_regions"], json::parse(R"({"cusps": [{"x": [0.5, 1], "y": [-1, -0.5]}], "fold_fold": [],
+                                                     "boundary_boundary": [], "fold_boundary": []})"));
     EXPECT_EQ(r["times"]["image"], 3);
     EXPECT_EQ(r["times"]["total"], 21);
     EXPECT_EQ(r["times"]["cusps"], 0.5);
