@@ -107,6 +107,15 @@ json undecided_regions_json(const resultat& res)
             {"fold_boundary", boxes_json(r.fold_boundary)}};
 }
 
+json run_json(const run_record& record)
+{
+    return {{"command_line", record.command_line},
+            {"version", PLISSE_VERSION},
+            {"ended", record.ended},
+            {"time_limit_reached", record.time_limit_reached},
+            {"interrupted", record.interrupted}};
+}
+
 json times_json(const step_times& t, const search_times& s)
 {
     return {{"construction", t.construction},
@@ -138,12 +147,13 @@ json box_json(const domain& b)
     return object;
 }
 
-json results_json(const analysis_input& input, const analysis_run& run)
+json results_json(const analysis_input& input, const analysis_run& run, const run_record& record)
 {
     const plisse& p = run.analysis;
     const resultat& res = p.res;
     const std::vector<feature> features = proved_features(res, p.f);
     return {{"version", PLISSE_VERSION},
+            {"run", run_json(record)},
             {"inputs", inputs_json(input)},
             {"counts", counts_json(p)},
             {"fold_curve_known", p.fold_curve_known},

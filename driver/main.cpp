@@ -4,6 +4,7 @@
 // and the resolution come from the command line; without options they are
 // the built-in map's. "plisse flow ..." integrates a vector field instead.
 
+#include "counts.hpp"
 #include "flow_command.hpp"
 #include "grille.hpp"
 #include "json_report.hpp"
@@ -99,10 +100,18 @@ void note_undecided(const undecided_counts& undecided)
     }
 }
 
-/// Writes the results file when the options ask for one; false when it cannot be written.
-bool write_results_file(const analysis_input& input, const analysis_run& run, const run_options& options)
+/// How the run went, for the results file.
+run_record record_of(int argc, const char* const* argv, stop_cause stop)
 {
-    if (options.json_file.empty() || write_results(results_json(input, run), options.json_file))
+    return {std::vector<std::string>(argv, argv + argc), stop == stop_cause::none, stop == stop_cause::time_limit,
+            stop == stop_cause::interrupt};
+}
+
+/// Writes the results file when the options ask for one; false when it cannot be written.
+bool write_results_file(const analysis_input& input, const analysis_run& run, const run_record& record,
+                        const run_options& options)
+{
+    if (options.json_file.empty() || write_results(results_json(input, run, record), options.json_file))
         return true;
     std::cerr << "plisse: cannot write the results file " << options.json_file << std::endl;
     return false;
@@ -145,8 +154,9 @@ int main(int argc, char** argv)
     stop_analysis_at(options.time_limit);
     const analysis_run run = analyse(input, options);
     note_undecided(run.analysis.undecided);
-    const bool stopped = note_stop(options.time_limit);
-    bool written = write_results_file(input, run, options) && pictures_written;
+    const stop_cause stop = analysis_stop();
+    note_stop(stop, options.time_limit);
+    bool written = write_results_file(input, run, record_of(argc, argv, stop), options) && pictures_written;
     if (written && !options.json_file.empty()) files.push_back(options.json_file);
     if (!options.plot_file.empty()) {
         if (write_plot_file(input, run, options.plot_file)) {
@@ -162,5 +172,7 @@ int main(int argc, char** argv)
         set_up_view(view, input, run, target_grid);
         view.run(run.analysis.res, source_grid, target_grid);
     }
-    return !written ? unwritten_output_status : stopped ? stopped_status : 0;
+    if (!written) return unwritten_output_status;
+    if (stop != stop_cause::none) return stopped_status;
+    return options.strict && !all_complete(run.analysis) ? incomplete_status : 0;
 }

@@ -346,6 +346,8 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--time-limit", options.time_limit,
                    "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
         ->type_name("SECONDS");
+    app.add_flag("--strict", options.strict,
+                 "End with status 4 when a search left candidates undecided (a count is then a lower bound)");
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
     try {
         app.parse(argc, argv);

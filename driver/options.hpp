@@ -32,6 +32,8 @@ struct run_options {
     bool verbose = false;
     /// Seconds after which the analysis stops; infinite for no limit.
     double time_limit = std::numeric_limits<double>::infinity();
+    /// Whether a run whose counts are not all exact ends with incomplete_status.
+    bool strict = false;
 };
 
 /// What main does after reading the command line.
@@ -48,6 +50,8 @@ constexpr int bad_input_status = 2;
 constexpr int unwritten_output_status = 1;
 /// The exit status of a run stopped by its time limit or an interrupt.
 constexpr int stopped_status = 3;
+/// The exit status, under --strict, of a run that left a count incomplete.
+constexpr int incomplete_status = 4;
 
 /// Reads argv into options and checks every input. Help and version are
 /// written to standard output (status 0); a bad input is one message on the

@@ -35,6 +35,8 @@ analysis_run filled_run()
 }
 
 const analysis_input filled_input{"x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2};
+/// A run stopped at its time limit.
+const run_record filled_record{{"plisse", "--f1", "x+0.3*y", "--time-limit", "1"}, false, true, false};
 
 TEST(ResultsFile, IntervalsAreNumberPairsWithInfiniteBoundsAsStringsAndEmptyAsNull)
 {
@@ -52,7 +54,7 @@ TEST(ResultsFile, IntervalsAreNumberPairsWithInfiniteBoundsAsStringsAndEmptyAsNu
 TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
 {
     const analysis_run run = filled_run();
-    const json r = results_json(filled_input, run);
+    const json r = results_json(filled_input, run, filled_record);
 
     EXPECT_EQ(r["inputs"], json::parse(R"({"f1": "x+0.3*y", "f2": "y^3+x*y", "x": [-1, 1], "y": [-1, 1],
                                            "resolution": 2})"));
@@ -61,6 +63,11 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
                                            "fold_fold_complete": false, "boundary_boundary_complete": false,
                                            "fold_boundary_complete": false})"));
     EXPECT_EQ(r["version"], PLISSE_VERSION);
+    EXPECT_EQ(r["run"], (json{{"command_line", {"plisse", "--f1", "x+0.3*y", "--time-limit", "1"}},
+                              {"version", PLISSE_VERSION},
+                              {"ended", false},
+                              {"time_limit_reached", true},
+                              {"interrupted", false}}));
     EXPECT_EQ(r["fold_curve_known"], true);
     EXPECT_EQ(r["cusps"], json::array({box_json(run.analysis.res.cusps[0])}));
     EXPECT_EQ(r["fold_fold_crossings"][0]["second"], box_json(plane_box(0.5, 0.6, 0.5, 0.6)));
@@ -80,7 +87,7 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
 
 TEST(ResultsFile, TellsFoldBoundaryCrossingsFromPointsWhereTheFoldMeetsTheBoundary)
 {
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     const json& fb = r["fold_boundary"];
     ASSERT_EQ(fb["crossings"].size(), 1u);
     EXPECT_EQ(fb["crossings"][0]["fold"], box_json(plane_box(-0.5, -0.4, 0.3, 0.4)));
@@ -101,7 +108,7 @@ TEST(ResultsFile, GivesEveryFeatureABoxHoldingItsImagePoint)
     // B = {0.1} × [0, 0.5] to [0.1, 0.25] × [0, 0.175]: the common image lies
     // in [0.1, 0.2] × {0}, and (0.15, 0) is the image of (0.15, 0) in A and of (0.1, 1/6) in B.
     run.analysis.res.boundary_boundary_pairs = {{plane_box(0, 0.2, 0, 0), plane_box(0.1, 0.1, 0, 0.5)}};
-    const json r = results_json(filled_input, run);
+    const json r = results_json(filled_input, run, filled_record);
     const json& image = r["boundary_boundary_crossings"][0]["image"];
     EXPECT_TRUE(image_holds(image, 0.15, 0)) << image;
     EXPECT_LT(image["y0"][0].get<double>(), 0.1 + 1e-12);
@@ -119,7 +126,7 @@ TEST(ResultsFile, GivesEveryFeatureABoxHoldingItsImagePoint)
 
 TEST(ResultsFile, GivesEachCellItsIndexAndItsBox)
 {
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     // Cell 1 of a 2 x 2 paving of [-1, 1]^2: the lower x half, the upper y half.
     EXPECT_EQ(r["fold_cells"], json::parse(R"([{"index": 1, "box": {"x": [-1, 0], "y": [0, 1]}}])"));
     ASSERT_EQ(r["singular_cells"].size(), 2u);
@@ -130,7 +137,7 @@ TEST(ResultsFile, MatchesItsDocumentationAndTheCheckCatchesDepartures)
 {
     const std::map<std::string, std::string> fields = documented_fields(PLISSE_README);
     ASSERT_GT(fields.size(), 40u);
-    json r = results_json(filled_input, filled_run());
+    json r = results_json(filled_input, filled_run(), filled_record);
     const std::vector<std::string> problems = field_problems(r, fields);
     EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);
 
@@ -148,7 +155,7 @@ TEST(ResultsFile, MatchesItsDocumentationAndTheCheckCatchesDepartures)
 TEST(ResultsFile, IsWrittenIndentedAndReadsBackMakingMissingFolders)
 {
     scratch_folder folder;
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     const std::string file = folder.file("new/results.json");
     ASSERT_TRUE(write_results(r, file));
     const std::string text = file_contents(file);
