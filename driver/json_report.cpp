@@ -107,6 +107,18 @@ json undecided_regions_json(const resultat& res)
             {"fold_boundary", boxes_json(r.fold_boundary)}};
 }
 
+json diagnoses_json(const std::vector<diagnosis>& diagnoses)
+{
+    json list = json::array();
+    for (const diagnosis& d : diagnoses) {
+        list.push_back({{"kind", kind_name(d.kind)},
+                        {"subject", d.subject},
+                        {"region", box_json(d.region)},
+                        {"message", d.message}});
+    }
+    return list;
+}
+
 json run_json(const run_record& record)
 {
     return {{"command_line", record.command_line},
@@ -119,6 +131,7 @@ json run_json(const run_record& record)
 json times_json(const step_times& t, const search_times& s)
 {
     return {{"construction", t.construction},
+            {"diagnosis", t.diagnosis},
             {"one_to_one", t.one_to_one},
             {"image", t.image},
             {"critical_points", t.critical_points},
@@ -166,6 +179,7 @@ json results_json(const analysis_input& input, const analysis_run& run, const ru
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},
             {"undecided_regions", undecided_regions_json(res)},
+            {"diagnosis", diagnoses_json(run.diagnoses)},
             {"times", times_json(run.times, p.times)}};
 }
 

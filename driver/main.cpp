@@ -68,12 +68,20 @@ progress_report progress_display(bool in_place)
     };
 }
 
-/// Runs the analysis of input; the searches show their progress when the
-/// error stream is a terminal, and a line rewritten in place is cleared at the end.
+/// Writes each diagnosis on the error stream.
+void note_diagnoses(const std::vector<diagnosis>& diagnoses)
+{
+    for (const diagnosis& d : diagnoses) std::cerr << "plisse: " << d.message << std::endl;
+}
+
+/// Runs the analysis of input, telling the diagnoses of its map before the
+/// searches; the searches show their progress when the error stream is a
+/// terminal, and a line rewritten in place is cleared at the end.
 analysis_run analyse(const analysis_input& input, const run_options& options)
 {
     search_reporting reporting;
     reporting.verbose = options.verbose;
+    reporting.diagnosed = note_diagnoses;
     if (isatty(STDERR_FILENO) != 1)
         return run_analysis(input, reporting);
     const bool in_place = isatty(STDOUT_FILENO) != 1;

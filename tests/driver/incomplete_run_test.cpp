@@ -58,4 +58,24 @@ TEST_F(IncompleteRun, ResultsFileLocatesTheUndecidedCandidatesInsideTheBox)
     EXPECT_GT(searches_undecided, 0);
 }
 
+TEST_F(IncompleteRun, DiagnosisNamesTheEdgeAndTheFoldPointsOnTheErrorStreamAndInTheResultsFile)
+{
+    const json& found = results["diagnosis"];
+    ASSERT_EQ(found.size(), 2u) << found;
+    const double y = 1 / std::sqrt(3.0);
+    int at_plus = 0, at_minus = 0;
+    for (const json& d : found) {
+        EXPECT_EQ(d["kind"], "kernel_along_edge");
+        EXPECT_EQ(d["subject"], "x = -1");
+        const json& region = d["region"];
+        EXPECT_EQ(region["x"], json::array({-1, -1}));
+        const auto holds = [&](double v) { return region["y"][0] <= v && v <= region["y"][1]; };
+        at_plus += holds(y);
+        at_minus += holds(-y);
+        EXPECT_NE(run->err.find("plisse: " + d["message"].get<std::string>() + "\n"), std::string::npos);
+    }
+    EXPECT_EQ(at_plus, 1);
+    EXPECT_EQ(at_minus, 1);
+}
+
 }  // namespace

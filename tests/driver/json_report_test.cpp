@@ -19,7 +19,7 @@ const double inf = std::numeric_limits<double>::infinity();
 /// crossing and one point where the fold curve meets the boundary.
 analysis_run filled_run()
 {
-    analysis_run run{*quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2), {1, 2, 3, 4, 5, 6}};
+    analysis_run run{*quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2), {}, {1, 0, 2, 3, 4, 5, 6}};
     resultat& res = run.analysis.res;
     res.cusps = {plane_box(-1e-9, 1e-9, 0.1 - 1e-9, 0.1 + 1e-9)};
     res.fold_fold_pairs = {{plane_box(0, 0.1, 0, 0.1), plane_box(0.5, 0.6, 0.5, 0.6)}};

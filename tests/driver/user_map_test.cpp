@@ -185,13 +185,15 @@ const std::vector<std::pair<std::string, std::string>> crossing_searches = {
     {"boundary_boundary", "transversal intersections of boundary curves in the target"},
     {"fold_boundary", "intersections of fold curves with the boundary"}};
 
-/// Checks that err holds one note for each crossing search that left pairs
-/// undecided, in report order, with the count of the results file, and nothing else.
-void expect_undecided_notes(const std::string& err, const json& undecided)
+/// Checks that err holds the diagnoses of the results file, then one note for
+/// each crossing search that left pairs undecided, in report order, with the
+/// count of the results file, and nothing else.
+void expect_notes(const std::string& err, const json& results)
 {
     std::vector<std::string> notes;
+    for (const json& d : results["diagnosis"]) notes.push_back("plisse: " + d["message"].get<std::string>());
     for (const auto& [field, search] : crossing_searches) {
-        const int count = undecided[field];
+        const int count = results["undecided"][field];
         if (count > 0) {
             notes.push_back("plisse: the search for " + search + " left " + std::to_string(count)
                             + " candidate pairs undecided: the number the report gives is a lower bound");
@@ -248,7 +250,8 @@ TEST_P(UserMap, ReportAndResultsFileGiveTheCountsWorkedOutIndependently)
     const json results = json::parse(file_contents(folder.file("results/run.json")));
     EXPECT_TRUE(field_problems(results, documented_fields(PLISSE_README)).empty());
     EXPECT_EQ(results["inputs"]["f1"], without_blanks(m.f1));
-    expect_undecided_notes(r.err, results["undecided"]);
+    EXPECT_EQ(results["diagnosis"], json::array());
+    expect_notes(r.err, results);
     expect_summary(split_summary(r.err).summary, results,
                    "pictures/source.tex, pictures/target.tex, results/run.json");
     const json& counts = results["counts"];
@@ -314,7 +317,14 @@ TEST_P(DegenerateMap, EndsWithoutProvedCrossingsAndNamesTheUndecidedSearches)
               0);
     EXPECT_EQ(lines_of(r.out).back(), "End the procedure that check the topology of the singular curve");
     EXPECT_GT(results["undecided"]["boundary_boundary"].get<int>(), 0);
-    expect_undecided_notes(r.err, results["undecided"]);
+    // Both components constant, or two equal components: det is 0 everywhere.
+    std::vector<std::string> kinds;
+    for (const json& d : results["diagnosis"]) kinds.push_back(d["kind"]);
+    const std::vector<std::string> expected = f1 == std::string("1")
+                                                  ? std::vector<std::string>{"constant_component", "constant_component"}
+                                                  : std::vector<std::string>{"zero_determinant"};
+    EXPECT_EQ(kinds, expected);
+    expect_notes(r.err, results);
 }
 
 INSTANTIATE_TEST_SUITE_P(NothingSettles, DegenerateMap,
