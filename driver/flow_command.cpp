@@ -167,10 +167,14 @@ int flow_command(int argc, const char* const* argv)
     const domain start{{"x", interval(options.x_range.first, options.x_range.second)},
                        {"y", interval(options.y_range.first, options.y_range.second)}};
     const flow_enclosures flow = plane_field(options).validated_flow(start, options.time, options.order);
-    if (flow.reached) std::cout << enclosure_text(flow.boxes.back()) << std::flush;
-    else std::cerr << "plisse flow: " << flow.message << std::endl;
+    // The enclosures on standard output take the place of the enclosure at T.
+    const bool to_standard_output = options.json_file == standard_output_name;
+    if (flow.reached && !to_standard_output) std::cout << enclosure_text(flow.boxes.back()) << std::flush;
+    if (!flow.reached) std::cerr << "plisse flow: " << flow.message << std::endl;
     bool written = true;
-    if (!options.json_file.empty() && !write_results(enclosures_json(options, flow), options.json_file)) {
+    const nlohmann::json document = enclosures_json(options, flow);
+    if (!options.json_file.empty()
+        && !(to_standard_output ? write_results(document, std::cout) : write_results(document, options.json_file))) {
         std::cerr << "plisse flow: cannot write the file " << options.json_file << std::endl;
         written = false;
     }

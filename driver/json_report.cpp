@@ -188,7 +188,13 @@ bool write_results(const json& document, const std::string& file)
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
     std::ofstream out(file);
-    out << document.dump(2) << '\n';
+    write_results(document, out);
     out.close();
     return static_cast<bool>(out);
+}
+
+bool write_results(const json& document, std::ostream& os)
+{
+    os << document.dump(2) << '\n' << std::flush;
+    return static_cast<bool>(os);
 }

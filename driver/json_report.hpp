@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,3 +34,5 @@ nlohmann::json results_json(const analysis_input& input, const analysis_run& run
 /// Writes document to file, indented, ending with a line end, making its
 /// missing folders; false when the file cannot be written.
 bool write_results(const nlohmann::json& document, const std::string& file);
+/// Writes document to os the same way; false when os fails.
+bool write_results(const nlohmann::json& document, std::ostream& os);

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <streambuf>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -84,7 +85,7 @@ analysis_run analyse(const analysis_input& input, const run_options& options)
     reporting.diagnosed = note_diagnoses;
     if (isatty(STDERR_FILENO) != 1)
         return run_analysis(input, reporting);
-    const bool in_place = isatty(STDOUT_FILENO) != 1;
+    const bool in_place = !report_shown(options) || isatty(STDOUT_FILENO) != 1;
     reporting.progress = progress_display(in_place);
     analysis_run run = run_analysis(input, reporting);
     if (in_place)
@@ -115,14 +116,52 @@ run_record record_of(int argc, const char* const* argv, stop_cause stop)
             stop == stop_cause::interrupt};
 }
 
-/// Writes the results file when the options ask for one; false when it cannot be written.
+/// Writes the results file when the options ask for one (to standard output
+/// for "-"); false when it cannot be written.
 bool write_results_file(const analysis_input& input, const analysis_run& run, const run_record& record,
                         const run_options& options)
 {
-    if (options.json_file.empty() || write_results(results_json(input, run, record), options.json_file))
+    if (options.json_file.empty()) return true;
+    const nlohmann::json document = results_json(input, run, record);
+    if (options.json_file == standard_output_name ? write_results(document, std::cout)
+                                                   : write_results(document, options.json_file))
         return true;
     std::cerr << "plisse: cannot write the results file " << options.json_file << std::endl;
     return false;
+}
+
+/// Discards what is written to it.
+class discarding_buffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+};
+
+/// While it lives, what is written to standard output through std::cout
+/// (the report) is discarded.
+class silenced_report {
+public:
+    silenced_report() : kept_(std::cout.rdbuf(&discarded_)) {}
+    ~silenced_report() { std::cout.rdbuf(kept_); }
+    silenced_report(const silenced_report&) = delete;
+    silenced_report& operator=(const silenced_report&) = delete;
+
+private:
+    discarding_buffer discarded_;
+    std::streambuf* kept_;
+};
+
+/// The analysis of input, its report on standard output only when the options want it.
+analysis_run analyse_reporting(const analysis_input& input, const run_options& options)
+{
+    if (report_shown(options)) return analyse(input, options);
+    const silenced_report silenced;
+    return analyse(input, options);
+}
+
+/// How the summary names a file written: standard output for "-".
+std::string shown_file(const std::string& file)
+{
+    return file == standard_output_name ? "standard output" : file;
 }
 
 }  // namespace
@@ -160,12 +199,12 @@ int main(int argc, char** argv)
     }
 
     stop_analysis_at(options.time_limit);
-    const analysis_run run = analyse(input, options);
+    const analysis_run run = analyse_reporting(input, options);
     note_undecided(run.analysis.undecided);
     const stop_cause stop = analysis_stop();
     note_stop(stop, options.time_limit);
     bool written = write_results_file(input, run, record_of(argc, argv, stop), options) && pictures_written;
-    if (written && !options.json_file.empty()) files.push_back(options.json_file);
+    if (written && !options.json_file.empty()) files.push_back(shown_file(options.json_file));
     if (!options.plot_file.empty()) {
         if (write_plot_file(input, run, options.plot_file)) {
             files.push_back(options.plot_file);
@@ -174,7 +213,7 @@ int main(int argc, char** argv)
             written = false;
         }
     }
-    write_summary(std::cerr, input, run, files);
+    if (options.quiet < 2) write_summary(std::cerr, input, run, files);
 
     if (screen && screen->is_open()) {
         set_up_view(view, input, run, target_grid);

@@ -30,6 +30,9 @@ struct run_options {
     std::string plot_file;
     /// Whether the crossing searches write their diagnostic lines.
     bool verbose = false;
+    /// How often --quiet is given: from 1 no report on standard output, from
+    /// 2 no summary on the error stream either.
+    int quiet = 0;
     /// Seconds after which the analysis stops; infinite for no limit.
     double time_limit = std::numeric_limits<double>::infinity();
     /// Whether a run whose counts are not all exact ends with incomplete_status.
@@ -69,10 +72,21 @@ std::string without_blanks(const std::string& text);
 /// The analysis input the options describe, the components without their blanks.
 analysis_input analysis_input_of(const run_options& options);
 
+/// The results file name that stands for standard output.
+inline const char* const standard_output_name = "-";
+
+/// Whether the report goes to standard output: not under --quiet, nor when
+/// the results file takes standard output.
+inline bool report_shown(const run_options& options)
+{
+    return options.quiet == 0 && options.json_file != standard_output_name;
+}
+
 /// What is wrong with a component text in x and y, "" when it is sound.
 std::string component_problem(const std::string& text);
 
-/// What keeps a results file from being written, "" when nothing does.
+/// What keeps a results file from being written, "" when nothing does
+/// (nothing keeps standard output, "-").
 std::string json_file_problem(const std::string& file);
 
 /// A number as the messages show it: the shortest text that reads back to it.

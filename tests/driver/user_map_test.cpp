@@ -439,6 +439,32 @@ TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
     EXPECT_EQ(shown.substr(summary - 4, 4), "\r\033[K");
 }
 
+TEST(UserRun, QuietKeepsTheReportOffStandardOutputWhichTheResultsMayTake)
+{
+    scratch_folder folder;
+    std::vector<std::string> arguments = linear_map;
+    arguments.insert(arguments.end(), {"--json", "-"});
+    const program_run to_standard_output = run_program(folder.path(), arguments);
+    ASSERT_EQ(to_standard_output.status, 0) << to_standard_output.err;
+    const json results = json::parse(to_standard_output.out);
+    EXPECT_EQ(results["counts"]["cusps"], 0);
+    const std::vector<std::string> summary = split_summary(to_standard_output.err).summary;
+    ASSERT_FALSE(summary.empty());
+    EXPECT_NE(summary.back().find("standard output"), std::string::npos) << summary.back();
+    EXPECT_FALSE(std::filesystem::exists(folder.file("-")));
+
+    arguments = linear_map;
+    arguments.push_back("--quiet");
+    const program_run quiet = run_program(folder.path(), arguments);
+    ASSERT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(split_summary(quiet.err).summary.size(), 10u) << quiet.err;
+    arguments.push_back("-q");
+    const program_run quieter = run_program(folder.path(), arguments);
+    ASSERT_EQ(quieter.status, 0);
+    EXPECT_EQ(quieter.out + quieter.err, "");
+}
+
 TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
 {
     scratch_folder folder;
