@@ -216,7 +216,7 @@ int main(int argc, char** argv)
     if (options.quiet < 2) write_summary(std::cerr, input, run, files);
 
     if (screen && screen->is_open()) {
-        set_up_view(view, input, run, target_grid);
+        set_up_view(view, input, run, target_grid, options.output_dir);
         view.run(run.analysis.res, source_grid, target_grid);
     }
     if (!written) return unwritten_output_status;
