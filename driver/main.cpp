@@ -206,7 +206,7 @@ int main(int argc, char** argv)
     bool written = write_results_file(input, run, record_of(argc, argv, stop), options) && pictures_written;
     if (written && !options.json_file.empty()) files.push_back(shown_file(options.json_file));
     if (!options.plot_file.empty()) {
-        if (write_plot_file(input, run, options.plot_file)) {
+        if (write_plot_file(input, run, options.plot_file, plot_page_of(options))) {
             files.push_back(options.plot_file);
         } else {
             std::cerr << "plisse: cannot write the plot " << options.plot_file << std::endl;

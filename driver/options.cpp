@@ -264,6 +264,28 @@ std::string plot_file_problem(const std::string& file)
     return quoted(file) + " names no plot format; the extension must be .svg, .pdf or .png";
 }
 
+/// Sides of a plot's page in centimetres at least and at most: below, the
+/// legend and the labels leave the planes no room; above, a PNG takes more
+/// than a hundred megabytes.
+constexpr double smallest_plot_side = 3;
+constexpr double largest_plot_side = 100;
+
+std::string plot_size_problem(const std::pair<double, double>& size)
+{
+    for (const double side : {size.first, size.second}) {
+        if (!(side >= smallest_plot_side && side <= largest_plot_side)) {
+            return number_text(side) + " cm is not between " + number_text(smallest_plot_side) + " and "
+                   + number_text(largest_plot_side) + " cm";
+        }
+    }
+    return "";
+}
+
+std::string plot_aspect_problem(const std::string& aspect)
+{
+    return aspect == "equal" || aspect == "free" ? "" : quoted(aspect) + " is neither equal nor free";
+}
+
 /// A user map names both components: "" when both or neither are given.
 std::string pairing_problem(bool first, bool second)
 {
@@ -308,6 +330,8 @@ std::string input_problem(const run_options& options)
           named("--output-dir", output_folder_problem(options.output_dir)),
           named("--json", json_file_problem(options.json_file)),
           named("--plot", plot_file_problem(options.plot_file)),
+          named("--plot-size", plot_size_problem(options.plot_size)),
+          named("--plot-aspect", plot_aspect_problem(options.plot_aspect)),
           named("--time-limit", time_limit_problem(options.time_limit))}) {
         if (!problem.empty()) return problem;
     }
@@ -345,6 +369,13 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--plot", options.plot_file, "Plot the source and target planes into FILE (.svg, .pdf or .png)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--plot-size", options.plot_size,
+                   "Width and height of the plot's page in centimetres (default 24,13.5)")
+        ->delimiter(',')
+        ->type_name("W,H");
+    app.add_option("--plot-aspect", options.plot_aspect,
+                   "equal: one scale for both axes of a plane (the default); free: each axis fills its frame")
+        ->type_name("equal|free");
     app.add_option("--time-limit", options.time_limit,
                    "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
         ->type_name("SECONDS");
@@ -398,4 +429,9 @@ analysis_input analysis_input_of(const run_options& options)
 std::string picture_file(const run_options& options, bool source)
 {
     return (fs::path(options.output_dir) / (source ? "source.tex" : "target.tex")).string();
+}
+
+plot_page plot_page_of(const run_options& options)
+{
+    return {options.plot_size.first, options.plot_size.second, options.plot_aspect == "equal"};
 }

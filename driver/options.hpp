@@ -4,6 +4,7 @@
 // every input passes before anything runs.
 
 #include "pipeline.hpp"
+#include "plot.hpp"
 
 #include <limits>
 #include <string>
@@ -28,6 +29,10 @@ struct run_options {
     std::string json_file;
     /// The plot of the results, SVG, PDF or PNG by its extension; empty for none.
     std::string plot_file;
+    /// The plot's page, width and height in centimetres.
+    std::pair<double, double> plot_size{24, 13.5};
+    /// "equal" for equal scales on both axes of a plane, "free" for each axis its own.
+    std::string plot_aspect = "equal";
     /// Whether the crossing searches write their diagnostic lines.
     bool verbose = false;
     /// How often --quiet is given: from 1 no report on standard output, from
@@ -71,6 +76,9 @@ std::string without_blanks(const std::string& text);
 
 /// The analysis input the options describe, the components without their blanks.
 analysis_input analysis_input_of(const run_options& options);
+
+/// The page of the plot the options ask for.
+plot_page plot_page_of(const run_options& options);
 
 /// The results file name that stands for standard output.
 inline const char* const standard_output_name = "-";

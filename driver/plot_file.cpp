@@ -11,9 +11,10 @@ plot_subject plot_subject_of(const analysis_input& input, const analysis_run& ru
     return {input.first_component, input.second_component, p.f, p.det, p.res, all_complete(p)};
 }
 
-bool write_plot_file(const analysis_input& input, const analysis_run& run, const std::string& file)
+bool write_plot_file(const analysis_input& input, const analysis_run& run, const std::string& file,
+                     const plot_page& page)
 {
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
-    return write_plot(picture_of(plot_subject_of(input, run)), file);
+    return write_plot(picture_of(plot_subject_of(input, run), page), file);
 }

@@ -23,7 +23,7 @@ protected:
         folder = std::make_unique<scratch_folder>();
         run = std::make_unique<program_run>(run_program(
             folder->path(), {"--f1", "x", "--f2", "y^3+x*y", "--x", "-1,1", "--y", "-1,1", "-n", "10", "--no-window",
-                             "--strict", "--json", "run.json"}));
+                             "--strict", "--json", "run.json", "--plot", "run.svg"}));
         results = json::parse(file_contents(folder->file("run.json")), nullptr, false);
     }
     static void TearDownTestSuite()
@@ -43,6 +43,13 @@ TEST_F(IncompleteRun, StrictEndsWithStatusFourAfterARunThatEnded)
     EXPECT_EQ(*run->status, 4) << run->err;
     EXPECT_EQ(results["run"]["ended"], true);
     EXPECT_EQ(results["run"]["command_line"][1], "--f1");
+}
+
+TEST_F(IncompleteRun, PlotTitleSaysTheCountsAreIncomplete)
+{
+    const std::string svg = file_contents(folder->file("run.svg"));
+    EXPECT_NE(svg.find(">f1 = x,   f2 = y^3+x*y   (incomplete: the shaded regions are undecided)</text>"),
+              std::string::npos);
 }
 
 TEST_F(IncompleteRun, ResultsFileLocatesTheUndecidedCandidatesInsideTheBox)

@@ -137,6 +137,9 @@ TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
         {{"--f1", "x+"}, "--f1"},
         {{"--x", "1,0"}, "--x"},
         {{"-n", "0"}, "--resolution"},
+        {{"--plot-size", "8"}, "--plot-size"},
+        {{"--plot-size", "2,5"}, "--plot-size: 2 cm is not between 3 and 100 cm"},
+        {{"--plot-aspect", "square"}, "--plot-aspect: \"square\" is neither equal nor free"},
     };
     for (const auto& [arguments, option] : cases) {
         const reading r = read(arguments);

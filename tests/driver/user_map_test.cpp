@@ -473,7 +473,7 @@ TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
         {"plots/run.svg", "<?xml"}, {"plots/run.pdf", "%PDF-"}, {"plots/run.PNG", "\x89PNG"}};
     for (const auto& [file, magic] : formats) {
         std::vector<std::string> arguments = linear_map;
-        arguments.insert(arguments.end(), {"--plot", file});
+        arguments.insert(arguments.end(), {"--plot", file, "--plot-size", "8,5"});
         const program_run r = run_program(folder.path(), arguments);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(file_contents(folder.file(file)).substr(0, magic.size()), magic) << file;
@@ -481,6 +481,12 @@ TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
         ASSERT_FALSE(summary.empty()) << r.err;
         EXPECT_EQ(summary.back().substr(summary.back().size() - std::string(file).size()), file);
     }
+    // 8 × 5 cm: 8 / 2.54 · 72 = 226.772 by 5 / 2.54 · 72 = 141.732 points.
+    EXPECT_NE(command_output("pdfinfo " + folder.file("plots/run.pdf")).find("Page size:       226.772 x 141.732 pts"),
+              std::string::npos);
+    const std::string svg = file_contents(folder.file("plots/run.svg"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find(">f1 = x+0.3*y,   f2 = y+0.1*x</text>"), std::string::npos);
 }
 
 }  // namespace
