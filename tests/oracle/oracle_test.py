@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The oracle's verdicts on maps it must not count (not generic) and the
-random maps it is fed."""
+"""The oracle's verdicts on maps it must not count (not generic), the fold
+curve components and preimages it finds, and the random maps it is fed."""
 import os
 import random
 import sys
@@ -90,6 +90,54 @@ class RandomMaps(unittest.TestCase):
                 gx, gy = np.meshgrid(np.linspace(*m["x"], 41), np.linspace(*m["y"], 41))
                 defined = oracle.MapFunctions(m["f1"], m["f2"]).defined_np(gx, gy)
                 self.assertTrue(defined.any() and not defined.all(), m)
+
+
+class FoldCurveComponents(unittest.TestCase):
+    def test_a_straight_fold_is_one_open_component_without_cusps(self):
+        # (x, y^2): det = 2y, the fold y = 0 runs from the left edge to the right one; kernel (0, 1) is never
+        # along the fold
+        components, why = oracle.fold_curve("x", "y^2", (-1, 1.1), (-1.5, 1.3))
+        self.assertEqual(components, [{"closed": False, "ends": components[0]["ends"], "features": []}], why)
+        self.assertEqual(sorted(components[0]["ends"]), [0, 1])
+
+    def test_lips_are_one_closed_component_through_both_cusps(self):
+        # det = 3y^2 + x^2 - 0.25, an ellipse; kernel (0, 1) is along it where y = 0, at x = +-0.5
+        components, why = oracle.fold_curve("x", "y^3+(x^2-0.25)*y", (-1, 1), (-1, 1))
+        self.assertEqual([(c["closed"], c["ends"], sorted(f["index"] for f in c["features"])) for c in components],
+                         [(True, [], [0, 1])], why)
+
+    def test_fold_crossings_and_cusps_in_their_order_along_the_swallowtail(self):
+        # det = 4y^3 - y + x: the fold x = y - 4y^3 runs from the bottom edge to the top one, its cusps where
+        # 12y^2 = 1 (y = +-0.289); its image (y - 4y^3, 0.5y^2 - 3y^4) crosses itself where y = +-0.5
+        answer = oracle.study("x", "y^4-0.5*y^2+x*y", (-0.5, 0.5), (-0.6, 0.6))
+        (component,) = answer["fold_curve"]["components"]
+        self.assertFalse(component["closed"])
+        order = [f for f in component["features"] if f["kind"] != "fold_boundary"]
+        self.assertEqual([f["kind"] for f in order], ["fold_fold", "cusp", "cusp", "fold_fold"])
+        self.assertEqual({order[0]["branch"], order[-1]["branch"]}, {"first", "second"})
+
+    def test_component_keys_ignore_direction_and_start(self):
+        a, b, c = ("cusp", 0, ""), ("cusp", 1, ""), ("fold_fold", 0, "first")
+        self.assertEqual(oracle.component_key(True, [], [a, b, c]), oracle.component_key(True, [], [b, a, c]))
+        self.assertEqual(oracle.component_key(False, [0, 1], [a, b]), oracle.component_key(False, [1, 0], [b, a]))
+        self.assertNotEqual(oracle.component_key(False, [0, 1], [a, b]), oracle.component_key(False, [0, 1], [b, a]))
+        self.assertNotEqual(oracle.component_key(False, [0, 1], [a, b, c]), oracle.component_key(False, [0, 1], [a, c, b]))
+
+
+class Preimages(unittest.TestCase):
+    def counts(self, f1, f2, xr, yr, targets):
+        return [(r["count"], r["doubt"]) for r in oracle.preimages(f1, f2, xr, yr, targets)]
+
+    def test_fold_of_a_parabola(self):
+        # (x, y^2) = (0, 1) at y = +-1, never (0, -1); (0.5, 0) lies on the fold image
+        got = self.counts("x", "y^2", (-1, 1.1), (-1.5, 1.3), [(0, 1), (0, -1), (0.5, 0)])
+        self.assertEqual(got[:2], [(2, None), (0, None)])
+        self.assertIn("fold or boundary image", got[2][1])
+
+    def test_whitney_pleat(self):
+        # (x, xy + y^3) = (-1, 0) where y^3 - y = 0: y = 0, +-1; = (1, 0) where y^3 + y = 0: y = 0 alone
+        got = self.counts("x", "x*y+y^3", (-2, 2.1), (-1.5, 1.6), [(-1, 0), (1, 0)])
+        self.assertEqual(got, [(3, None), (1, None)])
 
 
 def values_at(f1, f2, points):
