@@ -206,7 +206,7 @@ void expect_notes(const std::string& err, const json& results)
 /// each count complete or a lower bound, the topology verdict, the files written.
 void expect_summary(const std::vector<std::string>& summary, const json& results, const std::string& files)
 {
-    ASSERT_EQ(summary.size(), 10u);
+    ASSERT_EQ(summary.size(), 11u);
     EXPECT_NE(summary[1].find("f1 = " + results["inputs"]["f1"].get<std::string>()), std::string::npos) << summary[1];
     EXPECT_NE(summary[3].find("10 x 10 cells"), std::string::npos) << summary[3];
     const std::pair<const char*, const char*> counts[] = {{"cusps", "cusps"},
@@ -223,7 +223,7 @@ void expect_summary(const std::vector<std::string>& summary, const json& results
         EXPECT_EQ(line.substr(line.size() - std::min(line.size(), expected.size())), expected) << line;
     }
     EXPECT_NE(summary[8].find(results["fold_curve_known"] ? "is known" : "not established"), std::string::npos);
-    EXPECT_EQ(summary[9].substr(summary[9].size() - std::min(summary[9].size(), files.size())), files);
+    EXPECT_EQ(summary[10].substr(summary[10].size() - std::min(summary[10].size(), files.size())), files);
 }
 
 class UserMap : public testing::TestWithParam<known_map (*)()> {};
@@ -458,7 +458,7 @@ TEST(UserRun, QuietKeepsTheReportOffStandardOutputWhichTheResultsMayTake)
     const program_run quiet = run_program(folder.path(), arguments);
     ASSERT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");
-    EXPECT_EQ(split_summary(quiet.err).summary.size(), 10u) << quiet.err;
+    EXPECT_EQ(split_summary(quiet.err).summary.size(), 11u) << quiet.err;
     arguments.push_back("-q");
     const program_run quieter = run_program(folder.path(), arguments);
     ASSERT_EQ(quieter.status, 0);
