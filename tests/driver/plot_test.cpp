@@ -266,6 +266,23 @@ TEST(LipsPlot, EnlargesAFoldImageMuchSmallerThanTheBoundaryImage)
     EXPECT_FALSE(picture_of(plot_subject_of(built_in_input(), quiet_run(built_in_input()))).enlarged.has_value());
 }
 
+TEST(PolePlot, DrawsNoFoldAlongAPoleAndDoesNotJoinTheBoundaryImageAcrossIt)
+{
+    // (x, y/x): det = 1/x changes sign across the pole x = 0 and is never 0,
+    // so there is no fold curve. The image of a horizontal edge, (x, ±1/x),
+    // changes the sign of f2 only across the pole, and there no line may join
+    // it (over [-1, 1.3] no sample of the edge falls on the pole itself).
+    const analysis_input input{"x", "y/x", domain{{"x", interval(-1, 1.3)}, {"y", interval(-1, 1)}}, 10};
+    const plot_picture picture = picture_of(plot_subject_of(input, quiet_run(input)));
+    EXPECT_TRUE(picture.fold_curve.empty());
+    const std::vector<plot_point>& image = picture.boundary_image;
+    for (std::size_t k = 1; k < image.size(); ++k) {
+        const plot_point &a = image[k - 1], &b = image[k];
+        const bool across = (a.y < -1 && b.y > 1) || (a.y > 1 && b.y < -1);
+        EXPECT_FALSE(across) << "(" << a.x << ", " << a.y << ") joined to (" << b.x << ", " << b.y << ")";
+    }
+}
+
 TEST(PlotFormat, ComesFromTheExtension)
 {
     EXPECT_EQ(plot_format_of("a/b.svg"), plot_format::svg);
