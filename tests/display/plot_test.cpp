@@ -90,6 +90,22 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     EXPECT_TRUE(magenta(at(t, 0.205, 0.705)));
 }
 
+TEST(PlotLayout, AFrameAtEqualScalesGetsTheWidthItsDataNeeds)
+{
+    // (3x, y) maps [0, 1]² onto [0, 3] × [0, 1]: framed with 5% on each side,
+    // the source is 1.1 × 1.1 and the target 3.3 × 1.1, three times as wide at
+    // the same height, which takes more than half of the page.
+    resultat res;
+    res.source_mesh = mesh(plane_box(0, 1, 0, 1), 2);
+    const Map stretch{std::vector<expression>{expression("3*x"), expression("y")}};
+    const plot_picture picture = picture_of({"3*x", "y", stretch, expression("3"), res});
+    const plot_frame& s = picture.source;
+    const plot_frame& t = picture.target;
+    EXPECT_NEAR(t.height, s.height, 1e-9);
+    EXPECT_NEAR(t.width, 3 * s.width, 1e-9);
+    EXPECT_GT(t.width, picture.width / 2);
+}
+
 TEST(PlotFile, UnknownFormatsAndUnwritablePlacesAreRefused)
 {
     resultat res;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -223,7 +224,13 @@ TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
     EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
 }
 
-TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersAndStayInTheirFrames)
+/// The distance from page point q to the nearest point of rectangle r.
+double distance(const plot_rect& r, const plot_point& q)
+{
+    return distance(q, {std::clamp(q.x, r.left, r.right()), std::clamp(q.y, r.top, r.bottom())});
+}
+
+TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersStayInTheirFramesAndWithoutLeaderAreNearestTheirOwn)
 {
     const analysis_input input{"x+0.2*y", "y^4/4-0.375*y^2+(x+0.2*y)*y",
                                domain{{"x", interval(-1, 1)}, {"y", interval(-1, 1.1)}}, 10};
@@ -242,6 +249,10 @@ TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersAndStayInTheirFrame
         for (std::size_t j = i + 1; j < picture.labels.size(); ++j)
             EXPECT_FALSE(a.box.overlaps(picture.labels[j].box)) << a.text << " and " << picture.labels[j].text;
         for (const plot_rect& m : markers) EXPECT_FALSE(a.box.overlaps(m)) << a.text;
+        if (!a.leader) {
+            for (const plot_label& b : picture.labels)
+                EXPECT_GE(distance(a.box, b.marker), distance(a.box, a.marker)) << a.text << " beside " << b.text;
+        }
     }
 }
 
