@@ -15,11 +15,10 @@
 
 namespace {
 
-/// Boxes the search examines at most. A regular map is settled within a few
-/// hundred boxes; the bound only stops searches that bisect a whole region
-/// without deciding it (a map undefined there), and what it leaves counts as
-/// undecided.
-constexpr int cusp_box_limit = 20000;
+/// Boxes the queue may hold at most: a bound on memory alone (a box costs a
+/// few hundred bytes). The work follows the cusps: boxes where none can be
+/// isolated are set aside instead of bisected (see bisectable).
+constexpr std::size_t cusp_queue_limit = std::size_t(1) << 21;
 
 /// Width, relative to the scale of the searched box, below which an undecided
 /// box is set aside. At 1e-10 of the scale a box still spans about a million
@@ -28,6 +27,13 @@ constexpr int cusp_box_limit = 20000;
 /// degenerate cusp, a vanishing gradient of det, a zero on a face), and about
 /// 34 bisections reach it from the searched box.
 constexpr double cusp_relative_width = 1e-10;
+
+/// Width, relative to the scale of the searched box, below which an undecided
+/// box on which the map is not defined throughout is set aside. Such a box
+/// straddles the edge of the map's domain and proves nothing however narrow
+/// it is; bisected to the width above, the boxes along that edge would
+/// multiply without end. A cusp closer to the edge than this stays undecided.
+constexpr double partly_defined_relative_width = 1e-4;
 
 /// The scale of b: its width or the magnitude of its bounds, whichever is larger.
 double scale(const domain& b)
@@ -47,14 +53,6 @@ bool defined_somewhere(const plisse& p, const domain& B)
     return true;
 }
 
-/// Whether the undecided box B is worth bisecting: bounded, non-empty, wider
-/// than narrowest, and not wholly outside the domain of the map. A box that is
-/// not is set aside, which claims nothing about it.
-bool bisectable(const plisse& p, const domain& B, double narrowest)
-{
-    return bounded_over(B, B) && B.width() > narrowest && defined_somewhere(p, B);
-}
-
 /// Whether the Newton operator of the cusp system may be trusted on B: the map
 /// and the cusp system with its Jacobian are defined on the whole of B (the
 /// mean value argument behind the operator needs every point of B).
@@ -63,14 +61,52 @@ bool newton_cusp_applies(const plisse& p, const domain& B)
     return defined_on(p.f, B) && defined_on(p.cusp_map, B) && defined_on(p.newton_cusp.jacobian, B);
 }
 
-/// Whether B holds no zero of the cusp condition on the fold curve: either
-/// cusp_map has no zero in B, or det has none, and a cusp is a zero of both.
-/// Code 4 stands for either; the second settles at once the boxes of a map
-/// whose determinant never vanishes, where cusp_map may vanish identically
-/// (a linear map) or where the gradient of det does.
-bool no_cusp_condition_zero(const plisse& p, const domain& B)
+/// The widths below which undecided boxes are set aside: boxes on which the
+/// map is defined throughout, and the others.
+struct widths {
+    double defined;
+    double partly_defined;
+};
+
+/// Whether some component of W is proved to vanish at every point of B (its
+/// enclosure over B is the point 0).
+bool vanishes_throughout(const domain& W)
 {
-    return excludes_zero(p.cusp_map.evalue(B)) || excludes_zero(p.programs().det(B));
+    return std::any_of(W.begin(), W.end(), [](const auto& entry) { return entry.second == interval(0.0); });
+}
+
+/// The enclosures over a box of the cusp condition and of det, which several
+/// tests read.
+struct cusp_box_values {
+    domain condition;
+    interval det;
+};
+
+cusp_box_values values_over(const plisse& p, const domain& B) { return {p.cusp_map.evalue(B), p.programs().det(B)}; }
+
+/// Whether the undecided box B is worth bisecting: bounded, non-empty, wider
+/// than narrowest (the width for a box on which the map is defined
+/// throughout, or for one on which it is not), not wholly outside the domain
+/// of the map, and not a box
+/// where det or the cusp condition vanishes at every point (every point of B
+/// is then a fold point, or a point of the cusp condition on the fold: no cusp
+/// is isolated there, and no bisection settles one). A box that is not is
+/// set aside, which claims nothing about it.
+bool bisectable(const plisse& p, const domain& B, const cusp_box_values& over, const widths& narrowest)
+{
+    if (!bounded_over(B, B) || !(B.width() > narrowest.defined) || !defined_somewhere(p, B)) return false;
+    if (!newton_cusp_applies(p, B) && !(B.width() > narrowest.partly_defined)) return false;
+    return over.det != interval(0.0) && !vanishes_throughout(over.condition);
+}
+
+/// Whether the box holds no zero of the cusp condition on the fold curve:
+/// either cusp_map has no zero there, or det has none, and a cusp is a zero
+/// of both. Code 4 stands for either; the second settles at once the boxes
+/// of a map whose determinant never vanishes, where cusp_map may vanish
+/// identically (a linear map) or where the gradient of det does.
+bool no_cusp_condition_zero(const cusp_box_values& over)
+{
+    return excludes_zero(over.condition) || excludes_zero(over.det);
 }
 
 /// Whether Newton proves that B holds exactly one cusp, N being the operator's
@@ -82,12 +118,11 @@ bool proves_one_cusp(const plisse& p, const domain& B, const domain& N)
            && p.one_to_one_cusp(N, false);
 }
 
-/// The verdict code of B in the cusp search (5, 4 or 3), or 0 when B stays
-/// undecided; N is the operator's image of B.
+/// The verdict code of B in the cusp search (5 or 3), or 0 when B stays
+/// undecided, for a B that may hold a cusp; N is the operator's image of B.
 int cusp_verdict(const plisse& p, const domain& B, const domain& N)
 {
     if (proves_one_cusp(p, B, N)) return 5;
-    if (no_cusp_condition_zero(p, B)) return 4;
     if (bounded_over(N, B) && N.disjoint(B) && newton_cusp_applies(p, B)) return 3;
     return 0;
 }
@@ -129,7 +164,7 @@ std::optional<proved_zero> widened_proof(const plisse& p, const domain& B, const
 
 int plisse::Cusp(const domain& b)
 {
-    const double narrowest = cusp_relative_width * scale(b);
+    const widths narrowest{cusp_relative_width * scale(b), partly_defined_relative_width * scale(b)};
     std::deque<domain> L{b};
     int set_aside = 0;
     // A cusp proved from two boxes (one of them widened) is counted once.
@@ -138,13 +173,20 @@ int plisse::Cusp(const domain& b)
     // queue holds exactly those of the next depth, the search's next pass.
     int depth = 0;
     int next_depth_at = 0;
-    for (int examined = 0; !L.empty() && examined < cusp_box_limit && !stop_requested(); ++examined) {
+    for (int examined = 0; !L.empty() && L.size() <= cusp_queue_limit && !stop_requested(); ++examined) {
         if (examined == next_depth_at) {
             report_pass("cusps", depth++, static_cast<int>(L.size()));
             next_depth_at += static_cast<int>(L.size());
         }
         const domain B = std::move(L.front());
         L.pop_front();
+        // A box without a zero of the cusp condition on the fold holds no
+        // cusp: it is settled before any Newton step.
+        const cusp_box_values over = values_over(*this, B);
+        if (no_cusp_condition_zero(over)) {
+            res.cusp_boxes.emplace_back(B, 4);
+            continue;
+        }
         const domain N = newton_cusp.operator_newton(B);
         const int code = cusp_verdict(*this, B, N);
         std::optional<proved_zero> cusp;
@@ -164,7 +206,7 @@ int plisse::Cusp(const domain& b)
             }
         } else if (code != 0) {
             res.cusp_boxes.emplace_back(B, code);
-        } else if (bisectable(*this, B, narrowest)) {
+        } else if (bisectable(*this, B, over, narrowest)) {
             for (domain& piece : mesh(B, 2).boxes) L.push_back(std::move(piece));
         } else {
             ++set_aside;

@@ -6,6 +6,8 @@
 #include "pair_search.hpp"
 #include "plisse.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 namespace {
@@ -160,22 +162,38 @@ pair_verdict fold_boundary_verdict(const plisse& p, candidate_box& A, candidate_
     return v;
 }
 
-/// The first pass: every fold box with each face of D, fold boxes outer.
+/// The faces of D cut into pieces about as long as the fold boxes are wide:
+/// a whole face has an image so large that every fold box's image meets it,
+/// and each pair would be refined pass after pass only to cut the face.
+std::vector<domain> face_pieces(const domain& D, double width)
+{
+    std::vector<domain> pieces;
+    for (const domain& face : D.boundary()) {
+        const double length = face.width();
+        const double parts = std::isfinite(length) && width > 0.0 ? std::ceil(length / width) : 1.0;
+        for (domain& piece : mesh(face, static_cast<int>(std::clamp(parts, 1.0, 1024.0))).boxes)
+            pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
+/// The first pass: every fold box with each piece of the faces of D, fold boxes outer.
 pair_pass first_pass(const plisse& p, const domain& D, bool verbose)
 {
     pair_pass pass;
-    const std::vector<domain> folds = fold_cover(p, D, fold_cover_width(D));
+    const double width = fold_cover_width(D);
+    const std::vector<domain> folds = fold_cover(p, D, width);
     for (const domain& b : folds) pass.add(p, b, points_of::fold);
-    const int first_face = static_cast<int>(pass.boxes.size());
-    const std::vector<domain> faces = D.boundary();
-    for (const domain& face : faces) pass.add(p, face);
-    for (int i = 0; i < first_face; ++i) {
-        for (int j = 0; j < static_cast<int>(faces.size()); ++j) {
-            pass.pairs.emplace_back(i, first_face + j);
+    const int first_piece = static_cast<int>(pass.boxes.size());
+    const std::vector<domain> pieces = face_pieces(D, width);
+    for (const domain& piece : pieces) pass.add(p, piece);
+    for (int i = 0; i < first_piece; ++i) {
+        for (int j = 0; j < static_cast<int>(pieces.size()); ++j) {
+            pass.pairs.emplace_back(i, first_piece + j);
             if (verbose) {
                 std::cout << j << "," << i << std::endl;
                 folds[i].out();
-                faces[j].out();
+                pieces[j].out();
             }
         }
     }

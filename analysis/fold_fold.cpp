@@ -61,6 +61,9 @@ bool inside_one(const std::vector<domain>& regions, const domain& a, const domai
 pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box& B, const domain& D,
                                const std::vector<domain>& injective_regions = {})
 {
+    // A crossing needs fold points in both boxes: the range of det over
+    // either box settles most pairs before anything else.
+    if (A.asks_nothing() || B.asks_nothing()) return {4, {}};
     if (A.box == B.box) {
         return {injective(A, [&p](const domain& b) { return p.one_to_one_singular(b); }) ? 1 : 0, {}};
     }
@@ -68,9 +71,6 @@ pair_verdict fold_fold_verdict(const plisse& p, candidate_box& A, candidate_box&
     if (inside_one(injective_regions, A.box, B.box)) return {3, {}};
     if (images_apart(A.image, B.image)) return {2, {}};
     if (A.box.disjoint(B.box)) {
-        // A crossing needs fold points in both boxes: the range of det over
-        // either box settles most pairs before any Newton step.
-        if (!A.may_fold || !B.may_fold) return {4, {}};
         if (apart_across(p, A, B)) return {2, {}};
         const pair_proof proof =
             prove_pair(p.newton_fold_fold, pair_box(A.box, B.box), domain(), pair_box(D, D), newton_applications);
@@ -103,10 +103,11 @@ long long pairs_of(std::size_t n) { return static_cast<long long>(n) * (static_c
 /// Whether an image box can be proved apart from another: bounded and non-empty.
 bool proper_image(const domain& image) { return bounded_over(image, image); }
 
-/// For each box i, the boxes j <= i, ascending, whose images are not proved
-/// apart from box i's (images_apart): through a bucket grid over the proper
-/// images, every box paired with each box whose image is not proper.
-std::vector<std::vector<int>> partners(const std::vector<candidate_box>& boxes)
+/// Each pair (i, j), j <= i ascending, of boxes whose images are not proved
+/// apart (images_apart): through a bucket grid over the proper images, every
+/// box paired with each box whose image is not proper. Nothing when they are
+/// more than `limit`.
+std::optional<std::vector<std::pair<int, int>>> partners(const std::vector<candidate_box>& boxes, long long limit)
 {
     std::vector<rectangle> images;
     std::vector<int> improper;
@@ -119,22 +120,54 @@ std::vector<std::vector<int>> partners(const std::vector<candidate_box>& boxes)
         if (!proper) improper.push_back(i);
     }
     const box_index index(images);
-    std::vector<std::vector<int>> result(boxes.size());
+    std::vector<std::pair<int, int>> pairs;
     std::vector<int> all;
     for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
+        all.clear();
         if (!proper_image(boxes[i].image)) {
-            for (int j = 0; j <= i; ++j) result[i].push_back(j);
+            for (int j = 0; j <= i; ++j) all.push_back(j);
+        } else {
+            const std::vector<int> meeting = index.meeting(images[i]);
+            std::merge(meeting.begin(), meeting.end(), improper.begin(), improper.end(), std::back_inserter(all));
+        }
+        for (const int j : all) {
+            if (j > i) break;
+            pairs.emplace_back(i, j);
+        }
+        if (static_cast<long long>(pairs.size()) > limit) return std::nullopt;
+    }
+    return pairs;
+}
+
+}  // namespace
+
+/// Quarterings of a fold box of the cover at most before it is paired.
+constexpr int simplification_depth = 2;
+
+// Pairs of such boxes settle far sooner than pairs of boxes whose images each
+// hold a stretch of the fold image that turns, and a box is examined once
+// here instead of in every pair that holds it.
+std::vector<candidate_box> simple_fold_boxes(const plisse& p, const std::vector<domain>& cover)
+{
+    std::vector<candidate_box> simple;
+    std::vector<std::pair<domain, int>> pending;
+    for (const domain& b : cover) pending.emplace_back(b, 0);
+    while (!pending.empty()) {
+        auto [b, depth] = std::move(pending.back());
+        pending.pop_back();
+        candidate_box c = candidate(p, b, points_of::fold);
+        if (c.asks_nothing()) continue;
+        const bool settled = c.arc && injective(c, [&p](const domain& box) { return p.one_to_one_singular(box); });
+        if (settled || depth == simplification_depth || stop_requested()) {
+            simple.push_back(std::move(c));
             continue;
         }
-        std::vector<int> meeting = index.meeting(images[i]);
-        all.clear();
-        std::merge(meeting.begin(), meeting.end(), improper.begin(), improper.end(), std::back_inserter(all));
-        for (const int j : all) {
-            if (j <= i) result[i].push_back(j);
-        }
+        for (domain& quarter : mesh(b, 2).boxes) pending.emplace_back(std::move(quarter), depth + 1);
     }
-    return result;
+    return simple;
 }
+
+namespace {
 
 /// The first pass: every fold box paired with itself and with each one
 /// before it whose image is not proved apart from its own (those pairs would
@@ -144,13 +177,11 @@ std::vector<std::vector<int>> partners(const std::vector<candidate_box>& boxes)
 /// fold boxes).
 std::optional<pair_pass> first_pass(const plisse& p, const std::vector<domain>& folds)
 {
-    if (pairs_of(folds.size()) > pass_pair_limit) return std::nullopt;
     pair_pass pass;
-    for (const domain& b : folds) pass.add(p, b, points_of::fold);
-    const std::vector<std::vector<int>> meeting = partners(pass.boxes);
-    for (int i = 0; i < static_cast<int>(pass.boxes.size()); ++i) {
-        for (const int j : meeting[i]) pass.pairs.emplace_back(i, j);
-    }
+    pass.boxes = simple_fold_boxes(p, folds);
+    std::optional<std::vector<std::pair<int, int>>> pairs = partners(pass.boxes, pass_pair_limit);
+    if (!pairs) return std::nullopt;
+    pass.pairs = std::move(*pairs);
     return pass;
 }
 

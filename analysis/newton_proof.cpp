@@ -223,10 +223,43 @@ domain contract_around_zero(frozen_systems& systems, const domain& X)
     return tighten(op, unknowns).direct_sum(frozen);
 }
 
+namespace {
+
+/// The x interval of one point of z's box, its frozen values included: the
+/// first point's (x1, or x for a zero of one point) or the second's (x3).
+interval point_x(const proved_zero& z, bool second)
+{
+    const domain full = z.box.direct_sum(z.frozen);
+    if (second) return full.get("x3");
+    return full.count("x1") != 0 ? full.get("x1") : full.get("x");
+}
+
+}  // namespace
+
+std::vector<int> distinct_zeros::near(const interval& I) const
+{
+    std::vector<int> found;
+    for (auto it = by_lower_.lower_bound(I.inf() - widest_); it != by_lower_.end() && it->first <= I.sup(); ++it)
+        found.push_back(it->second);
+    return found;
+}
+
 bool distinct_zeros::insert(const proved_zero& z)
 {
+    // A held zero whose box misses z's box in the first point's x has a tight
+    // enclosure apart from z's: compare would find them distinct. With the
+    // points exchanged, the same holds of the held zero's first point and
+    // z's second. Only the zeros near z in either way are compared.
+    std::vector<int> candidates = near(point_x(z, false));
+    if (symmetric_) {
+        const std::vector<int> exchanged_near = near(point_x(z, true));
+        candidates.insert(candidates.end(), exchanged_near.begin(), exchanged_near.end());
+        std::sort(candidates.begin(), candidates.end());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    }
     bool undecided = false;
-    for (const proved_zero& held : zeros_) {
+    for (const int k : candidates) {
+        const proved_zero& held = zeros_[k];
         sameness s = compare(z, held);
         if (symmetric_ && s != sameness::same) {
             const sameness t = compare(z, exchanged(held));
@@ -243,6 +276,9 @@ bool distinct_zeros::insert(const proved_zero& z)
         unresolved_.push_back(z);
         return false;
     }
+    const interval x = point_x(z, false);
+    by_lower_.emplace(x.inf(), static_cast<int>(zeros_.size()));
+    widest_ = std::max(widest_, x.width());
     zeros_.push_back(z);
     return true;
 }

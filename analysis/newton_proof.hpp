@@ -127,7 +127,16 @@ public:
     const std::vector<proved_zero>& unresolved_zeros() const { return unresolved_; }
 
 private:
+    /// The held zeros whose boxes may meet the interval I in the first
+    /// point's x (x1, or x for a zero of one point).
+    std::vector<int> near(const interval& I) const;
+
     bool symmetric_;
     std::vector<proved_zero> zeros_;
+    /// The held zeros by the lower end of their boxes in the first point's x,
+    /// and the widest of those boxes there: a box that meets I starts within
+    /// that width below I.
+    std::multimap<double, int> by_lower_;
+    double widest_ = 0.0;
     std::vector<proved_zero> unresolved_;
 };

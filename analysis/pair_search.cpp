@@ -100,6 +100,8 @@ bool images_apart(const domain& a, const domain& b)
 candidate_box candidate(const plisse& p, const domain& b, points_of points)
 {
     candidate_box c{b, domain(), !excludes_zero(p.programs().det(b)), std::nullopt, points, std::nullopt, std::nullopt};
+    // A fold box without fold points takes part in no pair: no image is needed.
+    if (c.asks_nothing()) return c;
     if (points == points_of::fold) c.arc = p.arc_of(b);
     c.image = c.arc ? c.arc->image : p.evalue(b);
     return c;
@@ -194,7 +196,9 @@ std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const st
             for (int j = same ? i : 0; j < halves_of[b]; ++j) {
                 const int first = first_half[a] + i;
                 const int second = same ? first_half[a] + j : first_half[b] + j;
-                if (drop_apart && images_apart(next.boxes[first].image, next.boxes[second].image)) continue;
+                if (drop_apart && (next.boxes[first].asks_nothing() || next.boxes[second].asks_nothing()
+                                   || images_apart(next.boxes[first].image, next.boxes[second].image)))
+                    continue;
                 next.pairs.emplace_back(first, second);
             }
         }

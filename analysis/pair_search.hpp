@@ -77,11 +77,20 @@ struct candidate_box {
     /// f at the centre of box and the Jacobian matrix over box, once asked
     /// (nothing where the Jacobian is not defined on the whole box).
     std::optional<std::optional<std::pair<domain, interval_matrix>>> centred;
+
+    /// Whether box holds none of the points the search asks about: a fold box
+    /// on which det is proved not to vanish. Its image is then not computed.
+    bool asks_nothing() const { return points == points_of::fold && !may_fold; }
 };
 
 /// b as a candidate: the image of its points under p's map (p.fold_image for
 /// its fold points) and the sign test of det over it.
 candidate_box candidate(const plisse& p, const domain& b, points_of points = points_of::all);
+
+/// The fold boxes of a cover, each quartered (at most twice) until the fold
+/// points in it are proved to form one arc on which f is one-to-one, as the
+/// fold–fold search pairs them; quarters without fold points are left out.
+std::vector<candidate_box> simple_fold_boxes(const plisse& p, const std::vector<domain>& cover);
 
 /// Whether no point of A and point of B the search asks about share an image,
 /// proved across a normal n of a fold image (the arc's of A, then B's):
@@ -131,8 +140,9 @@ constexpr int pass_pair_limit = 150000;
 /// The next pass: each pair at the positions `open`, in order, replaced by the
 /// pairs of the halves of its boxes (each half asked about the same points as its box) (mesh(A, 2) × mesh(B, 2), first box outer);
 /// when A equals B only the pairs (a, b) with a ≤ b, each half also with itself.
-/// With drop_apart, the pairs whose images are proved apart (images_apart) are
-/// left out, for a search that records nothing of them. Nothing when the next
+/// With drop_apart, the pairs whose images are proved apart (images_apart) or
+/// one of whose boxes asks about nothing are left out, for a search that
+/// records nothing of them. Nothing when the next
 /// pass would hold more than `limit` pairs, or on a stop request: the search
 /// then stops as at its last pass.
 std::optional<pair_pass> refine(const plisse& p, const pair_pass& pass, const std::vector<int>& open,

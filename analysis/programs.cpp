@@ -39,31 +39,45 @@ analysis_programs::analysis_programs(const Map& f, const expression_matrix& jaco
     const std::vector<Node>& f1 = f.component("y0").tree;
     const std::vector<Node>& f2 = f.component("y1").tree;
     const std::vector<Node>& det = det_map.component("y0").tree;
+    // Each matrix holds the derivatives of the functions it was derived
+    // from (differentielle, second_derivatives): the programs are told so,
+    // and those derivatives' enclosures come from their primitives' Taylor
+    // coefficients. A primitive that is not itself an output is appended
+    // after the outputs.
     f_ = compiled_program({&f1, &f2});
     det_ = compiled_program({&det});
+    const std::vector<Node>* slopes[2] = {&grad_det.entry("y0", "x").tree, &grad_det.entry("y0", "y").tree};
     for (const axis u : {along_x, along_y}) {
         const char* name = u == along_x ? "x" : "y";
-        const std::vector<Node>& slope = grad_det.entry("y0", name).tree;
-        slope_[u] = compiled_program({&slope});
-        det_along_[u] = compiled_program({&det, &slope});
-        curvature_[u] = compiled_program({&det_hessian.entry(u == along_x ? "y0" : "y1", name).tree});
+        slope_[u] = compiled_program({slopes[u]});
+        det_along_[u] = compiled_program({&det, slopes[u]}, {{1, 0, name}});
+        curvature_[u] = compiled_program({&det_hessian.entry(u == along_x ? "y0" : "y1", name).tree, slopes[u]},
+                                         {{0, 1, name}});
     }
     tree_list first{&f1, &f2};
     add_row(first, jacobian, "y0");
     add_row(first, jacobian, "y1");
     first.push_back(&det);
     add_row(first, grad_det, "y0");
-    first_order_ = compiled_program(first);
+    first_order_ = compiled_program(first, {{2, 0, "x"}, {3, 0, "y"}, {4, 1, "x"}, {5, 1, "y"}, {7, 6, "x"}, {8, 6, "y"}});
     tree_list second;
     add_row(second, det_hessian, "y0");
     add_row(second, det_hessian, "y1");
-    second_order_ = compiled_program(second);
+    second.insert(second.end(), {slopes[0], slopes[1]});
+    second_order_ = compiled_program(second, {{0, 4, "x"}, {1, 4, "y"}, {2, 5, "x"}, {3, 5, "y"}});
     tree_list f_second;
     for (const expression_matrix& hessian : f_hessian) {
         add_row(f_second, hessian, "y0");
         add_row(f_second, hessian, "y1");
     }
-    f_second_order_ = compiled_program(f_second);
+    // Entry (a, c) of the second derivatives of f_k is ∂/∂c of ∂f_k/∂a.
+    std::vector<compiled_program::derivative_of> from_jacobian;
+    for (int k = 0; k < 2; ++k) {
+        add_row(f_second, jacobian, k == 0 ? "y0" : "y1");
+        for (int a = 0; a < 2; ++a)
+            for (int c = 0; c < 2; ++c) from_jacobian.push_back({4 * k + 2 * a + c, 8 + 2 * k + a, c == 0 ? "x" : "y"});
+    }
+    f_second_order_ = compiled_program(f_second, from_jacobian);
 }
 
 std::array<interval, 2> analysis_programs::f(const domain& b) const

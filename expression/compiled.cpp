@@ -107,7 +107,8 @@ bool same_name(const std::string& a, const std::string& b)
 
 }  // namespace
 
-compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& trees)
+compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& trees,
+                                   const std::vector<derivative_of>& derivatives)
 {
     const std::set<std::string> names = names_in(trees);
     variables_.assign(names.begin(), names.end());
@@ -119,6 +120,26 @@ compiled_program::compiled_program(const std::vector<const std::vector<Node>*>& 
     const std::vector<std::optional<interval>> fixed = fixed_values();
     add_checks(fixed);
     attach_centred_bounds(fixed);
+    attach_derivatives(derivatives);
+}
+
+void compiled_program::attach_derivatives(const std::vector<derivative_of>& derivatives)
+{
+    const int n = static_cast<int>(variables_.size());
+    derived_variables_.assign(bounds_.size(), {});
+    derived_slots_.assign(bounds_.size(), {});
+    for (const derivative_of& d : derivatives) {
+        const int primitive = outputs_[d.of];
+        const int slot = outputs_[d.derivative];
+        const auto variable = std::find(variables_.begin(), variables_.end(), d.variable);
+        // A derivative along a variable the trees lack is 0, and its tree says so.
+        if (primitive < n || slot < n || variable == variables_.end()) continue;
+        const int bound = bound_of_[primitive - n];
+        if (bound < 0) continue;
+        derived_variables_[bound].push_back(static_cast<int>(variable - variables_.begin()));
+        derived_slots_[bound].push_back(slot);
+        bound_of_[slot - n] = -1;
+    }
 }
 
 std::vector<std::optional<interval>> compiled_program::fixed_values() const
@@ -256,6 +277,10 @@ void compiled_program::load(const domain& box, std::vector<interval>& slots) con
 void compiled_program::run(std::vector<interval>& slots) const
 {
     interval* s = slots.data();
+    // The derivatives a bound gives, applied once every slot is computed.
+    thread_local std::vector<std::pair<int, interval>> derived;
+    thread_local std::vector<interval> values;
+    derived.clear();
     std::size_t k = variables_.size();
     for (const instruction& op : code_) {
         const interval& a = op.left >= 0 ? s[op.left] : s[k];
@@ -263,8 +288,13 @@ void compiled_program::run(std::vector<interval>& slots) const
         interval& r = s[k++];
         r = value_of(op, a, b);
         const int bound = bound_of_[k - 1 - variables_.size()];
-        if (bound >= 0) r = r.intersect(bounds_[bound].over(s));
+        if (bound < 0) continue;
+        const std::vector<int>& wanted = derived_variables_[bound];
+        values.resize(wanted.size());
+        r = r.intersect(bounds_[bound].over(s, wanted, values.data()));
+        for (std::size_t i = 0; i < wanted.size(); ++i) derived.emplace_back(derived_slots_[bound][i], values[i]);
     }
+    for (const auto& [slot, value] : derived) s[slot] = s[slot].intersect(value);
 }
 
 bool compiled_program::defined(const std::vector<interval>& slots) const

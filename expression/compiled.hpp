@@ -23,10 +23,21 @@
 /// those of the trees or narrower.
 class compiled_program {
 public:
+    /// That tree `derivative` of a program is the partial derivative of tree
+    /// `of` with respect to the variable named `variable` (as the caller built
+    /// it): where tree `of` is a polynomial, the derivative's enclosure then
+    /// comes from the Taylor coefficients of that polynomial, computed once.
+    struct derivative_of {
+        int derivative;
+        int of;
+        std::string variable;
+    };
+
     compiled_program() = default;
     /// Compiles the trees over the variables they name, in ascending name
     /// order; an empty tree is the entire line, as for expression::Evalue.
-    explicit compiled_program(const std::vector<const std::vector<Node>*>& trees);
+    explicit compiled_program(const std::vector<const std::vector<Node>*>& trees,
+                              const std::vector<derivative_of>& derivatives = {});
 
     /// The variable names, by position.
     const std::vector<std::string>& variables() const { return variables_; }
@@ -80,6 +91,9 @@ private:
     /// The centred bounds of the polynomial slots that something other than
     /// a polynomial reads, and of the polynomial outputs.
     void attach_centred_bounds(const std::vector<std::optional<interval>>& fixed);
+    /// The derivative outputs narrowed through the bounds of their primitives
+    /// (instead of bounds of their own).
+    void attach_derivatives(const std::vector<derivative_of>& derivatives);
     /// The polynomial that instruction op computes from the polynomials of
     /// the earlier slots, if it is one.
     std::optional<polynomial> polynomial_of(const instruction& op, const std::vector<std::optional<polynomial>>& forms,
@@ -94,6 +108,10 @@ private:
     std::vector<centred_bound> bounds_;
     /// For each instruction, the position of its centred bound in bounds_, or -1.
     std::vector<int> bound_of_;
+    /// For each bound, the variables (positions) of the derivatives it gives,
+    /// and the slots of those derivatives.
+    std::vector<std::vector<int>> derived_variables_;
+    std::vector<std::vector<int>> derived_slots_;
 };
 
 /// The compiled program of a list of trees, kept with copies of the trees it

@@ -32,7 +32,7 @@ using bounds = centred_bound::bounds;
 /// a + c·b for a double c, rounded outward: fma rounds the exact value of
 /// each bound to the nearest double, so the next double beyond the result
 /// lies beyond the exact bound.
-bounds plus_scaled(const bounds& a, double c, const bounds& b)
+[[gnu::always_inline]] inline bounds plus_scaled(const bounds& a, double c, const bounds& b)
 {
     if (c >= 0) return {next_down(std::fma(c, b.lo, a.lo)), next_up(std::fma(c, b.hi, a.hi))};
     return {next_down(std::fma(c, b.hi, a.lo)), next_up(std::fma(c, b.lo, a.hi))};
@@ -41,7 +41,7 @@ bounds plus_scaled(const bounds& a, double c, const bounds& b)
 /// Σ a_j x^j rewritten as Σ q_j h^j with x = c + h, in place, for the d + 1
 /// coefficients a[0], a[stride], ..., a[d * stride]: d rounds of synthetic
 /// division by (x - c).
-void taylor_shift(bounds* a, int d, std::size_t stride, double c)
+[[gnu::always_inline]] inline void taylor_shift(bounds* a, int d, std::size_t stride, double c)
 {
     for (int k = 0; k < d; ++k) {
         for (int j = d - 1; j >= k; --j) a[j * stride] = plus_scaled(a[j * stride], c, a[(j + 1) * stride]);
@@ -49,43 +49,66 @@ void taylor_shift(bounds* a, int d, std::size_t stride, double c)
 }
 
 /// a[0] + a[stride] c + ... + a[d * stride] c^d by Horner's scheme, into a[0].
-void collapse(bounds* a, int d, std::size_t stride, double c)
+[[gnu::always_inline]] inline void collapse(bounds* a, int d, std::size_t stride, double c)
 {
     bounds value = a[d * stride];
     for (int j = d - 1; j >= 0; --j) value = plus_scaled(a[j * stride], c, value);
     a[0] = value;
 }
 
-/// Calls line(offset, total) for each line of the dense array along axis:
-/// every index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree, where
-/// offset = Σ α_i·stride[i] and total = Σ α.
-template <class Line>
-void walk_lines(const std::vector<int>& limit, const std::vector<std::size_t>& stride, int degree, std::size_t axis,
-                Line line, std::size_t at = 0, std::size_t offset = 0, int total = 0)
+/// Collapses (to c) or shifts (to c) every line of the dense array q along
+/// `axis`: each index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree is the
+/// start of a line, whose length is cut at the degree. The lines are counted
+/// off like an odometer, the last axis fastest. The loops are plain so that
+/// they compile to one function, built twice: with fused multiply-add
+/// instructions where the processor has them, and without.
+__attribute__((target_clones("fma", "default"))) void move_lines(bounds* q, const int* limit,
+                                                                  const std::size_t* stride, std::size_t axes,
+                                                                  std::size_t axis, int degree, double c, bool points)
 {
-    if (at == limit.size()) {
-        line(offset, total);
-        return;
+    int alpha[polynomial::most_variables] = {};
+    while (true) {
+        int total = 0;
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < axes; ++i) {
+            total += alpha[i];
+            offset += alpha[i] * stride[i];
+        }
+        const int d = std::min(limit[axis] - 1, degree - total);
+        if (points) {
+            collapse(q + offset, d, stride[axis], c);
+        } else {
+            taylor_shift(q + offset, d, stride[axis], c);
+        }
+        // The next start: the last axis other than `axis` that can still grow.
+        std::size_t i = axes;
+        while (i-- > 0) {
+            if (i == axis) continue;
+            if (alpha[i] + 1 < limit[i] && total + 1 <= degree) {
+                ++alpha[i];
+                break;
+            }
+            total -= alpha[i];
+            alpha[i] = 0;
+        }
+        if (i == static_cast<std::size_t>(-1)) return;
     }
-    if (at == axis) {
-        walk_lines(limit, stride, degree, axis, line, at + 1, offset, total);
-        return;
-    }
-    for (int a = 0; a < limit[at] && total + a <= degree; ++a)
-        walk_lines(limit, stride, degree, axis, line, at + 1, offset + a * stride[at], total + a);
 }
 
 /// Adds q_α·H^α to sum for every index α of the dense array from axis `at` on
 /// (the earlier ones fixed, giving offset, total degree, an upper bound T of
 /// the product of their r_i^α_i, and whether each of them is even). With
 /// |h_i| ≤ r_i, h^α lies in [0, T] when every α_i is even, in [−T, T]
-/// otherwise.
+/// otherwise. Along the axis `along` (none when it is the number of axes),
+/// the derivative's coefficients are summed instead: (α + 1)·q at α + 1.
 void sum_terms(const std::vector<bounds>& q, const std::vector<int>& limit, const std::vector<std::size_t>& stride,
-               const std::vector<double>& reach, int degree, std::size_t at, std::size_t offset, int total, double T,
-               bool even, bounds& sum)
+               const std::vector<double>& reach, int degree, std::size_t along, std::size_t at, std::size_t offset,
+               int total, double T, bool even, double factor, bounds& sum)
 {
     if (at == limit.size()) {
-        const bounds& c = q[offset];
+        bounds c = q[offset];
+        // factor is a small integer, exact: the products are rounded outward.
+        if (factor != 1.0) c = {next_down(factor * c.lo), next_up(factor * c.hi)};
         if (total == 0) {
             sum = {next_down(sum.lo + c.lo), next_up(sum.hi + c.hi)};
         } else if (even) {
@@ -96,12 +119,35 @@ void sum_terms(const std::vector<bounds>& q, const std::vector<int>& limit, cons
         }
         return;
     }
+    const bool derived = at == along;
+    const int last = derived ? limit[at] - 1 : limit[at];
     double power = T;
-    for (int a = 0; a < limit[at] && total + a <= degree; ++a) {
-        sum_terms(q, limit, stride, reach, degree, at + 1, offset + a * stride[at], total + a, power,
-                  even && a % 2 == 0, sum);
+    for (int a = 0; a < last && total + a + (derived ? 1 : 0) <= degree; ++a) {
+        const std::size_t entry = offset + (derived ? a + 1 : a) * stride[at];
+        sum_terms(q, limit, stride, reach, degree, along, at + 1, entry, total + a, power, even && a % 2 == 0,
+                  derived ? factor * (a + 1) : factor, sum);
         power = next_up(power * reach[at]);
     }
+}
+
+/// The Taylor coefficients at the centre of the box of one block, with what
+/// summing them needs.
+struct shifted_block {
+    std::vector<bounds> q;
+    std::vector<int> limit;
+    std::vector<std::size_t> stride;
+    /// Upper bounds of |h_i| over the box.
+    std::vector<double> reach;
+};
+
+/// Σ over the entries of s (of total degree at most `degree`) of q_α H^α, or
+/// of the derivative's coefficients along axis `along`.
+interval summed(const shifted_block& s, int degree, std::size_t along)
+{
+    bounds total{0.0, 0.0};
+    sum_terms(s.q, s.limit, s.stride, s.reach, degree, along, 0, 0, 0, 1.0, true, 1.0, total);
+    if (!std::isfinite(total.lo) || !std::isfinite(total.hi)) return interval::ENTIRE();
+    return interval(total.lo, total.hi);
 }
 
 }  // namespace
@@ -245,57 +291,74 @@ std::optional<centred_bound> centred_bound::of(const polynomial& p)
     return bound;
 }
 
-interval centred_bound::over(const interval* box) const
+bool centred_bound::applies_to(const interval* box) const
 {
     bool wide = false;
     for (const block& b : blocks_) {
         for (const int v : b.variables) {
-            if (box[v].isEmpty() || box[v].isInfinite()) return interval::ENTIRE();
+            if (box[v].isEmpty() || box[v].isInfinite()) return false;
             wide = wide || !box[v].isPoint();
         }
     }
-    if (!wide) return interval::ENTIRE();
-    interval total = constant_;
-    for (const block& b : blocks_) total += block_over(b, box);
-    return total;
+    return wide;
 }
 
-interval centred_bound::block_over(const block& b, const interval* box) const
+namespace {
+
+/// The Taylor coefficients of block b at the centre c of the box, axis after
+/// axis: along a variable that is a point, h is 0 and the line collapses to
+/// its value at c, which is done first as it shortens the other lines,
+/// unless the derivative along it is wanted (`kept`); along the others, it
+/// is shifted to c.
+template <class Block>
+shifted_block shifted(const Block& b, const interval* box, const std::vector<bool>& kept)
 {
-    thread_local std::vector<bounds> q;
-    q = b.coefficients;
     const std::size_t axes = b.variables.size();
-    std::vector<std::size_t> stride(axes);
-    std::vector<int> limit = b.extents;
-    std::size_t s = 1;
+    shifted_block s{b.coefficients, b.extents, std::vector<std::size_t>(axes), std::vector<double>(axes)};
+    std::size_t size = 1;
     for (std::size_t i = axes; i-- > 0;) {
-        stride[i] = s;
-        s *= static_cast<std::size_t>(b.extents[i]);
+        s.stride[i] = size;
+        size *= static_cast<std::size_t>(b.extents[i]);
     }
-    // The Taylor coefficients at the centre c, axis after axis: along a
-    // variable that is a point, h is 0 and the line collapses to its value
-    // at c, which is done first as it shortens the other lines; along the
-    // others, it is shifted to c.
-    std::vector<double> reach(axes);
     for (const bool points : {true, false}) {
         for (std::size_t i = 0; i < axes; ++i) {
             const interval& X = box[b.variables[i]];
-            if (X.isPoint() != points) continue;
+            if ((X.isPoint() && !kept[i]) != points) continue;
             const double c = X.mid();
-            walk_lines(limit, stride, b.degree, i, [&](std::size_t offset, int total) {
-                const int d = std::min(limit[i] - 1, b.degree - total);
-                if (points) {
-                    collapse(&q[offset], d, stride[i], c);
-                } else {
-                    taylor_shift(&q[offset], d, stride[i], c);
-                }
-            });
-            if (points) limit[i] = 1;
-            reach[i] = next_up(std::max(X.sup() - c, c - X.inf()));
+            move_lines(s.q.data(), s.limit.data(), s.stride.data(), axes, i, b.degree, c, points);
+            if (points) s.limit[i] = 1;
+            s.reach[i] = next_up(std::max(X.sup() - c, c - X.inf()));
         }
     }
-    bounds total{0.0, 0.0};
-    sum_terms(q, limit, stride, reach, b.degree, 0, 0, 0, 1.0, true, total);
-    if (!std::isfinite(total.lo) || !std::isfinite(total.hi)) return interval::ENTIRE();
-    return interval(total.lo, total.hi);
+    return s;
+}
+
+}  // namespace
+
+interval centred_bound::over(const interval* box) const { return over(box, {}, nullptr); }
+
+interval centred_bound::over(const interval* box, const std::vector<int>& variables, interval* derivatives) const
+{
+    for (std::size_t i = 0; i < variables.size(); ++i) derivatives[i] = interval(0.0);
+    if (!applies_to(box)) {
+        for (std::size_t i = 0; i < variables.size(); ++i) derivatives[i] = interval::ENTIRE();
+        return interval::ENTIRE();
+    }
+    interval total = constant_;
+    for (const block& b : blocks_) {
+        // The axis of each wanted derivative in the block; a block without
+        // its variable does not depend on it, and adds 0 to the derivative.
+        std::vector<std::size_t> axes(variables.size(), b.variables.size());
+        std::vector<bool> kept(b.variables.size(), false);
+        for (std::size_t i = 0; i < variables.size(); ++i) {
+            axes[i] = std::find(b.variables.begin(), b.variables.end(), variables[i]) - b.variables.begin();
+            if (axes[i] < b.variables.size()) kept[axes[i]] = true;
+        }
+        const shifted_block s = shifted(b, box, kept);
+        total += summed(s, b.degree, b.variables.size());
+        for (std::size_t i = 0; i < variables.size(); ++i) {
+            if (axes[i] < b.variables.size()) derivatives[i] += summed(s, b.degree, axes[i]);
+        }
+    }
+    return total;
 }

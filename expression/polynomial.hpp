@@ -81,6 +81,10 @@ public:
     /// box[k]; the entire line when a variable of p is empty or unbounded,
     /// or when every one is a point (the direct form is then as good).
     interval over(const interval* box) const;
+    /// over(box), and in derivatives[i] the enclosure of ∂p/∂x_v over the box
+    /// for v = variables[i], from the same Taylor coefficients: the
+    /// coefficient of h^α in ∂p/∂x_v(c + h) is (α_v + 1)·q_(α + e_v).
+    interval over(const interval* box, const std::vector<int>& variables, interval* derivatives) const;
 
     /// A closed interval as its two bounds, for the arithmetic of the bounds.
     struct bounds {
@@ -104,5 +108,7 @@ private:
     interval constant_;
     std::vector<block> blocks_;
 
-    interval block_over(const block& b, const interval* box) const;
+    /// Whether the box lets the bound say something: no variable of p empty
+    /// or unbounded, and one of them not a point.
+    bool applies_to(const interval* box) const;
 };

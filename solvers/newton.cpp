@@ -25,7 +25,15 @@ newton::newton(const Map& f) : system(f), jacobian(f.differentielle()) {
         for (const std::string& c : jacobian.columns) entries.push_back(&jacobian.entry(r, c).tree);
     }
     values_ = compiled_program(components);
-    derivatives_ = compiled_program(entries);
+    // Entry (r, c) is the derivative of component r along c: the components,
+    // appended after the entries, give their enclosures.
+    std::vector<compiled_program::derivative_of> derivatives;
+    const int columns = static_cast<int>(jacobian.columns.size());
+    for (int r = 0; r < static_cast<int>(jacobian.rows.size()); ++r)
+        for (int c = 0; c < columns; ++c)
+            derivatives.push_back({r * columns + c, static_cast<int>(entries.size()) + r, jacobian.columns[c]});
+    entries.insert(entries.end(), components.begin(), components.end());
+    derivatives_ = compiled_program(entries, derivatives);
 }
 
 bool newton::defined_on(const domain& X) const {

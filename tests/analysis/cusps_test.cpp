@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 /// Whether the point (x, y) lies in the box.
@@ -199,6 +201,23 @@ TEST(Cusp, FoldPointWhereTheGradientOfDetVanishesIsNotACusp)
     expect_no_cusp(*p);
     EXPECT_GT(undecided, 0);
     EXPECT_EQ(p->undecided.cusps, undecided);
+}
+
+TEST(Cusp, AMapWithEightyOneCuspsIsSettled)
+{
+    // f = (x + 0.2y, sin(128y)/128 + xy): det = cos(128y) + x − 0.2y, so the
+    // fold is x = 0.2y − cos(128y) (inside the box for every y), its tangent
+    // (0.2 + 128 sin(128y), 1), and the kernel of Df on it (−0.2, 1). Cusps
+    // where they are parallel: sin(128y) = −0.4/128, twice a period; counted
+    // over y in [−1.02, 0.98] from the closed form of the roots.
+    const auto p = quiet_plisse("x+0.2*y", "sin(128*y)/128+x*y", plane_box(-1.31, 1.29, -1.02, 0.98));
+    EXPECT_EQ(p->Cusp(p->box), 0);
+    const double pi = std::acos(-1.0), a = std::asin(-0.4 / 128);
+    int expected = 0;
+    for (int m = -30; m <= 30; ++m) {
+        for (const double root : {a + 2 * pi * m, pi - a + 2 * pi * m}) expected += std::fabs(root / 128 + 0.02) <= 1.0;
+    }
+    EXPECT_EQ(static_cast<int>(p->res.cusps.size()), expected);
 }
 
 TEST(Cusp, DegenerateCuspEndsUndecided)

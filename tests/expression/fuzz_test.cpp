@@ -3,6 +3,7 @@
 
 #include "tree_testing.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <random>
 
@@ -170,6 +171,19 @@ TEST(Fuzz, RandomFormulasEncloseTheirValuesAtSamplePoints)
         }
     }
     EXPECT_GT(checked, 3000);
+}
+
+// 6 + e^1.5625 − e^1.5625 − y is exactly 7.5 at (1.25, −1.5); at 256 bits the
+// cancelled exponentials leave it a few units of 2^-256 below. The error
+// bound lets it sit on the end of [7.5, 7.500005], and no further: one ulp of
+// 7.5 above it is refused.
+TEST(Fuzz, ReferenceValuesAreInsideUpToTheirErrorBoundOnly)
+{
+    const expression e("6-(-exp(x*x))-(-(-exp(x*x)))-(-(-y))");
+    const mpfr_real reference = reference_value(e, {{"x", 1.25}, {"y", -1.5}});
+    EXPECT_FALSE(inside(reference, interval(7.5, 7.500005))) << reference;
+    EXPECT_TRUE(inside_up_to_error(reference, interval(7.5, 7.500005))) << reference;
+    EXPECT_FALSE(inside_up_to_error(reference, interval(std::nextafter(7.5, 8.0), 7.500005))) << reference;
 }
 
 TEST(Fuzz, OnePassSimplificationEndsWhereRepeatedStepsEnd)

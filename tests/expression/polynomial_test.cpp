@@ -64,4 +64,30 @@ TEST(CentredBound, BoundsTheGroupsOfASeparableDifferenceApart)
     EXPECT_LT(bound.width(), 2 * 3 * s * s * 0.04 + 2 * 3 * t * t * 0.04);
 }
 
+// A derivative told to a program as such is enclosed through its
+// primitive's Taylor coefficients: for P = (x + y)^5 − x³y, ∂P/∂x =
+// 5(x + y)^4 − 3x²y (by hand) at sample points of a box, and of a box whose
+// x is a point, where the point's line is shifted rather than collapsed.
+TEST(CentredBound, EnclosesADerivativeFromItsPrimitive)
+{
+    const expression P("(x+y)^5-x^3*y");
+    const expression dP = P.derive("x");
+    const compiled_program program({&dP.tree, &P.tree}, {{0, 1, "x"}});
+    for (const double width : {0.2, 0.0}) {
+        const domain box{{"x", interval(0.3, 0.3 + width)}, {"y", interval(-0.6, -0.4)}};
+        std::vector<interval> slots;
+        program.run(box, slots);
+        const interval enclosure = slots[program.outputs()[0]];
+        for (int i = 0; i <= 4; ++i) {
+            for (int j = 0; j <= 4; ++j) {
+                const mpfr_real x(0.3 + width * i / 4), y(-0.6 + 0.05 * j);
+                const mpfr_real s = x + y;
+                const mpfr_real exact = mpfr_real(5.0) * s * s * s * s - mpfr_real(3.0) * x * x * y;
+                EXPECT_TRUE(inside(exact, enclosure)) << exact << " outside " << enclosure;
+            }
+        }
+        EXPECT_TRUE(enclosure.subset(dP.Evalue(box)));
+    }
+}
+
 }  // namespace

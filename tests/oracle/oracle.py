@@ -11,6 +11,14 @@ by Newton refinement in mpmath:
 Each crossing is a pair of distinct source points with the same image, found
 as a solution of the exact two-point system and checked for transversality.
 
+The fold curve traced by marching squares gives its components: each closed,
+or open with its two ends among the fold points on the edges, with the cusps,
+the fold points of crossings and the fold-boundary crossings in their order
+along it (null, with the reason, unless both sampling resolutions agree).
+preimages() solves f(p) = t by Newton from a grid of starts and from both
+sides of the fold curve, and says when a target lies too near the fold or
+boundary image for its count to be trusted.
+
 A map is declared not generic (its counts are then not to be trusted: the
 checks compare none, but still check every box the program proves) when a
 feature lies within the sampling tolerance of a corner or an edge, when two
@@ -722,6 +730,7 @@ class Oracle:
     def run(self):
         cusps, edge_points, crossings = [], [], []
         per_resolution = []
+        self.traced = []  # (n, curves) of every resolution
         for n, m in self.resolutions:
             self.current_resolution = (n, m)
             points = self.edge_fold_points(m)
@@ -737,6 +746,7 @@ class Oracle:
             per_resolution.append((found_cusps, points))
             components = (sum(1 for _, c in curves if c), sum(1 for _, c in curves if not c))
             self.curves = curves
+            self.traced.append((n, curves))
         if not self.reasons:
             (c1, p1), (c2, p2) = per_resolution[0], per_resolution[-1]
             if not self.same_sets(c1, c2) or not self.same_sets([self.box.edge_point(k, u) for k, u in p1],
@@ -750,6 +760,88 @@ class Oracle:
         else:
             components = (0, 0)
         return self.report(cusps, edge_points, crossings, components)
+
+    # ------------------------------------------------------- fold components
+    def fold_components(self, n, curves, spots, ends):
+        """The components of a traced fold curve: for each, whether it is
+        closed, the positions in ends (points on the edges) of its two ends
+        ([] when closed), and the labels of spots (label, point) in their
+        order along it; or (None, why) when a spot or an end cannot be placed
+        on the traced curve without doubt."""
+        cell = self.box.size / n
+        chains = [(np.asarray(pts, dtype=float), c) for pts, c in curves if len(pts) > 1]
+        starts, stops, owner, index = [], [], [], []
+        for k, (pts, closed) in enumerate(chains):
+            stop = np.roll(pts, -1, axis=0) if closed else pts[1:]
+            first = pts if closed else pts[:-1]
+            starts.append(first)
+            stops.append(stop)
+            owner.append(np.full(len(first), k))
+            index.append(np.arange(len(first)))
+        if len(chains) < len(curves):
+            return None, "a traced fold component has a single point"
+        places = [[] for _ in chains]
+        if spots and not chains:
+            return None, "a fold feature lies off the traced fold curve"
+        if chains:
+            A, B = np.concatenate(starts), np.concatenate(stops)
+            owner, index = np.concatenate(owner), np.concatenate(index)
+            AB = B - A
+            length2 = np.maximum(np.sum(AB * AB, axis=1), 1e-300)
+            for label, point in spots:
+                q = np.array([float(point[0]), float(point[1])])
+                t = np.clip(np.sum((q - A) * AB, axis=1) / length2, 0, 1)
+                dist = np.hypot(*(A + t[:, None] * AB - q).T)
+                j = int(np.argmin(dist))
+                if dist[j] > 2 * cell:
+                    return None, "a fold feature at (%.6g, %.6g) lies off the traced fold curve" % tuple(q)
+                # Another component just as near leaves the feature's component in doubt.
+                other = owner != owner[j]
+                if np.any(other) and np.min(dist[other]) < 2 * dist[j] + 0.5 * cell:
+                    return None, "a fold feature at (%.6g, %.6g) lies between two fold components" % tuple(q)
+                places[owner[j]].append((index[j] + t[j], label))
+        end_points = np.array([[float(a) for a in e] for e in ends]).reshape(-1, 2)
+        used = set()
+        components = []
+        for k, (pts, closed) in enumerate(chains):
+            at = []
+            if not closed:
+                for p in (pts[0], pts[-1]):
+                    dist = np.hypot(*(end_points - p).T) if len(end_points) else np.array([np.inf])
+                    j = int(np.argmin(dist))
+                    if dist[j] > 2 * cell or j in used:
+                        return None, "an end of the traced fold curve at (%.6g, %.6g) matches no fold point " \
+                                     "on an edge" % tuple(p)
+                    used.add(j)
+                    at.append(j)
+            components.append({"closed": bool(closed), "ends": at,
+                               "features": [label for _, label in sorted(places[k], key=lambda e: e[0])]})
+        if len(used) != len(end_points):
+            return None, "a fold point on an edge is the end of no traced fold component"
+        return components, None
+
+    def fold_curve(self, cusps, crossings, edge_points):
+        """The fold curve's components with the final features placed along
+        them, as traced at every sampling resolution: (components, reasons),
+        components None unless all resolutions agree."""
+        spots = [({"kind": "cusp", "index": k}, c) for k, c in enumerate(cusps)]
+        ff = [r for r in crossings if r["kind"] == "ff"]
+        fb = [r for r in crossings if r["kind"] == "fb"]
+        for k, r in enumerate(ff):
+            spots += [({"kind": "fold_fold", "index": k, "branch": "first"}, r["p"]),
+                      ({"kind": "fold_fold", "index": k, "branch": "second"}, r["q"])]
+        spots += [({"kind": "fold_boundary", "index": k}, r["p"]) for k, r in enumerate(fb)]
+        ends = [self.box.edge_point(k, u) for k, u in edge_points]
+        found, keys = None, set()
+        for n, curves in self.traced:
+            components, why = self.fold_components(n, curves, spots, ends)
+            if components is None:
+                return None, [why]
+            keys.add(components_key(components))
+            found = components
+        if len(keys) > 1:
+            return None, ["the sampling resolutions trace different fold curve components"]
+        return found, []
 
     def same_sets(self, a, b):
         return len(a) == len(b) and all(any(self.same_point(p, q) for q in b) for p in a)
@@ -810,6 +902,9 @@ class Oracle:
             out["fold_boundary"]["points"].append({"source": pt(p), "exact": exact(p), "edge": EDGES[k][0],
                                                    "image": image(p)})
         fb = out["fold_boundary"]
+        components, out["fold_curve_reasons"] = (None, ["not generic"]) if self.reasons else \
+            self.fold_curve(cusps, crossings, edge_points)
+        out["fold_curve"] = None if components is None else {"components": components}
         out["counts"] = {
             "cusps": len(out["cusps"]),
             "fold_fold": len(out["fold_fold"]),
@@ -819,6 +914,175 @@ class Oracle:
             "fold_boundary_points": len(fb["points"]),
         }
         return out
+
+
+def feature_key(label):
+    return (label["kind"], label["index"], label.get("branch", ""))
+
+
+def component_key(closed, ends, labels):
+    """One component in a form independent of the direction it is listed in
+    and, when closed, of where the listing starts: (closed, ends, labels),
+    ends None where they are not to be compared."""
+    labels = list(labels)
+    if closed:
+        turns = [labels[i:] + labels[:i] for i in range(len(labels))] or [[]]
+        turns += [list(reversed(t)) for t in turns]
+        return (True, (), tuple(min(tuple(t) for t in turns)))
+    forward = (tuple(ends) if ends is not None else None, tuple(labels))
+    backward = (tuple(reversed(ends)) if ends is not None else None, tuple(reversed(labels)))
+    if ends is None:
+        return (False, None, min(forward[1], backward[1]))
+    return (False,) + min(forward, backward)
+
+
+def components_key(components, kinds=None, with_ends=True):
+    """The components as a sorted list of component keys, keeping the
+    features of the given kinds (all when None)."""
+    keys = []
+    for c in components:
+        labels = [feature_key(f) for f in c["features"] if kinds is None or f["kind"] in kinds]
+        keys.append(component_key(c["closed"], c["ends"] if with_ends else None, labels))
+    return tuple(sorted(keys, key=repr))
+
+
+NEAR_IMAGE = 1e-5  # a target this close to the fold or boundary image (relative to the image's size) is in doubt
+
+
+def polyline_distance(q, pts, closed):
+    """Distance from the point q to the polyline through pts (an n x 2 array)."""
+    if len(pts) == 0:
+        return np.inf
+    a = pts if closed else pts[:-1]
+    b = np.roll(pts, -1, axis=0) if closed else pts[1:]
+    if len(a) == 0:
+        return float(np.hypot(*(pts[0] - q)))
+    ab = b - a
+    t = np.clip(np.sum((q - a) * ab, axis=1) / np.maximum(np.sum(ab * ab, axis=1), 1e-300), 0, 1)
+    return float(np.min(np.hypot(*(a + t[:, None] * ab - q).T)))
+
+
+def preimage_system(target):
+    def system(v, at):
+        e = at(v[0], v[1])
+        return [e[F1] - target[0], e[F2] - target[1]], [[e[J00], e[J01]], [e[J10], e[J11]]]
+    return system
+
+
+def preimages(f1, f2, xr, yr, targets, n=240, starts_per_side=48):
+    """The solutions p of f(p) = t in the closed box, for each target t: a
+    list of {"point", "solutions" (mpmath points), "count", "doubt"}, doubt
+    saying why the count is not to be trusted (None when it is): the target
+    lies within NEAR_IMAGE of the fold image or of the boundary image, where
+    preimages merge or leave the box, or the map is not finite on the box.
+    Newton runs, vectorised in double precision, from a grid of starts and
+    from both sides of the traced fold curve (where two close preimages
+    hide), then polishes each distinct limit in mpmath."""
+    mp.dps = WORKING_DIGITS
+    o = Oracle(f1, f2, xr, yr)
+    f, box = o.f, o.box
+    curves, _ = o.trace_fold(n)
+    doubt = o.reasons[0] if o.reasons else None
+    loop, _ = o.boundary_loop(4 * n, [])
+    boundary_image = np.stack(f.map_np(loop[:, 0], loop[:, 1]), axis=1)
+    fold_images = [(np.stack(f.map_np(pts[:, 0], pts[:, 1]), axis=1), c) for pts, c in curves if len(pts)]
+    finite = boundary_image[np.all(np.isfinite(boundary_image), axis=1)]
+    if not len(finite) or len(finite) < len(boundary_image):
+        doubt = doubt or "the map is not finite on the boundary"
+    size = float(np.max(np.ptp(finite, axis=0))) if len(finite) else 1.0
+    # The starts: a grid over the box, and fold points moved a little either way along grad det.
+    g = np.linspace(0, 1, starts_per_side + 1)
+    gx, gy = np.meshgrid(box.lo[0] + g * (box.hi[0] - box.lo[0]), box.lo[1] + g * (box.hi[1] - box.lo[1]))
+    sx, sy = [gx.ravel()], [gy.ravel()]
+    step = box.size / n
+    for pts, _ in curves:
+        pts = pts[::max(1, len(pts) // 400)]
+        e = f.all_np(pts[:, 0], pts[:, 1])
+        norm = np.maximum(np.hypot(e[DETX], e[DETY]), 1e-300)
+        for side in (-0.25, 0.25, -1.0, 1.0):
+            sx.append(pts[:, 0] + side * step * e[DETX] / norm)
+            sy.append(pts[:, 1] + side * step * e[DETY] / norm)
+    starts = np.stack([np.concatenate(sx), np.concatenate(sy)], axis=1)
+    out = []
+    for target in targets:
+        a, b = float(target[0]), float(target[1])
+        q = np.array([a, b])
+        near = min([polyline_distance(q, boundary_image, True)] +
+                   [polyline_distance(q, img, c) for img, c in fold_images])
+        why = doubt
+        if why is None and near < NEAR_IMAGE * size:
+            why = "the target lies %.3g from the fold or boundary image" % near
+        solutions = []
+        if doubt is None:
+            solutions = solve_from(f, box, (a, b), starts)
+        inside = [p for p in solutions if box.distance_to_boundary(p) >= 0]
+        if why is None and any(abs(box.distance_to_boundary(p)) < NEAR * box.size for p in solutions):
+            why = "a preimage lies within the tolerance of an edge"
+        out.append({"point": [a, b], "solutions": inside, "count": len(inside), "doubt": why})
+    return out
+
+
+def solve_from(f, box, target, starts):
+    """The distinct solutions of f(p) = target that Newton reaches from the
+    starts, polished in mpmath (inside the box or not)."""
+    x, y = starts[:, 0].copy(), starts[:, 1].copy()
+    a, b = target
+    limit = 0.25 * box.size
+    for _ in range(60):
+        e = f.all_np(x, y)
+        r0, r1 = e[F1] - a, e[F2] - b
+        with np.errstate(all="ignore"):
+            det = e[J00] * e[J11] - e[J01] * e[J10]
+            dx = -(e[J11] * r0 - e[J01] * r1) / det
+            dy = -(-e[J10] * r0 + e[J00] * r1) / det
+            length = np.hypot(dx, dy)
+            shrink = np.where(length > limit, limit / length, 1.0)
+        x, y = x + shrink * dx, y + shrink * dy
+        keep = np.isfinite(x) & np.isfinite(y) & (x > box.lo[0] - box.size) & (x < box.hi[0] + box.size) & \
+            (y > box.lo[1] - box.size) & (y < box.hi[1] + box.size)
+        x, y = x[keep], y[keep]
+    e = f.all_np(x, y)
+    scale = 1 + abs(a) + abs(b)
+    with np.errstate(all="ignore"):
+        close = np.hypot(e[F1] - a, e[F2] - b) < 1e-6 * scale
+    x, y = x[close], y[close]
+    # Starts that reached the same limit: one representative each, polished.
+    solutions = []
+    tol = 1e-6 * box.size
+    while len(x):
+        v, ok, jac = newton(preimage_system(target), (x[0], y[0]), box.size, f)
+        far = np.hypot(x - x[0], y - y[0]) > tol
+        x, y = x[far], y[far]
+        if not ok or not f.defined_at(v[0], v[1]):
+            continue
+        p = (v[0], v[1])
+        if not any(mpmath.hypot(p[0] - s[0], p[1] - s[1]) < SEPARATE * box.size for s in solutions):
+            solutions.append(p)
+    return solutions
+
+
+def fold_curve(f1, f2, xr, yr):
+    """The fold curve's components with their cusps, whatever the images of
+    the fold and of the boundary do: (components, reasons), components None
+    (and reasons saying why) when the curve cannot be traced without doubt."""
+    o = Oracle(f1, f2, xr, yr)
+    o.traced = []
+    found = []
+    for n, m in o.resolutions:
+        o.current_resolution = (n, m)
+        points = o.edge_fold_points(m)
+        curves, d = o.trace_fold(n)
+        if o.reasons:
+            return None, o.reasons
+        o.small_components(n, d)
+        found.append((o.find_cusps(o.cusp_starts(curves)), points))
+        o.traced.append((n, curves))
+    (c1, p1), (c2, p2) = found[0], found[-1]
+    if not o.same_sets(c1, c2) or len(p1) != len(p2):
+        o.not_generic("the two sampling resolutions find different cusps or edge points")
+    if o.reasons:
+        return None, o.reasons
+    return o.fold_curve(c2, [], p2)
 
 
 def study(f1, f2, xr, yr):

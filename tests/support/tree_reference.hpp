@@ -68,14 +68,28 @@ inline mpfr_real value_at_precision(const std::vector<Node>& tree, int i, const 
     return r;
 }
 
-/// Bits of the second computation of a reference value.
-constexpr mpfr_prec_t check_bits = 1024;
+/// Bits of the second computation of a reference value: more than the 2098
+/// from the largest double's exponent down to the smallest subnormal's, and
+/// 2^-200 to spare, so that a term of double size never vanishes beside a
+/// value below the largest double (x + 1e-320 − x is 1e-320, not 0 as at
+/// 256 and 1024 bits).
+constexpr mpfr_prec_t check_bits = 2400;
 
-/// value_at_precision at 256 bits, when the same computation at 1024 bits
-/// agrees with it to 2^-200 relative; NaN otherwise, as for an undefined
-/// value. A difference of two large terms that nearly cancel (e^378 − 1 −
-/// e^378) loses at 256 bits what a double result keeps; a second precision
-/// shows where that happened.
+/// The error bound of a reference value of v's size: |v|·2^-200, rounded
+/// down. The two computations of reference_value agree to within it.
+inline mpfr_real reference_error_bound(const mpfr_real& v)
+{
+    mpfr_real bound = v;
+    mpfr_abs(bound.get(), bound.get(), MPFR_RNDD);
+    mpfr_mul_2si(bound.get(), bound.get(), -200, MPFR_RNDD);
+    return bound;
+}
+
+/// value_at_precision at 256 bits, when the same computation at check_bits
+/// agrees with it to within reference_error_bound; NaN otherwise, as for an
+/// undefined value. A difference of two large terms that nearly cancel
+/// (e^378 − 1 − e^378) loses at 256 bits what a double result keeps; a
+/// second precision shows where that happened.
 inline mpfr_real reference_value(const std::vector<Node>& tree, int i, const point& p)
 {
     const mpfr_real coarse = value_at_precision(tree, i, p);
@@ -85,11 +99,25 @@ inline mpfr_real reference_value(const std::vector<Node>& tree, int i, const poi
     if (fine.is_nan()) return fine;
     mpfr_real gap = coarse - fine;
     mpfr_abs(gap.get(), gap.get(), MPFR_RNDU);
-    mpfr_real bound = fine;
-    mpfr_abs(bound.get(), bound.get(), MPFR_RNDD);
-    mpfr_mul_2si(bound.get(), bound.get(), -200, MPFR_RNDD);
-    if (mpfr_cmp(gap.get(), bound.get()) > 0) return mpfr_real(NAN);
+    if (mpfr_cmp(gap.get(), reference_error_bound(fine).get()) > 0) return mpfr_real(NAN);
     return coarse;
+}
+
+/// Whether the reference value r lies in x up to its error bound: below x's
+/// lower end or above its upper end by no more than reference_error_bound(r).
+/// A composition cancelled at 256 bits (6 + e^1.5625 − e^1.5625) can land a
+/// few units of 2^-256 outside an enclosure that holds the exact value on
+/// its end. Never for NaN or an empty x.
+inline bool inside_up_to_error(const mpfr_real& r, const interval& x)
+{
+    if (r.is_nan() || x.isEmpty()) return false;
+    const mpfr_real bound = reference_error_bound(r);
+    // Rounded toward r, so that the allowance never exceeds the bound.
+    mpfr_real raised = r;
+    mpfr_add(raised.get(), r.get(), bound.get(), MPFR_RNDD);
+    mpfr_real lowered = r;
+    mpfr_sub(lowered.get(), r.get(), bound.get(), MPFR_RNDU);
+    return mpfr_cmp_d(raised.get(), x.inf()) >= 0 && mpfr_cmp_d(lowered.get(), x.sup()) <= 0;
 }
 
 inline mpfr_real reference_value(const expression& e, const point& p)
