@@ -101,10 +101,12 @@ TEST_F(BuiltInRun, FoldBoundaryPointsAreTheCrossingAndTheTwoEdgePoints)
 TEST_F(BuiltInRun, EveryStepIsTimed)
 {
     const step_times& t = run->times;
-    for (const double seconds : {t.construction, t.one_to_one, t.image, t.critical_points, t.relation, t.relation2}) {
+    for (const double seconds :
+         {t.construction, t.diagnosis, t.one_to_one, t.image, t.critical_points, t.relation, t.relation2}) {
         EXPECT_GE(seconds, 0.0);
     }
-    EXPECT_DOUBLE_EQ(t.total(), t.construction + t.one_to_one + t.image + t.critical_points + t.relation + t.relation2);
+    EXPECT_DOUBLE_EQ(t.total(), t.construction + t.diagnosis + t.one_to_one + t.image + t.critical_points + t.relation +
+                                    t.relation2);
     EXPECT_EQ(run->analysis.res.image_overlaps.size(), 625u);
     EXPECT_EQ(run->analysis.res.boundary_overlaps.size(), 100u);
 }
