@@ -221,6 +221,12 @@ class Judging(unittest.TestCase):
         self.assertEqual(outcome, "WRONG")
         self.assertIn("preimage box of (0.2, 0.075) holds no solution", notes[0])
 
+    def test_preimage_targets_are_drawn_again_for_the_same_map(self):
+        targets = check_maps.preimage_targets(MAP)
+        self.assertEqual(len(targets), check_maps.PREIMAGE_TARGETS)
+        self.assertEqual(check_maps.preimage_targets(dict(MAP)), targets)
+        self.assertNotEqual(check_maps.preimage_targets(dict(MAP, y=[-0.7, 0.6])), targets)
+
     def test_program_failures(self):
         self.assertEqual(check_maps.judge(MAP, self.answer, "timeout", None)[0], "timeout")
         self.assertEqual(check_maps.judge(MAP, self.answer, "crash", {"stderr": "boom"})[0], "crash")

@@ -238,10 +238,20 @@ class Oracle:
         return (e[J00], e[J10]) if var == 0 else (e[J01], e[J11])
 
     # --------------------------------------------------------------- sampling
+    @staticmethod
+    def grid_lines(lo, hi, n):
+        """n + 1 lines from lo to hi, the inner ones moved by up to a fifth of a
+        cell off the even spacing, so that points of round coordinates (a cusp
+        at 0 of a symmetric box, say) do not fall on grid lines or vertices,
+        where the trace and the placing of points along it degenerate."""
+        k = np.arange(n + 1)
+        u = (k + 0.2 * np.sin(2.399963 * k + 0.5) * ((k > 0) & (k < n))) / n
+        return lo + u * (hi - lo)
+
     def trace_fold(self, n):
         """Fold curve by marching squares on an n x n grid: a list of (points, closed)."""
         (x0, y0), (x1, y1) = self.box.lo, self.box.hi
-        xs, ys = np.linspace(x0, x1, n + 1), np.linspace(y0, y1, n + 1)
+        xs, ys = self.grid_lines(x0, x1, n), self.grid_lines(y0, y1, n)
         gx, gy = np.meshgrid(xs, ys, indexing="ij")
         d = self.f.det_np(gx, gy)
         values = self.f.map_np(gx, gy)
@@ -320,14 +330,17 @@ class Oracle:
                 chain.append(cur)
                 seen.add(cur)
 
+        chains = []
         for a in links:
             if len(links[a]) == 1 and a not in seen:
                 chain, _ = walk(a)
-                curves.append((np.array([points[k] for k in chain]), False))
+                chains.append((chain, False))
         for a in links:
             if a not in seen:
-                chain, closed = walk(a)
-                curves.append((np.array([points[k] for k in chain]), closed))
+                chains.append(walk(a))
+        curves = [(np.array([points[k] for k in chain]), closed) for chain, closed in chains]
+        # The chains by the grid edges they cross, for placing points of the curve along them.
+        self.last_trace = {"n": n, "xs": xs, "ys": ys, "curves": curves, "chains": chains, "points": points}
         return curves, d
 
     def small_components(self, n, d):
@@ -336,7 +349,7 @@ class Oracle:
         if d.size == 0:
             return
         (x0, y0), (x1, y1) = self.box.lo, self.box.hi
-        xs, ys = np.linspace(x0, x1, n + 1), np.linspace(y0, y1, n + 1)
+        xs, ys = self.grid_lines(x0, x1, n), self.grid_lines(y0, y1, n)
         inner = d[1:-1, 1:-1]
         neighbours = [d[1 + a:n + a, 1 + b:n + b] for a in (-1, 0, 1) for b in (-1, 0, 1) if (a, b) != (0, 0)]
         is_min = np.all([inner < m for m in neighbours], axis=0)
@@ -730,7 +743,7 @@ class Oracle:
     def run(self):
         cusps, edge_points, crossings = [], [], []
         per_resolution = []
-        self.traced = []  # (n, curves) of every resolution
+        self.traced = []  # the trace of every resolution (see trace_fold)
         for n, m in self.resolutions:
             self.current_resolution = (n, m)
             points = self.edge_fold_points(m)
@@ -746,7 +759,7 @@ class Oracle:
             per_resolution.append((found_cusps, points))
             components = (sum(1 for _, c in curves if c), sum(1 for _, c in curves if not c))
             self.curves = curves
-            self.traced.append((n, curves))
+            self.traced.append(self.last_trace)
         if not self.reasons:
             (c1, p1), (c2, p2) = per_resolution[0], per_resolution[-1]
             if not self.same_sets(c1, c2) or not self.same_sets([self.box.edge_point(k, u) for k, u in p1],
@@ -762,54 +775,171 @@ class Oracle:
         return self.report(cusps, edge_points, crossings, components)
 
     # ------------------------------------------------------- fold components
-    def fold_components(self, n, curves, spots, ends):
+    def follow_to_node(self, trace, q, direction):
+        """Follows the fold curve from its point q (predictor-corrector, with
+        steps below an eighth of a grid cell and shortened where it bends)
+        until it crosses a grid edge where the traced curve has a node:
+        (the node's edge key, the length of the path), or None when it leaves
+        the box first or cannot go on. Crossings of grid edges that the trace
+        missed (the curve crosses that edge twice) are passed through."""
+        n, points, lines = trace["n"], trace["points"], (trace["xs"], trace["ys"])
+        cell = min(lines[0][-1] - lines[0][0], lines[1][-1] - lines[1][0]) / n
+        nh = n * (n + 1)
+
+        def tangent(p):
+            e = self.f.at_float(p[0], p[1])
+            t = np.array([e[DETY], -e[DETX]])
+            norm = np.hypot(*t)
+            return (t / norm if norm > 0 and np.isfinite(norm) else None), e
+
+        def crossed(a, b):
+            """The grid edges crossed by the step a -> b, in their order: (fraction, keys, point),
+            keys the edge crossed and, at a grid vertex, the four edges that meet there (None off
+            the grid), point where the curve crosses the grid line."""
+            out = []
+            for axis in (0, 1):
+                mine, other = lines[axis], lines[1 - axis]
+                other_w = (other[-1] - other[0]) / n
+                ia, ib = (int(np.searchsorted(mine, v[axis], side="right")) - 1 for v in (a, b))
+                if ia == ib:
+                    continue
+                line = max(ia, ib)
+                if not 0 <= line <= n:
+                    out.append((0.5, None, None))
+                    continue
+                fixed = mine[line]
+                s = (fixed - a[axis]) / (b[axis] - a[axis])
+                # Where the curve itself crosses the line, by Newton along the line from the chord's point.
+                c = start = a[1 - axis] + s * (b[1 - axis] - a[1 - axis])
+                for _ in range(6):
+                    e = self.f.at_float(*((fixed, c) if axis == 0 else (c, fixed)))
+                    slope = e[DETY] if axis == 0 else e[DETX]
+                    if not (np.isfinite(slope) and slope != 0):
+                        break
+                    c -= e[DET] / slope
+                if not (np.isfinite(c) and abs(c - start) < 0.5 * other_w):
+                    c = start
+                at = (fixed, c) if axis == 0 else (c, fixed)
+                if not other[0] - 1e-9 * other_w <= c <= other[-1] + 1e-9 * other_w:
+                    out.append((s, None, at))
+                    continue
+                # Edges along the line (between other = j and j + 1) and across it (at other = j).
+                along = [min(int(np.searchsorted(other, c, side="right")) - 1, n - 1)]
+                across = []
+                vertex = int(np.argmin(np.abs(other - c)))
+                if abs(other[vertex] - c) < 1e-9 * other_w:
+                    along = [vertex - 1, vertex]
+                    across = [(line - 1, vertex), (line, vertex)]
+                keys = []
+                for j in along:
+                    if 0 <= j < n:
+                        keys.append(nh + line * n + j if axis == 0 else j * (n + 1) + line)
+                for i, j in across:
+                    if 0 <= i < n and 0 <= j <= n:
+                        keys.append(i * (n + 1) + j if axis == 0 else nh + j * n + i)
+                out.append((s, keys, at))
+            return sorted(out, key=lambda c: c[0])
+
+        p = np.array([float(q[0]), float(q[1])])
+        t, _ = tangent(p)
+        if t is None:
+            return None
+        t = direction * t
+        h, length = cell / 64, 0.0
+        for _ in range(20000):
+            trial = p + h * t
+            for _ in range(8):
+                e = self.f.at_float(trial[0], trial[1])
+                g2 = e[DETX] ** 2 + e[DETY] ** 2
+                if not (np.isfinite(g2) and g2 > 0):
+                    break
+                trial = trial - e[DET] * np.array([e[DETX], e[DETY]]) / g2
+            t_new, e = tangent(trial)
+            moved = np.hypot(*(trial - p))
+            if t_new is None or not np.isfinite(moved) or abs(moved - h) > 0.25 * h or \
+                    np.dot(t_new, t) < np.cos(0.3) and np.dot(-t_new, t) < np.cos(0.3):
+                h /= 2
+                if h < 1e-12 * cell:
+                    return None
+                continue
+            for s, keys, at in crossed(p, trial):
+                if keys is None:
+                    return None
+                nodes = [k for k in keys if k in points]
+                near = [k for k in nodes if np.hypot(*(np.asarray(points[k]) - at)) <= 1e-5 * cell]
+                if near:
+                    return near[0], length + s * moved
+                if nodes:
+                    return None  # the curve crosses that grid edge more than once
+            length += moved
+            p = trial
+            t = t_new if np.dot(t_new, t) > 0 else -t_new
+            h = min(1.5 * h, cell / 8)
+        return None
+
+    def fold_components(self, trace, spots, ends):
         """The components of a traced fold curve: for each, whether it is
         closed, the positions in ends (points on the edges) of its two ends
-        ([] when closed), and the labels of spots (label, point) in their
-        order along it; or (None, why) when a spot or an end cannot be placed
-        on the traced curve without doubt."""
+        ([] when closed), and the labels of spots (label, point on the fold
+        curve) in their order along it; or (None, why) when a spot or an end
+        cannot be placed without doubt. A spot is placed between the two
+        nodes of the trace that following the curve from it meets first."""
+        n, points = trace["n"], trace["points"]
         cell = self.box.size / n
-        chains = [(np.asarray(pts, dtype=float), c) for pts, c in curves if len(pts) > 1]
-        starts, stops, owner, index = [], [], [], []
-        for k, (pts, closed) in enumerate(chains):
-            stop = np.roll(pts, -1, axis=0) if closed else pts[1:]
-            first = pts if closed else pts[:-1]
-            starts.append(first)
-            stops.append(stop)
-            owner.append(np.full(len(first), k))
-            index.append(np.arange(len(first)))
-        if len(chains) < len(curves):
-            return None, "a traced fold component has a single point"
+        # Consecutive nodes at one point (where the curve runs through a grid vertex) count as one.
+        chains = []
+        where = {}
+        for k, (chain, closed) in enumerate(trace["chains"]):
+            kept = []
+            for key in chain:
+                if kept and np.hypot(*(np.asarray(points[key]) - np.asarray(points[kept[-1]]))) < 1e-9 * cell:
+                    where[key] = (k, len(kept) - 1)
+                    continue
+                where[key] = (k, len(kept))
+                kept.append(key)
+            if closed and len(kept) > 1 and \
+                    np.hypot(*(np.asarray(points[kept[0]]) - np.asarray(points[kept[-1]]))) < 1e-9 * cell:
+                for key, (kk, i) in list(where.items()):
+                    if kk == k and i == len(kept) - 1:
+                        where[key] = (k, 0)
+                kept.pop()
+            chains.append((kept, closed))
         places = [[] for _ in chains]
-        if spots and not chains:
-            return None, "a fold feature lies off the traced fold curve"
-        if chains:
-            A, B = np.concatenate(starts), np.concatenate(stops)
-            owner, index = np.concatenate(owner), np.concatenate(index)
-            AB = B - A
-            length2 = np.maximum(np.sum(AB * AB, axis=1), 1e-300)
-            for label, point in spots:
-                q = np.array([float(point[0]), float(point[1])])
-                t = np.clip(np.sum((q - A) * AB, axis=1) / length2, 0, 1)
-                dist = np.hypot(*(A + t[:, None] * AB - q).T)
-                j = int(np.argmin(dist))
-                if dist[j] > 2 * cell:
-                    return None, "a fold feature at (%.6g, %.6g) lies off the traced fold curve" % tuple(q)
-                # Another component just as near leaves the feature's component in doubt.
-                other = owner != owner[j]
-                if np.any(other) and np.min(dist[other]) < 2 * dist[j] + 0.5 * cell:
-                    return None, "a fold feature at (%.6g, %.6g) lies between two fold components" % tuple(q)
-                places[owner[j]].append((index[j] + t[j], label))
+        for label, point in spots:
+            back, ahead = self.follow_to_node(trace, point, -1), self.follow_to_node(trace, point, 1)
+            q = (float(point[0]), float(point[1]))
+            if back is None or ahead is None:
+                return None, "the fold curve cannot be followed from a feature at (%.6g, %.6g)" % q
+            (ka, ia), (kb, ib) = where[back[0]], where[ahead[0]]
+            chain, closed = chains[ka]
+            size = len(chain)
+            # The nodes between the two must be the feature itself (a feature on a grid line or at a
+            # grid vertex is a node of the trace, perhaps several).
+            forward, backward = (ib - ia) % size, (ia - ib) % size
+            if not closed:
+                forward, backward = (forward, size) if ib > ia else (size, backward)
+            steps, first = (forward, ia) if forward <= backward else (backward, ib)
+            between = [points[chain[(first + i) % size]] for i in range(1, steps)]
+            if ka != kb or steps == 0 or any(np.hypot(b[0] - q[0], b[1] - q[1]) > 1e-6 * cell for b in between):
+                return None, "a feature at (%.6g, %.6g) lies between nodes of the traced fold curve " \
+                             "that are not neighbours" % q
+            share = back[1] / (back[1] + ahead[1]) if back[1] + ahead[1] > 0 else 0.5
+            # On the pieces from node first to node first + steps (across the wrap of a closed chain).
+            position = first + steps * (share if first == ia else 1 - share)
+            if closed:
+                position %= size
+            places[ka].append((position, label))
         end_points = np.array([[float(a) for a in e] for e in ends]).reshape(-1, 2)
         used = set()
         components = []
-        for k, (pts, closed) in enumerate(chains):
+        for k, (chain, closed) in enumerate(chains):
             at = []
             if not closed:
-                for p in (pts[0], pts[-1]):
+                for key in (chain[0], chain[-1]):
+                    p = np.asarray(points[key])
                     dist = np.hypot(*(end_points - p).T) if len(end_points) else np.array([np.inf])
                     j = int(np.argmin(dist))
-                    if dist[j] > 2 * cell or j in used:
+                    if dist[j] > 0.5 * cell or j in used:
                         return None, "an end of the traced fold curve at (%.6g, %.6g) matches no fold point " \
                                      "on an edge" % tuple(p)
                     used.add(j)
@@ -833,8 +963,8 @@ class Oracle:
         spots += [({"kind": "fold_boundary", "index": k}, r["p"]) for k, r in enumerate(fb)]
         ends = [self.box.edge_point(k, u) for k, u in edge_points]
         found, keys = None, set()
-        for n, curves in self.traced:
-            components, why = self.fold_components(n, curves, spots, ends)
+        for trace in self.traced:
+            components, why = self.fold_components(trace, spots, ends)
             if components is None:
                 return None, [why]
             keys.add(components_key(components))
@@ -1037,7 +1167,7 @@ def solve_from(f, box, target, starts):
             dy = -(-e[J10] * r0 + e[J00] * r1) / det
             length = np.hypot(dx, dy)
             shrink = np.where(length > limit, limit / length, 1.0)
-        x, y = x + shrink * dx, y + shrink * dy
+            x, y = x + shrink * dx, y + shrink * dy
         keep = np.isfinite(x) & np.isfinite(y) & (x > box.lo[0] - box.size) & (x < box.hi[0] + box.size) & \
             (y > box.lo[1] - box.size) & (y < box.hi[1] + box.size)
         x, y = x[keep], y[keep]
@@ -1076,7 +1206,7 @@ def fold_curve(f1, f2, xr, yr):
             return None, o.reasons
         o.small_components(n, d)
         found.append((o.find_cusps(o.cusp_starts(curves)), points))
-        o.traced.append((n, curves))
+        o.traced.append(o.last_trace)
     (c1, p1), (c2, p2) = found[0], found[-1]
     if not o.same_sets(c1, c2) or len(p1) != len(p2):
         o.not_generic("the two sampling resolutions find different cusps or edge points")

@@ -106,6 +106,13 @@ class FoldCurveComponents(unittest.TestCase):
         self.assertEqual([(c["closed"], c["ends"], sorted(f["index"] for f in c["features"])) for c in components],
                          [(True, [], [0, 1])], why)
 
+    def test_a_cusp_on_a_bend_sharper_than_the_grid_is_on_its_component(self):
+        # det = 3y^2 + x - 0.3y: the fold x = 0.3y - 3y^2 turns within 1/6 of its vertex, far inside one cell of
+        # a grid over [-1000, 1000]^2, and meets the left edge twice; the cusp (0, 0.1) lies on that turn
+        components, why = oracle.fold_curve("x+0.3*y", "y^3+x*y", (-1000, 1000), (-1000, 1000))
+        self.assertEqual([(c["closed"], sorted(c["ends"]), c["features"]) for c in components],
+                         [(False, [0, 1], [{"kind": "cusp", "index": 0}])], why)
+
     def test_fold_crossings_and_cusps_in_their_order_along_the_swallowtail(self):
         # det = 4y^3 - y + x: the fold x = y - 4y^3 runs from the bottom edge to the top one, its cusps where
         # 12y^2 = 1 (y = +-0.289); its image (y - 4y^3, 0.5y^2 - 3y^4) crosses itself where y = +-0.5
