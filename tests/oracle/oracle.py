@@ -1166,6 +1166,14 @@ def solve_from(f, box, target, starts):
             dy = -(-e[J10] * r0 + e[J00] * r1) / det
             length = np.hypot(dx, dy)
             shrink = np.where(length > limit, limit / length, 1.0)
+            # Steps that land where the map is not finite (past the edge of a logarithm's domain, say)
+            # are halved, so that starts near such an edge still reach the preimages there.
+            for _ in range(20):
+                v = f.map_np(x + shrink * dx, y + shrink * dy)
+                bad = ~(np.isfinite(v[0]) & np.isfinite(v[1])) & np.isfinite(length)
+                if not bad.any():
+                    break
+                shrink = np.where(bad, 0.5 * shrink, shrink)
             x, y = x + shrink * dx, y + shrink * dy
         keep = np.isfinite(x) & np.isfinite(y) & (x > box.lo[0] - box.size) & (x < box.hi[0] + box.size) & \
             (y > box.lo[1] - box.size) & (y < box.hi[1] + box.size)
