@@ -32,6 +32,11 @@ constexpr colour fold_cell_colour{1, 0.8, 0.8};
 constexpr colour singular_cell_colour{0.6, 0.6, 0.6};
 constexpr colour undecided_colour{0.55, 0.55, 0.75};
 constexpr colour axis_grey{0.3, 0.3, 0.3};
+/// Points with 0, 1, ..., most_sheets or more preimages, lighter for fewer.
+constexpr colour sheet_colours[most_sheets + 1] = {
+    {0.98, 0.96, 0.84}, {0.87, 0.93, 0.98}, {0.72, 0.83, 0.95},
+    {0.56, 0.71, 0.90}, {0.41, 0.58, 0.84}, {0.29, 0.46, 0.77},
+};
 constexpr colour leader_grey{0.45, 0.45, 0.45};
 constexpr colour marker_colours[] = {
     {0.8, 0, 0.8},    // cusp
@@ -280,9 +285,31 @@ void draw_source(const canvas& cv, const plot_picture& p)
 }
 
 /// The image curves and the features' image points in frame f.
+/// Each cell of the grid of sheet numbers whose count is proved, in its colour.
+void draw_sheets(cairo_t* cr, const plot_picture& p, const plot_frame& f)
+{
+    const interval A = p.sheet_area.get("y0"), B = p.sheet_area.get("y1");
+    const double da = (A.sup() - A.inf()) / std::max(p.sheet_columns, 1), db = (B.sup() - B.inf()) / std::max(p.sheet_rows, 1);
+    // Cells that meet edge to edge, without seams.
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    for (int row = 0; row < p.sheet_rows; ++row) {
+        for (int column = 0; column < p.sheet_columns; ++column) {
+            const std::optional<int>& n = p.sheets[row * p.sheet_columns + column];
+            if (!n) continue;
+            const double a = A.inf() + column * da, b = B.inf() + row * db;
+            const double left = f.column(a), top = f.row(b + db);
+            cairo_rectangle(cr, left, top, f.column(a + da) - left, f.row(b) - top);
+            set(cr, sheet_colours[std::min(*n, most_sheets)]);
+            cairo_fill(cr);
+        }
+    }
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
+}
+
 void draw_images(cairo_t* cr, const plot_picture& p, const plot_frame& f)
 {
     clip_to(cr, f);
+    draw_sheets(cr, p, f);
     draw_polyline(cr, f, p.boundary_image, boundary_colour);
     draw_segments(cr, f, p.fold_image, fold_colour);
     for (const feature& ft : p.features) marker(cr, ft.kind, f.page(centre(ft.image, "y0", "y1")));
@@ -366,7 +393,13 @@ void legend_sample(cairo_t* cr, int sample, double x, double y)
         cairo_set_dash(cr, nullptr, 0, 0);
         break;
     }
-    default: marker(cr, static_cast<feature_kind>(sample - cusp_marker), {x, y}); break;
+    default:
+        if (sample >= sheets) {
+            patch(sheet_colours[sample - sheets], 1, true);
+        } else {
+            marker(cr, static_cast<feature_kind>(sample - cusp_marker), {x, y});
+        }
+        break;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "map.hpp"
 #include "resultat.hpp"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,6 +35,9 @@ struct plot_subject {
     /// Whether every search settled every candidate; otherwise the title says
     /// that the counts are incomplete.
     bool complete = true;
+    /// The proved number of preimages of a target point (none where it cannot
+    /// be proved), for the sheet numbers of the target plane; unset for none.
+    std::function<std::optional<int>(double, double)> preimage_count;
 };
 
 /// The page of a plot and how its planes are scaled.
@@ -144,6 +148,13 @@ struct plot_picture {
     /// Cells of the source plane: those the fold curve crosses, and those where the determinant may vanish.
     std::vector<domain> fold_cells;
     std::vector<domain> singular_cells;
+    /// Sheet numbers: proved preimage counts at the centres of a grid of
+    /// sheet_columns × sheet_rows cells over sheet_area (y0, y1), row after
+    /// row from the lower left; empty when not asked for.
+    domain sheet_area;
+    int sheet_columns = 0;
+    int sheet_rows = 0;
+    std::vector<std::optional<int>> sheets;
     std::vector<plot_label> labels;
     std::vector<plot_legend_entry> legend;
     /// The legend's note on the labels, line by line (none on a page too small for it).

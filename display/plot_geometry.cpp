@@ -133,6 +133,26 @@ std::vector<domain> cells_at(const std::vector<int>& indices, const mesh& paving
     return cells;
 }
 
+/// Columns of the grid of sheet numbers; its rows follow the target's shape.
+constexpr int sheet_columns = 64;
+
+/// The sheet numbers over the target's data rectangle of r.
+void count_sheets(plot_picture& p, const std::function<std::optional<int>(double, double)>& count,
+                  const plot_ranges& r)
+{
+    const auto [a0, a1] = r.target_x.framed();
+    const auto [b0, b1] = r.target_y.framed();
+    if (!(a1 > a0) || !(b1 > b0)) return;
+    p.sheet_area = domain{{"y0", interval(a0, a1)}, {"y1", interval(b0, b1)}};
+    p.sheet_columns = sheet_columns;
+    p.sheet_rows = std::clamp(static_cast<int>(std::lround(sheet_columns * (b1 - b0) / (a1 - a0))), 4, sheet_columns);
+    for (int row = 0; row < p.sheet_rows; ++row) {
+        const double b = b0 + (row + 0.5) * (b1 - b0) / p.sheet_rows;
+        for (int column = 0; column < p.sheet_columns; ++column)
+            p.sheets.push_back(count(a0 + (column + 0.5) * (a1 - a0) / p.sheet_columns, b));
+    }
+}
+
 }  // namespace
 
 plot_picture picture_of(const plot_subject& subject, const plot_page& page)
@@ -164,6 +184,7 @@ plot_picture picture_of(const plot_subject& subject, const plot_page& page)
             r.fold_x.add(q.x), r.fold_y.add(q.y);
         }
     for (const feature& ft : p.features) r.target_x.add(mid(ft.image.get("y0"))), r.target_y.add(mid(ft.image.get("y1")));
+    if (subject.preimage_count) count_sheets(p, subject.preimage_count, r);
     lay_out(p, page, r);
     return p;
 }

@@ -95,12 +95,12 @@ int flow_legend(plot_picture& p, const std::vector<int>& samples, double top)
     double x = margin;
     int lines = 1;
     for (const int k : samples) {
-        const double w = legend_sample_width + text_width(legend_texts[k], legend_size) + 12;
+        const double w = legend_sample_width + text_width(legend_text(k), legend_size) + 12;
         if (x > margin && x + w > p.width - margin) {
             x = margin;
             ++lines;
         }
-        p.legend.push_back({k, legend_texts[k], {x, top + lines * legend_line - 2}});
+        p.legend.push_back({k, legend_text(k), {x, top + lines * legend_line - 2}});
         x += w;
     }
     return lines;
@@ -114,6 +114,10 @@ double place_legend(plot_picture& p, bool enlarged, double panels_top)
     std::vector<int> samples;
     for (int k = studied_box; k <= fold_meets_boundary_marker; ++k) samples.push_back(k);
     if (enlarged) samples.push_back(enlarged_part);
+    for (int n = 0; n <= most_sheets; ++n) {
+        const auto shaded = [n](const std::optional<int>& c) { return c && std::min(*c, most_sheets) == n; };
+        if (std::any_of(p.sheets.begin(), p.sheets.end(), shaded)) samples.push_back(sheets + n);
+    }
     const double room = largest_legend_share * (p.height - margin - panels_top);
     const int entry_lines = flow_legend(p, samples, 0);
     const std::vector<std::string> note = wrapped(legend_note, legend_size, p.width - 2 * margin);
@@ -320,6 +324,13 @@ void place_labels(plot_picture& p)
 }
 
 }  // namespace
+
+std::string plot_style::legend_text(int sample)
+{
+    if (sample < sheets) return legend_texts[sample];
+    const int n = sample - sheets;
+    return std::to_string(n) + (n == most_sheets ? " or more" : "") + (n == 1 ? " preimage" : " preimages");
+}
 
 double text_width(const std::string& text, double size)
 {

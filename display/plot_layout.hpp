@@ -49,7 +49,12 @@ enum legend_sample {
     fold_boundary_marker,
     fold_meets_boundary_marker,
     enlarged_part,
+    /// Sample sheets + n: the points with n preimages (the last one for n or more).
+    sheets,
 };
+
+/// The largest number of preimages shaded apart from those above it.
+constexpr int most_sheets = 5;
 
 inline const char* const legend_texts[] = {
     "studied box",
@@ -65,6 +70,9 @@ inline const char* const legend_texts[] = {
     "fold meets boundary",
     "part enlarged",
 };
+
+/// The text of a legend sample: legend_texts, or the number of preimages.
+std::string legend_text(int sample);
 
 inline const char* const legend_note =
     "Labels: C cusp, FF fold-fold, BB boundary-boundary, FB fold-boundary crossing, P fold meets boundary; numbers "

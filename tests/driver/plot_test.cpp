@@ -224,6 +224,33 @@ TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
     EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
 }
 
+TEST(FoldPlot, ShadesTheTargetBySheetNumbersWithALegend)
+{
+    // (x, y²) over y in [−1.5, 1.3]: a point (a, b) of the target, a in the
+    // box's x, has no preimage for b < 0, two, (a, ±√b), for 0 < b < 1.3²,
+    // and one, (a, −√b), for 1.3² < b < 1.5².
+    const analysis_input input{"x", "y^2", domain{{"x", interval(-1, 1.1)}, {"y", interval(-1.5, 1.3)}}, 10};
+    const plot_picture picture = picture_of(plot_subject_of(input, quiet_run(input)));
+    ASSERT_EQ(picture.sheets.size(), static_cast<std::size_t>(picture.sheet_columns * picture.sheet_rows));
+    const interval A = picture.sheet_area.get("y0"), B = picture.sheet_area.get("y1");
+    for (int row = 0; row < picture.sheet_rows; ++row) {
+        for (int column = 0; column < picture.sheet_columns; ++column) {
+            const double a = A.inf() + (column + 0.5) * A.width() / picture.sheet_columns;
+            const double b = B.inf() + (row + 0.5) * B.width() / picture.sheet_rows;
+            const std::optional<int>& n = picture.sheets[row * picture.sheet_columns + column];
+            if (b < -0.01 || a < -0.99 || a > 1.09) EXPECT_TRUE(!n || *n == 0) << a << ", " << b;
+            if (b > 0.01 && b < 1.68 && a > -0.99 && a < 1.09) EXPECT_TRUE(!n || *n == 2) << a << ", " << b;
+            if (b > 1.7 && b < 2.24 && a > -0.99 && a < 1.09) EXPECT_TRUE(!n || *n == 1) << a << ", " << b;
+        }
+    }
+    const auto listed = [&](const std::string& text) {
+        return std::any_of(picture.legend.begin(), picture.legend.end(),
+                           [&](const plot_legend_entry& e) { return e.text == text; });
+    };
+    EXPECT_TRUE(listed("0 preimages") && listed("1 preimage") && listed("2 preimages"));
+    EXPECT_FALSE(listed("3 preimages"));
+}
+
 /// The distance from page point q to the nearest point of rectangle r.
 double distance(const plot_rect& r, const plot_point& q)
 {
