@@ -928,7 +928,7 @@ class Oracle:
             position = first + steps * (share if first == ia else 1 - share)
             if closed:
                 position %= size
-            places[ka].append((position, label))
+            places[ka].append((position, label, q))
         end_points = np.array([[float(a) for a in e] for e in ends]).reshape(-1, 2)
         used = set()
         components = []
@@ -945,9 +945,17 @@ class Oracle:
                     used.add(j)
                     at.append(j)
             components.append({"closed": bool(closed), "ends": at,
-                               "features": [label for _, label in sorted(places[k], key=lambda e: e[0])]})
+                               "features": [e[1] for e in sorted(places[k], key=lambda e: e[0])]})
         if len(used) != len(end_points):
             return None, "a fold point on an edge is the end of no traced fold component"
+        # The trace's polylines with the features put in their places: a bend sharper than the grid
+        # (at a cusp, say) then stays on the polyline.
+        trace["with_features"] = []
+        for (chain, closed), placed in zip(chains, places):
+            pts = [tuple(points[key]) for key in chain]
+            for position, _, q in sorted(placed, key=lambda e: -e[0]):
+                pts.insert(int(np.floor(position)) + 1, q)
+            trace["with_features"].append((np.array(pts), closed))
         return components, None
 
     def fold_curve(self, cusps, crossings, edge_points):
@@ -1003,6 +1011,9 @@ class Oracle:
             e = self.f.at(p[0], p[1])
             return [num(e[F1]), num(e[F2])]
 
+        traced, fold_curve_reasons = (None, ["not generic"]) if self.reasons else \
+            self.fold_curve(cusps, crossings, edge_points)
+        curves = getattr(self, "curves", []) if traced is None else self.traced[-1]["with_features"]
         out = {
             "generic": not self.reasons,
             "reasons": self.reasons,
@@ -1013,7 +1024,7 @@ class Oracle:
             "fold_boundary": {"crossings": [], "points": []},
             "fold_components": {"closed": components[0], "open": components[1]},
             "fold_curves": [{"closed": bool(c), "points": [[float("%.10g" % a) for a in p] for p in pts]}
-                            for pts, c in getattr(self, "curves", [])] if not self.reasons else [],
+                            for pts, c in curves] if not self.reasons else [],
         }
         for r in crossings:
             entry = {"image": [num(r["image"][0]), num(r["image"][1])]}
@@ -1032,9 +1043,8 @@ class Oracle:
             out["fold_boundary"]["points"].append({"source": pt(p), "exact": exact(p), "edge": EDGES[k][0],
                                                    "image": image(p)})
         fb = out["fold_boundary"]
-        components, out["fold_curve_reasons"] = (None, ["not generic"]) if self.reasons else \
-            self.fold_curve(cusps, crossings, edge_points)
-        out["fold_curve"] = None if components is None else {"components": components}
+        out["fold_curve_reasons"] = fold_curve_reasons
+        out["fold_curve"] = None if traced is None else {"components": traced}
         out["counts"] = {
             "cusps": len(out["cusps"]),
             "fold_fold": len(out["fold_fold"]),
