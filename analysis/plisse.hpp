@@ -121,16 +121,6 @@ struct stability_verdict {
     std::string reason;
 };
 
-/// Proved preimage counts on a grid of points of the target: the centres of
-/// columns × rows equal cells of `target`, row after row from the lower left
-/// (none where the count could not be made).
-struct sheet_grid {
-    domain target;
-    int columns = 0;
-    int rows = 0;
-    std::vector<std::optional<int>> counts;
-};
-
 class plisse {
 public:
     // The map and what the searches derive from it, fixed at construction
@@ -232,10 +222,13 @@ public:
     /// shown to hold no preimage (its image misses the point, or Newton
     /// excludes one) or exactly one (Newton); parts that stay undecided,
     /// near a preimage on the fold curve or on an edge, leave the count open.
-    preimage_count preimages(double a, double b) const;
-    /// The preimage counts of the centres of a grid of columns × rows cells
-    /// over target (variables y0, y1): the sheet numbers of the target plane.
-    sheet_grid sheet_numbers(const domain& target, int columns, int rows) const;
+    /// Boxes narrower than narrowest_relative times the scale of the box are
+    /// left undecided.
+    preimage_count preimages(double a, double b, double narrowest_relative = 1e-9) const;
+    /// The sheet number of (a, b), its preimage count, for a picture of the
+    /// target plane: points within about 1e-5 of the box's scale from the
+    /// fold image or the boundary image are given up sooner, as none.
+    std::optional<int> sheet_number(double a, double b) const;
 
     /// The fold curve's components built from fold_pieces and the proved
     /// features; fold_curve_failure says why when they cannot be.

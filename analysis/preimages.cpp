@@ -11,12 +11,6 @@
 
 namespace {
 
-/// Width, relative to the scale of the studied box, below which a box whose
-/// preimages are undecided is left: at a preimage where det vanishes (a
-/// point of the fold image) or on an edge of the box (a point of the
-/// boundary image) no width settles it.
-constexpr double narrowest_relative = 1e-9;
-
 /// Newton applications on a box at most.
 constexpr int applications = 8;
 
@@ -51,7 +45,10 @@ bool touches_boundary(const domain& b, const domain& D)
 
 }  // namespace
 
-preimage_count plisse::preimages(double a, double b) const
+// Boxes are halved down to the narrowest width: at a preimage where det
+// vanishes (a point of the fold image) or on an edge of the box (a point of
+// the boundary image) no width settles them.
+preimage_count plisse::preimages(double a, double b, double narrowest_relative) const
 {
     preimage_count result;
     result.target = domain{{"y0", interval(a)}, {"y1", interval(b)}};
@@ -63,7 +60,16 @@ preimage_count plisse::preimages(double a, double b) const
     // A preimage on a face shared by two boxes is proved in both: each counts once.
     distinct_zeros found(false);
     std::vector<domain> undecided;
-    std::vector<domain> pending{D};
+    // The cells of the paving cover the box: once their images are enclosed,
+    // only those whose image box holds the point can hold a preimage.
+    std::vector<domain> pending;
+    if (!res.images.empty() && res.images.size() == res.source_mesh.boxes.size() && res.source_mesh.whole_box == D) {
+        for (std::size_t k = 0; k < res.images.size(); ++k) {
+            if (!res.images[k].disjoint(result.target)) pending.push_back(res.source_mesh.boxes[k]);
+        }
+    } else {
+        pending.push_back(D);
+    }
     while (!pending.empty()) {
         if (stop_requested()) {
             undecided.insert(undecided.end(), pending.begin(), pending.end());
@@ -109,18 +115,4 @@ preimage_count plisse::preimages(double a, double b) const
     return result;
 }
 
-sheet_grid plisse::sheet_numbers(const domain& target, int columns, int rows) const
-{
-    sheet_grid grid{target, columns, rows, {}};
-    const interval A = target.get("y0"), B = target.get("y1");
-    for (int r = 0; r < rows && !stop_requested(); ++r) {
-        const double b = B.inf() + (r + 0.5) * (B.sup() - B.inf()) / rows;
-        for (int c = 0; c < columns; ++c) {
-            const double a = A.inf() + (c + 0.5) * (A.sup() - A.inf()) / columns;
-            grid.counts.push_back(preimages(a, b).count);
-        }
-    }
-    // A stopped grid leaves its last points uncounted.
-    grid.counts.resize(static_cast<std::size_t>(columns) * rows);
-    return grid;
-}
+std::optional<int> plisse::sheet_number(double a, double b) const { return preimages(a, b, 1e-5).count; }

@@ -9,7 +9,7 @@ plot_subject plot_subject_of(const analysis_input& input, const analysis_run& ru
 {
     const plisse& p = run.analysis;
     return {input.first_component, input.second_component, p.f, p.det, p.res, all_complete(p),
-            [&p](double a, double b) { return p.preimages(a, b).count; }};
+            [&p](double a, double b) { return p.sheet_number(a, b); }};
 }
 
 bool write_plot_file(const analysis_input& input, const analysis_run& run, const std::string& file,
