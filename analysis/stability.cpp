@@ -134,6 +134,8 @@ stability_verdict plisse::stability() const
         if (const std::optional<std::string> why = triple_point(exact_points)) return {false, *why};
     }
 
+    // Stability is a property of a map defined on the whole box.
+    if (!defined_on(f, box)) return {std::nullopt, "the map is not proved to be defined on the whole box"};
     if (!fold_curve_known) return {std::nullopt, "the fold curve is not known"};
     if (undecided.cusps > 0) return {std::nullopt, "the cusp search left candidates undecided"};
     // A cusp on the boundary would be a point where the fold curve meets it

@@ -107,6 +107,8 @@ TEST(Stability, NormalFormsAndATriplePoint)
 {
     // Whitney's cusp: a fold curve x = −3y², one non-degenerate cusp.
     EXPECT_EQ(analysed("x", "y^3+x*y", plane_box(-1, 1, -1, 1))->stability().stable, std::optional<bool>(true));
+    // The same map as written is undefined where x <= 0: nothing is claimed.
+    EXPECT_FALSE(analysed("x", "y^3+x*y+0*ln(x)", plane_box(-1, 1, -1, 1))->stability().stable.has_value());
     // (x, y⁴ + xy): at 0 the fold x = −4y³ has the vertical kernel as its
     // tangent, and ∇det·k = 12y² vanishes there to second order along it.
     const stability_verdict swallowtail = analysed("x", "y^4+x*y", plane_box(-1, 1, -1, 1))->stability();
