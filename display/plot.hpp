@@ -38,6 +38,9 @@ struct plot_subject {
     /// The proved number of preimages of a target point (none where it cannot
     /// be proved), for the sheet numbers of the target plane; unset for none.
     std::function<std::optional<int>(double, double)> preimage_count;
+    /// The fold curve's components with their features in order, in the
+    /// labels' words (for the subtitle); empty when not known.
+    std::string fold_curve_text;
 };
 
 /// The page of a plot and how its planes are scaled.

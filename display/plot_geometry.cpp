@@ -163,7 +163,8 @@ plot_picture picture_of(const plot_subject& subject, const plot_page& page)
     p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component +
               (subject.complete ? "" : "   (incomplete: the shaded regions are undecided)");
     p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
-                 std::to_string(res.source_mesh.boxes.size()) + " cells";
+                 std::to_string(res.source_mesh.boxes.size()) + " cells" +
+                 (subject.fold_curve_text.empty() ? "" : ",   fold curve " + subject.fold_curve_text);
     p.boundary = boundary_walk(p.box);
     p.boundary_image = image_of_walk(subject.f, p.boundary);
     p.singular_cells = cells_at(res.singular_indices, res.source_mesh);

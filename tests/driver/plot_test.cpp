@@ -134,6 +134,10 @@ TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
     EXPECT_TRUE(png.near(picture.target.page(cusp_image), 1, cusp_magenta));
     // The image of the corner (0.33, 0.61) is (0.452, 0.025981 ... = 0.61³ − 0.33·0.61 = 0.226981 − 0.2013).
     EXPECT_TRUE(png.near(picture.target.page({0.452, 0.025681}), 2, blue_line));
+    // The fold x = 3y² + 0.2y runs from its meeting point with x = 0.33 at
+    // y = −11/30 (P1, the lower) through the cusp to the one at y = 0.3.
+    EXPECT_NE(picture.subtitle.find("fold curve P1 – C1 – "), std::string::npos) << picture.subtitle;
+    EXPECT_NE(picture.subtitle.find(" – P2"), std::string::npos) << picture.subtitle;
 }
 
 TEST_F(BuiltInPlot, BothAxesOfAPlaneShareTheirScaleUnlessAskedOtherwise)
