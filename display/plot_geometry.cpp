@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -151,6 +152,17 @@ plot_frame frame(double left, const range& x, const range& y)
 
 }  // namespace
 
+plot_curves curves_of(const Map& f, const expression& det, const domain& box, const std::vector<domain>& singular_cells)
+{
+    plot_curves c;
+    c.boundary = boundary_walk(box);
+    for (const plot_point& b : c.boundary) c.boundary_image.push_back(image_at(f, b));
+    const int samples = samples_per_side(singular_cells.size());
+    for (const domain& cell : singular_cells) trace_cell(det, cell, samples, c.fold_curve);
+    for (const plot_segment& s : c.fold_curve) c.fold_image.emplace_back(image_at(f, s.first), image_at(f, s.second));
+    return c;
+}
+
 plot_picture picture_of(const plot_subject& subject)
 {
     const resultat& res = subject.res;
@@ -159,14 +171,13 @@ plot_picture picture_of(const plot_subject& subject)
     p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component;
     p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
                  std::to_string(res.source_mesh.boxes.size()) + " cells";
-    p.boundary = boundary_walk(p.box);
-    for (const plot_point& b : p.boundary) p.boundary_image.push_back(image_at(subject.f, b));
     p.singular_cells = cells_at(res.singular_indices, res.source_mesh);
     p.fold_cells = cells_at(res.fold_indices, res.source_mesh);
-    const int samples = samples_per_side(p.singular_cells.size());
-    for (const domain& cell : p.singular_cells) trace_cell(subject.det, cell, samples, p.fold_curve);
-    for (const plot_segment& s : p.fold_curve)
-        p.fold_image.emplace_back(image_at(subject.f, s.first), image_at(subject.f, s.second));
+    plot_curves curves = curves_of(subject.f, subject.det, p.box, p.singular_cells);
+    p.fold_curve = std::move(curves.fold_curve);
+    p.fold_image = std::move(curves.fold_image);
+    p.boundary = std::move(curves.boundary);
+    p.boundary_image = std::move(curves.boundary_image);
     p.features = proved_features(res, subject.f);
     add_given_up(res.fold_boundary_coded, p.undecided);
     add_given_up(res.boundary_boundary_coded, p.undecided);
