@@ -149,7 +149,10 @@ def sweep(f1, f2, x, y, parameter="t", values=(), executor=None, time_limit=None
     local process pool; None for a local process pool with one worker per
     core. A value whose worker dies (a killed process, a
     lost Dask worker) is run again, up to twice; a value whose analysis fails
-    or stops at its time limit is a record saying so.
+    or stops at its time limit is a record saying so. Raises ValueError
+    (SweepError) when the parameter's name or a value cannot be used, or
+    when no value gives a map the analysis accepts (with the command line's
+    message about the first).
 
     records: records made before (as read back from a JSON-lines file of a
     sweep killed halfway); their values are not analysed again.
@@ -171,11 +174,14 @@ def sweep(f1, f2, x, y, parameter="t", values=(), executor=None, time_limit=None
     values = list(values)
     check_parameter(parameter, values)
     x, y = tuple(x), tuple(y)
-    for v in values[:1]:
-        problem = _plisse.input_problem(substitute(f1, parameter, v), substitute(f2, parameter, v), x, y,
-                                        resolution, time_limit)
-        if problem:
-            raise SweepError(problem)
+    def problem(v):
+        return _plisse.input_problem(substitute(f1, parameter, v), substitute(f2, parameter, v), x, y, resolution,
+                                     time_limit)
+
+    # A family none of whose maps can be analysed is a bad input; a value
+    # whose map alone is refused gets a failed record.
+    if values and all(map(problem, values)):
+        raise SweepError(problem(values[0]))
     made = {r["value"]: r for r in records or () if r["value"] in set(values)}
     made.update(_run(values, made, (f1, f2, x, y, parameter), (resolution, time_limit), executor, on_record))
     ordered = [made[v] for v in values]
