@@ -111,16 +111,6 @@ std::vector<domain> cells_at(const std::vector<int>& indices, const mesh& paving
     return cells;
 }
 
-/// Both boxes of every pair a search gave up (code 8).
-void add_given_up(const std::vector<coded_pair>& coded, std::vector<domain>& boxes)
-{
-    for (const coded_pair& c : coded) {
-        if (c.second != 8) continue;
-        boxes.push_back(c.first.first);
-        boxes.push_back(c.first.second);
-    }
-}
-
 /// Lowest and highest value seen, widened by the margin (and to a unit
 /// width around a single value).
 struct range {
@@ -179,10 +169,9 @@ plot_picture picture_of(const plot_subject& subject)
     p.boundary = std::move(curves.boundary);
     p.boundary_image = std::move(curves.boundary_image);
     p.features = proved_features(res, subject.f);
-    add_given_up(res.fold_boundary_coded, p.undecided);
-    add_given_up(res.boundary_boundary_coded, p.undecided);
+    p.undecided = given_up_boxes(res);
     p.cusps_undecided = !subject.cusps_complete;
-    for (const auto& [b, code] : res.cusp_boxes) p.settled_cusp_boxes.push_back(b);
+    p.settled_cusp_boxes = settled_cusp_boxes(res, subject.cusps_complete);
 
     range sx, sy, tx, ty;
     for (const plot_point& b : p.boundary) sx.add(b.x), sy.add(b.y);

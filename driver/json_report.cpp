@@ -82,6 +82,18 @@ json counts_json(const plisse& p)
     return counts;
 }
 
+/// Where the searches left candidates undecided, as the plot shades them.
+json undecided_regions_json(const plisse& p)
+{
+    const auto boxes = [](const std::vector<domain>& list) {
+        json out = json::array();
+        for (const domain& b : list) out.push_back(box_json(b));
+        return out;
+    };
+    return {{"pairs", boxes(given_up_boxes(p.res))},
+            {"cusps_settled", boxes(settled_cusp_boxes(p.res, p.undecided.cusps == 0))}};
+}
+
 json undecided_json(const undecided_counts& u)
 {
     return {{"cusps", u.cusps},
@@ -138,6 +150,7 @@ json results_json(const analysis_input& input, const analysis_run& run)
             {"fold_cells", cells_json(res.fold_indices, res.source_mesh)},
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},
+            {"undecided_regions", undecided_regions_json(p)},
             {"times", times_json(run.times, p.times)}};
 }
 
