@@ -227,7 +227,7 @@ py::dict curves(const std::string& f1, const std::string& f2, const range& x, co
     const std::unique_lock<std::mutex> lock = exclusive_run();
     const plot_curves c = [&] {
         py::gil_scoped_release unlocked;
-        const Map f = plane_map(expression(f1), expression(f2));
+        const Map f = studied_map(expression(f1), expression(f2));
         return curves_of(f, f.differentielle().determinant(), box, cells);
     }();
     py::dict d;

@@ -38,6 +38,16 @@ def _rectangle(box, **style):
     return Rectangle((x0, y0), x1 - x0, y1 - y0, **style)
 
 
+def _union(boxes, **style):
+    """The boxes as one patch, each place they cover shaded once."""
+    from matplotlib.patches import PathPatch
+    from matplotlib.path import Path
+    # Rectangles all drawn the same way round fill their union (nonzero winding).
+    rectangles = [Path([(x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0)], closed=True)
+                  for (x0, x1), (y0, y1) in ((b["x"], b["y"]) for b in boxes)]
+    return PathPatch(Path.make_compound_path(*rectangles), **style)
+
+
 def features(result):
     """The proved features of result, in the order of the results file: for
     each, its label (C1, FF2, ...), marker, colour, legend name, source
@@ -69,14 +79,33 @@ def _segments(ax, segments, colour, label):
     ax.add_collection(LineCollection(segments, colors=[colour], linewidths=1.5, label=label))
 
 
+def _shade_unsettled(ax, box, settled, pixels=400):
+    """Shades the part of box the cusp search left unsettled: box less the settled boxes."""
+    import numpy as np
+    (x0, x1), (y0, y1) = box["x"], box["y"]
+    cx = x0 + (np.arange(pixels) + 0.5) * (x1 - x0) / pixels
+    cy = y0 + (np.arange(pixels) + 0.5) * (y1 - y0) / pixels
+    unsettled = np.ones((pixels, pixels), bool)
+    for b in settled:
+        columns = (cx >= b["x"][0]) & (cx <= b["x"][1])
+        rows = (cy >= b["y"][0]) & (cy <= b["y"][1])
+        unsettled[np.ix_(rows, columns)] = False
+    shade = np.zeros((pixels, pixels, 4))
+    shade[unsettled] = (*UNDECIDED, 0.35)
+    ax.imshow(shade, extent=(x0, x1, y0, y1), origin="lower", interpolation="nearest", aspect="auto")
+
+
 def _draw_source(ax, result, curves, marks):
     box = {"x": result["inputs"]["x"], "y": result["inputs"]["y"]}
     for n, cell in enumerate(result["fold_cells"]):
         ax.add_patch(_rectangle(cell["box"], facecolor=FOLD_CELL, edgecolor="none",
                                 label=None if n else "cells the fold curve crosses"))
-    for n, region in enumerate(result.get("undecided_regions", [])):
-        ax.add_patch(_rectangle(region, facecolor=UNDECIDED, alpha=0.5, edgecolor="none",
-                                label=None if n else "left undecided"))
+    regions = result.get("undecided_regions")
+    if regions is not None and not result["counts"]["cusps_exact"]:
+        _shade_unsettled(ax, box, regions["cusps_settled"])
+    if regions and regions["pairs"]:
+        ax.add_patch(_union(regions["pairs"], facecolor=UNDECIDED, alpha=0.5, edgecolor="none",
+                            label="left undecided"))
     for n, cell in enumerate(result["singular_cells"]):
         ax.add_patch(_rectangle(cell["box"], fill=False, edgecolor=SINGULAR_CELL, linewidth=0.5,
                                 label=None if n else "cells where det may vanish"))
@@ -107,8 +136,8 @@ def plot(result, ax=None):
     Draws both planes side by side as `plisse --plot` does. In the source
     plane: the studied box, the cells where the Jacobian determinant may
     vanish (grey outlines), the cells the fold curve crosses (pink), the fold
-    curve (red), the regions the searches left undecided when the results
-    list them, and a marker at every source point of every proved feature.
+    curve (red), the regions the searches left undecided (shaded; a results
+    file written before they were listed has none), and a marker at every source point of every proved feature.
     In the target plane: the boundary image (blue), the fold image (red) and
     the image of every feature. Labels name the features as the results
     number them, from 1 in each list: C cusps, FF fold-fold crossings, BB

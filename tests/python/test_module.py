@@ -122,3 +122,15 @@ def test_plot_labels_every_feature_in_both_planes():
 def test_every_function_has_its_documentation():
     for f in (plisse.analyse, plisse.flow, plisse.plot, plisse.sweep):
         assert "Returns" in f.__doc__
+
+
+def test_plot_shades_what_a_stopped_run_left_undecided():
+    import matplotlib
+    matplotlib.use("Agg")
+    f1, f2, x, y = WAVY
+    r = plisse.analyse(f1, f2, x, y, time_limit=0.5)
+    source = plisse.plot(r).axes[0]
+    shaded = [p for p in source.patches if p.get_label() == "left undecided"]
+    assert (not r["counts"]["cusps_exact"]) == bool(source.images)
+    assert bool(r["undecided_regions"]["pairs"]) == bool(shaded)
+    assert source.images or shaded
