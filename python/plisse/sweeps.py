@@ -265,7 +265,7 @@ def pair(text):
 
 
 def read_records(file):
-    """The records of a JSON-lines file; a last line cut short by a kill is dropped."""
+    """The records of a JSON-lines file; a line cut short by a kill is passed over."""
     if not os.path.exists(file):
         return []
     records = []
@@ -276,6 +276,15 @@ def read_records(file):
             except json.JSONDecodeError:
                 pass
     return records
+
+
+def drop_cut_line(file):
+    """Cuts off a last line left without its end by a kill, so that appended lines start lines of their own."""
+    if not os.path.exists(file):
+        return
+    with open(file, "rb+") as lines:
+        data = lines.read()
+        lines.truncate(data.rfind(b"\n") + 1)
 
 
 def count_text(record, name):
@@ -386,6 +395,7 @@ def main(argv=None):
         parameter, values = parameter_values(options.param)
         records = []
         if options.resume:
+            drop_cut_line(options.jsonl)
             records = [r for r in read_records(options.jsonl)
                        if r.get("f1") == substitute(options.f1, parameter, r.get("value", 0))
                        and r.get("f2") == substitute(options.f2, parameter, r.get("value", 0))]
@@ -402,6 +412,10 @@ def main(argv=None):
     except SweepError as e:
         print(f"plisse sweep: {e}", file=sys.stderr)
         return 2
+    except KeyboardInterrupt:
+        print("plisse sweep: interrupted; every line written is kept, and --resume goes on from them",
+              file=sys.stderr)
+        return 130
     if options.scheduler:
         executor.shutdown()
     print(table(result))

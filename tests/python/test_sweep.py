@@ -109,3 +109,12 @@ def test_a_killed_sweep_resumed_gives_the_records_of_one_run(tmp_path):
     lines = cut.read_text().splitlines()
     assert len(lines) == 6
     assert records_by_value(cut) == records_by_value(whole)
+
+
+def test_a_line_cut_by_a_kill_is_dropped_before_resuming(tmp_path):
+    jsonl = tmp_path / "cut.jsonl"
+    jsonl.write_text('{"value": 1}\n{"value": 2}\n{"value": 3, "sta')
+    sweeps.drop_cut_line(str(jsonl))
+    with open(jsonl, "a") as out:
+        out.write('{"value": 3}\n')
+    assert [r["value"] for r in sweeps.read_records(str(jsonl))] == [1, 2, 3]
