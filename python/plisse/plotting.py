@@ -22,6 +22,7 @@ KINDS = [
 
 
 def _field(result, path):
+    """The field of result at a dotted path (fold_boundary.points)."""
     value = result
     for key in path.split("."):
         value = value[key]
@@ -29,10 +30,12 @@ def _field(result, path):
 
 
 def _centre(box, x="x", y="y"):
+    """The centre of box in its variables x and y."""
     return (sum(box[x]) / 2, sum(box[y]) / 2)
 
 
 def _rectangle(box, **style):
+    """The rectangle of a source box (variables x and y) as a patch."""
     from matplotlib.patches import Rectangle
     (x0, x1), (y0, y1) = box["x"], box["y"]
     return Rectangle((x0, y0), x1 - x0, y1 - y0, **style)
@@ -69,12 +72,14 @@ def features(result):
 
 
 def _mark(ax, feature, point, legend):
+    """The marker and label of feature at point; named in the legend when legend is true."""
     ax.plot(*point, linestyle="none", marker=feature["marker"], markersize=7, markerfacecolor=feature["colour"],
             markeredgecolor="black", markeredgewidth=0.8, label=feature["name"] if legend else None)
     ax.annotate(feature["label"], point, xytext=(6, 5), textcoords="offset points", fontsize=8)
 
 
 def _segments(ax, segments, colour, label):
+    """Draws the segments in one colour."""
     from matplotlib.collections import LineCollection
     ax.add_collection(LineCollection(segments, colors=[colour], linewidths=1.5, label=label))
 
@@ -96,6 +101,7 @@ def _shade_unsettled(ax, box, settled, pixels=400):
 
 
 def _draw_source(ax, result, curves, marks):
+    """The source plane: cells, undecided regions, the box, the fold curve and the features' source points."""
     box = {"x": result["inputs"]["x"], "y": result["inputs"]["y"]}
     for n, cell in enumerate(result["fold_cells"]):
         ax.add_patch(_rectangle(cell["box"], facecolor=FOLD_CELL, edgecolor="none",
@@ -119,6 +125,7 @@ def _draw_source(ax, result, curves, marks):
 
 
 def _draw_target(ax, result, curves, marks):
+    """The target plane: the boundary image, the fold image and the features' image points."""
     xs, ys = zip(*curves["boundary_image"])
     ax.plot(xs, ys, color=BOUNDARY, linewidth=1.5, label="boundary image")
     _segments(ax, curves["fold_image"], FOLD, None)

@@ -113,14 +113,17 @@ class _Pool:
     pool) with the given number of workers (None: one per core)."""
 
     def __init__(self, executor):
+        """Wraps executor: an Executor, a number of local workers, or None for one per core."""
         self.own = executor is None or isinstance(executor, int)
         self.workers = executor if isinstance(executor, int) else os.cpu_count() or 1
         self.executor = self._new() if self.own else executor
 
     def _new(self):
+        """A new local process pool."""
         return cf.ProcessPoolExecutor(max_workers=self.workers)
 
     def submit(self, *args):
+        """Submits the analysis of one value."""
         return self.executor.submit(analyse_value, *args)
 
     def renew(self, error):
@@ -130,6 +133,7 @@ class _Pool:
             self.executor = self._new()
 
     def close(self, cancel=False):
+        """Shuts down its own pool (at once, dropping what waits, when cancel); a caller's executor stays."""
         if self.own:
             self.executor.shutdown(wait=not cancel, cancel_futures=cancel)
 
@@ -175,6 +179,7 @@ def sweep(f1, f2, x, y, parameter="t", values=(), executor=None, time_limit=None
     check_parameter(parameter, values)
     x, y = tuple(x), tuple(y)
     def problem(v):
+        """The command line's message about the map of value v; "" when it can be analysed."""
         return _plisse.input_problem(substitute(f1, parameter, v), substitute(f2, parameter, v), x, y, resolution,
                                      time_limit)
 
@@ -197,6 +202,7 @@ def _run(values, made, family, settings, executor, on_record):
     pending = {}
 
     def submit(v):
+        """Submits value v, or records why the executor refused it."""
         attempts[v] = attempts.get(v, 0) + 1
         try:
             pending[pool.submit(f1, f2, x, y, parameter, v, resolution, time_limit)] = v
@@ -207,6 +213,7 @@ def _run(values, made, family, settings, executor, on_record):
     finished = {}
 
     def finish(v, record):
+        """Keeps the record of value v and tells on_record."""
         finished[v] = record
         if on_record:
             on_record(record)
@@ -288,6 +295,7 @@ def drop_cut_line(file):
 
 
 def count_text(record, name):
+    """A count of record as the table shows it: ">=n" when only a lower bound, "-" when the value failed."""
     if record["counts"] is None:
         return "-"
     count = record["counts"][name]
@@ -306,6 +314,7 @@ def table(result):
 
 
 def bifurcation_text(result):
+    """The bifurcations of result, one line each."""
     found = result["bifurcations"]
     if not found:
         return "no certified change of a count between neighbouring values"
@@ -354,6 +363,7 @@ def joined(argv):
 
 
 def arguments(argv):
+    """The options of plisse sweep read from argv; argparse ends the program on a bad one (status 2)."""
     parser = argparse.ArgumentParser(
         prog="plisse sweep",
         description="Analyses a family of maps over a parameter, one value per worker, writes one JSON line per "
@@ -383,6 +393,7 @@ def arguments(argv):
 
 
 def executor_of(options):
+    """The executor the options ask for: a Dask cluster's, or a number of local workers (None: one per core)."""
     if options.scheduler:
         import distributed
         return distributed.Client(options.scheduler).get_executor()
@@ -390,6 +401,7 @@ def executor_of(options):
 
 
 def main(argv=None):
+    """plisse sweep on argv: returns the exit status (0, 1 when a value failed, 2 on a bad input, 130 on Ctrl-C)."""
     options = arguments(sys.argv[1:] if argv is None else argv)
     try:
         parameter, values = parameter_values(options.param)
@@ -402,6 +414,7 @@ def main(argv=None):
         out = open(options.jsonl, "a" if options.resume else "w") if options.jsonl else None
 
         def write(record):
+            """Appends record to the JSON-lines file as one line, at once."""
             if out:
                 out.write(json.dumps(record) + "\n")
                 out.flush()

@@ -38,8 +38,8 @@ def test_sweep_on_a_local_process_pool_finds_the_birth_of_the_cusps():
 
 def test_sweep_on_a_dask_cluster_finds_the_birth_of_the_cusps():
     distributed = pytest.importorskip("distributed")
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
-            distributed.Client(cluster) as client:
+    cluster = distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None)
+    with cluster, distributed.Client(cluster) as client:
         check_lips(lips_sweep(executor=client.get_executor()))
 
 
