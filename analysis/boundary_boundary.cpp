@@ -107,6 +107,7 @@ void plisse::boundary_boundary(const domain& D, bool verbose)
             if (v.code == 5 && crossings.insert(v.found)) res.boundary_boundary_pairs.push_back(proved_pair(v.found));
         });
     undecided.boundary_boundary = outcome.abandoned + crossings.unresolved();
+    for (const proved_zero& z : crossings.unresolved_zeros()) res.boundary_boundary_coded.push_back({proved_pair(z), 8});
     if (verbose) std::cout << "cardinal des solutions :" << res.boundary_boundary_coded.size() << std::flush;
 }
 

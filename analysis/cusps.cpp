@@ -210,8 +210,11 @@ int plisse::Cusp(const domain& b)
             for (domain& piece : mesh(B, 2).boxes) L.push_back(std::move(piece));
         } else {
             ++set_aside;
+            res.cusp_undecided.push_back(B);
         }
     }
+    res.cusp_undecided.insert(res.cusp_undecided.end(), L.begin(), L.end());
+    for (const proved_zero& z : found.unresolved_zeros()) res.cusp_undecided.push_back(z.tight);
     undecided.cusps = set_aside + static_cast<int>(L.size()) + found.unresolved();
     return undecided.cusps;
 }

@@ -231,6 +231,11 @@ int plisse::singular_boundary(const domain& D, bool verbose)
             }
         });
     undecided.fold_boundary = outcome.abandoned + crossings.unresolved() + edge_points.unresolved();
+    for (const proved_zero& z : crossings.unresolved_zeros()) res.fold_boundary_coded.push_back({proved_pair(z), 8});
+    for (const proved_zero& z : edge_points.unresolved_zeros()) {
+        const domain meeting = z.tight.direct_sum(z.frozen);
+        res.fold_boundary_coded.push_back({{meeting, meeting}, 8});
+    }
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_boundary_coded.size() << std::endl;
     return outcome.still_open;
 }

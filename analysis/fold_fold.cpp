@@ -194,6 +194,8 @@ void plisse::singular_singular(const domain& D, bool verbose)
     const std::vector<domain> injective_regions = injective_around_cusps(*this, D);
     // Without a first pass every pair of fold boxes is dropped undecided.
     undecided.fold_fold = static_cast<int>(std::min<long long>(pairs_of(folds.size()), INT_MAX));
+    // (Each fold box, paired with itself, then stands for the pairs it is in.)
+    if (!pass) for (const domain& b : folds) res.fold_fold_undecided.emplace_back(b, b);
     // A crossing on a face shared by two pairs is proved in both, and (p, q)
     // and (q, p) are one crossing: each is recorded once.
     distinct_zeros crossings(true);
@@ -224,10 +226,13 @@ void plisse::singular_singular(const domain& D, bool verbose)
         // The pairs still open when the search stops are dropped.
         undecided.fold_fold = static_cast<int>(open.size()) + crossings.unresolved();
         // A pair whose images are apart would only be settled with code 2.
-        pass = !open.empty() && number < last_pass && !stop_requested()
-                   ? refine(*this, current, open, pass_pair_limit, true)
-                   : std::nullopt;
+        std::optional<pair_pass> next = !open.empty() && number < last_pass && !stop_requested()
+                                            ? refine(*this, current, open, pass_pair_limit, true)
+                                            : std::nullopt;
+        if (!next) for (const int k : open) res.fold_fold_undecided.emplace_back(current.first(k), current.second(k));
+        pass = std::move(next);
     }
+    for (const proved_zero& z : crossings.unresolved_zeros()) res.fold_fold_undecided.push_back(proved_pair(z));
     if (verbose) std::cout << "cardinal des solutions :" << res.fold_fold_pairs.size() << std::flush;
 }
 

@@ -273,7 +273,7 @@ bool distinct_zeros::insert(const proved_zero& z)
         undecided = undecided || s == sameness::unknown;
     }
     if (undecided) {
-        ++unresolved_;
+        unresolved_.push_back(z);
         return false;
     }
     const interval x = point_x(z, false);

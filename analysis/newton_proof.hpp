@@ -122,7 +122,9 @@ public:
     /// is proved: such a z is counted in unresolved() instead of being held.
     bool insert(const proved_zero& z);
     /// How many zeros could be told neither apart from nor equal to one held.
-    int unresolved() const { return unresolved_; }
+    int unresolved() const { return static_cast<int>(unresolved_.size()); }
+    /// Those zeros, in the order they came.
+    const std::vector<proved_zero>& unresolved_zeros() const { return unresolved_; }
 
 private:
     /// The held zeros whose boxes may meet the interval I in the first
@@ -136,5 +138,5 @@ private:
     /// that width below I.
     std::multimap<double, int> by_lower_;
     double widest_ = 0.0;
-    int unresolved_ = 0;
+    std::vector<proved_zero> unresolved_;
 };

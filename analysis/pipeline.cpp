@@ -29,11 +29,15 @@ analysis_run run_analysis(const analysis_input& input, const search_reporting& r
     clock_type::time_point start = clock_type::now();
     analysis_run run{plisse(expression(input.first_component), expression(input.second_component),
                             mesh(input.box, input.resolution)),
+                     {},
                      {}};
     run.analysis.verbose = reporting.verbose;
     run.analysis.progress = reporting.progress;
     step_times& t = run.times;
     t.construction = lap(start);
+    run.diagnoses = diagnose(run.analysis, input.box);
+    if (reporting.diagnosed) reporting.diagnosed(run.diagnoses);
+    t.diagnosis = lap(start);
     run.analysis.one_to_one();
     t.one_to_one = lap(start);
     run.analysis.image();

@@ -58,6 +58,19 @@ struct fold_arc {
     domain image;
 };
 
+/// What is proved about the points of the studied box that f sends to one
+/// point of the target.
+struct preimage_count {
+    /// The point, over y0 and y1.
+    domain target;
+    /// Their number, when every part of the box is accounted for.
+    std::optional<int> count;
+    /// A narrow box around each preimage proved, each holding exactly one.
+    std::vector<domain> boxes;
+    /// Why the count could not be made, when it could not.
+    std::string reason;
+};
+
 class plisse {
 public:
     // The map and what the searches derive from it, fixed at construction
@@ -147,6 +160,11 @@ public:
     bool one_to_one_singular(const domain& b) const;
     /// Appends the image box of every cell and of every boundary piece.
     void image();
+    /// The preimages of (a, b) in the studied box: every part of the box is
+    /// shown to hold no preimage (its image misses the point, or Newton
+    /// excludes one) or exactly one (Newton); parts that stay undecided,
+    /// near a preimage on the fold curve or on an edge, leave the count open.
+    preimage_count preimages(double a, double b) const;
 
     // Fold-curve topology and overlap lists.
     void relation();

@@ -44,26 +44,6 @@ std::vector<feature> proved_features(const resultat& res, const Map& f)
     return list;
 }
 
-std::vector<domain> given_up_boxes(const resultat& res)
-{
-    std::vector<domain> boxes;
-    for (const std::vector<coded_pair>* coded : {&res.fold_boundary_coded, &res.boundary_boundary_coded})
-        for (const coded_pair& c : *coded) {
-            if (c.second != 8) continue;
-            boxes.push_back(c.first.first);
-            boxes.push_back(c.first.second);
-        }
-    return boxes;
-}
-
-std::vector<domain> settled_cusp_boxes(const resultat& res, bool cusps_complete)
-{
-    std::vector<domain> boxes;
-    if (cusps_complete) return boxes;
-    for (const auto& [b, code] : res.cusp_boxes) boxes.push_back(b);
-    return boxes;
-}
-
 std::string feature_label(const feature& ft)
 {
     static const char* const prefixes[] = {"C", "FF", "BB", "FB", "P"};

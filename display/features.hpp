@@ -35,14 +35,6 @@ bool is_fold_boundary_point(const box_pair& pair);
 /// with its image box under f.
 std::vector<feature> proved_features(const resultat& res, const Map& f);
 
-/// The source boxes where the crossing searches gave up: both boxes of every
-/// pair left undecided at the pass or pair limit (code 8).
-std::vector<domain> given_up_boxes(const resultat& res);
-
-/// The boxes the cusp search settled when it left others undecided (the
-/// rest of the searched box is undecided); none when it settled everything.
-std::vector<domain> settled_cusp_boxes(const resultat& res, bool cusps_complete);
-
 /// The short label of a feature in the pictures: C (cusp), FF (fold–fold),
 /// BB (boundary–boundary), FB (fold–boundary crossing) or P (fold meets
 /// boundary), followed by its number.

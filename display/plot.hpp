@@ -1,7 +1,9 @@
 #pragma once
 // The plot of one analysis: the source plane and the target plane side by
-// side, each framed to its content, with axes, ticks, a legend and a title,
-// written as SVG, PDF or PNG.
+// side (and the fold image enlarged, when it is small beside the boundary
+// image), each framed to its content, with axes, ticks, labelled markers, a
+// legend and a title, on a page of a given size in centimetres, written as
+// SVG (with its texts as text elements), PDF or PNG.
 
 #include "features.hpp"
 #include "map.hpp"
@@ -29,10 +31,24 @@ struct plot_subject {
     /// Its Jacobian determinant, in x and y.
     expression det;
     const resultat& res;
-    /// Whether the cusp search settled everything; otherwise the part of the
-    /// box it left unsettled is shaded.
-    bool cusps_complete = true;
+    /// Whether every search settled every candidate; otherwise the title says
+    /// that the counts are incomplete.
+    bool complete = true;
 };
+
+/// The page of a plot and how its planes are scaled.
+struct plot_page {
+    /// Width and height in centimetres.
+    double width_cm = 24;
+    double height_cm = 13.5;
+    /// Whether a unit is as long along both axes of a plane.
+    bool equal_scales = true;
+};
+
+/// Points (1/72 inch) per centimetre.
+constexpr double points_per_cm = 72 / 2.54;
+/// Pixels of a PNG per point of the page (144 pixels per inch).
+constexpr double png_pixels_per_point = 2;
 
 struct plot_point {
     double x = 0;
@@ -41,8 +57,27 @@ struct plot_point {
 
 using plot_segment = std::pair<plot_point, plot_point>;
 
-/// Where one plane goes on the page: a rectangle of the page (device units,
-/// rows counted from the top) showing the data rectangle [x_low, x_high] × [y_low, y_high].
+/// A rectangle of the page, in points, rows counted from the top.
+struct plot_rect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+
+    double right() const { return left + width; }
+    double bottom() const { return top + height; }
+    bool overlaps(const plot_rect& r) const
+    {
+        return left < r.right() && r.left < right() && top < r.bottom() && r.top < bottom();
+    }
+    bool inside(const plot_rect& r) const
+    {
+        return left >= r.left && right() <= r.right() && top >= r.top && bottom() <= r.bottom();
+    }
+};
+
+/// Where one plane goes on the page: a rectangle of the page showing the data
+/// rectangle [x_low, x_high] × [y_low, y_high].
 struct plot_frame {
     double left = 0;
     double top = 0;
@@ -52,24 +87,50 @@ struct plot_frame {
     double x_high = 1;
     double y_low = 0;
     double y_high = 1;
+    /// Whether each axis got a scale of its own although the page asks for
+    /// equal scales: the data rectangle is too long for them.
+    bool scaled_apart = false;
 
     /// Page column of abscissa x.
     double column(double x) const { return left + (x - x_low) / (x_high - x_low) * width; }
     /// Page row of ordinate y.
     double row(double y) const { return top + (y_high - y) / (y_high - y_low) * height; }
     plot_point page(const plot_point& p) const { return {column(p.x), row(p.y)}; }
+    plot_rect rect() const { return {left, top, width, height}; }
 };
 
-/// Everything drawn, in data coordinates, and where each plane goes.
+/// The label of a feature's marker, placed where it overlaps no other label
+/// and no marker: beside the marker, or further off with a leader line.
+struct plot_label {
+    std::string text;
+    /// The marker's centre on the page.
+    plot_point marker;
+    /// What the text takes on the page.
+    plot_rect box;
+    bool leader = false;
+};
+
+/// A legend entry placed on the page: its sample at the left, then its text.
+struct plot_legend_entry {
+    /// Position in the legend's list of samples (plot.cpp).
+    int sample = 0;
+    std::string text;
+    plot_point at;
+};
+
+/// Everything drawn, in data coordinates, and where it goes on the page.
 struct plot_picture {
-    /// Page size in device units (points for SVG and PDF, pixels for PNG).
-    double width = 1400;
-    double height = 810;
+    /// Page size in points.
+    double width = 1;
+    double height = 1;
     std::string title;
     std::string subtitle;
+    double title_size = 10;
     domain box;
     plot_frame source;
     plot_frame target;
+    /// The fold image enlarged, when it is small beside the boundary image.
+    std::optional<plot_frame> enlarged;
     /// The fold curve sampled inside the cells where the determinant may vanish, and its image.
     std::vector<plot_segment> fold_curve;
     std::vector<plot_segment> fold_image;
@@ -77,14 +138,16 @@ struct plot_picture {
     std::vector<plot_point> boundary;
     std::vector<plot_point> boundary_image;
     std::vector<feature> features;
-    /// Boxes of the source plane whose candidates the searches left undecided.
+    /// Boxes of the source plane where the searches left candidates undecided.
     std::vector<domain> undecided;
-    /// Whether the cusp search left part of the box unsettled (shaded apart from its settled boxes).
-    bool cusps_undecided = false;
     /// Cells of the source plane: those the fold curve crosses, and those where the determinant may vanish.
     std::vector<domain> fold_cells;
     std::vector<domain> singular_cells;
-    std::vector<domain> settled_cusp_boxes;
+    std::vector<plot_label> labels;
+    std::vector<plot_legend_entry> legend;
+    /// The legend's note on the labels, line by line (none on a page too small for it).
+    std::vector<std::string> legend_note;
+    double legend_note_top = 0;
 };
 
 /// The curves of a plot, in data coordinates.
@@ -102,8 +165,9 @@ struct plot_curves {
 /// singular_cells, the cells where det may vanish.
 plot_curves curves_of(const Map& f, const expression& det, const domain& box, const std::vector<domain>& singular_cells);
 
-/// Samples the curves of subject, collects its features and frames both planes.
-plot_picture picture_of(const plot_subject& subject);
+/// Samples the curves of subject, collects its features, frames the planes
+/// on a page as `page` asks and places the labels and the legend.
+plot_picture picture_of(const plot_subject& subject, const plot_page& page = {});
 
 /// Writes picture to file in the format its extension names; false when the
 /// format is unknown or the file cannot be written.

@@ -4,6 +4,8 @@
 #include "plot.hpp"
 
 #include "interval_text.hpp"
+#include "plot_layout.hpp"
+#include "undecided_regions.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -19,16 +21,6 @@ constexpr int boundary_samples = 400;
 /// a fine paving where every cell is singular is still plotted at once).
 constexpr int fold_samples = 16;
 constexpr double fold_evaluations = 250000;
-/// Share of each data range added on either side when a plane is framed.
-constexpr double frame_margin = 0.05;
-
-// Page layout, in device units.
-constexpr double panel_width = 560;
-constexpr double panel_height = 560;
-constexpr double panel_top = 95;
-constexpr double first_panel_left = 90;
-constexpr double second_panel_left = 790;
-
 domain point_box(double x, double y) { return domain{{"x", interval(x)}, {"y", interval(y)}}; }
 
 /// The map at a point, as the midpoints of its enclosures (not finite where the map is undefined).
@@ -111,35 +103,6 @@ std::vector<domain> cells_at(const std::vector<int>& indices, const mesh& paving
     return cells;
 }
 
-/// Lowest and highest value seen, widened by the margin (and to a unit
-/// width around a single value).
-struct range {
-    double low = std::numeric_limits<double>::infinity();
-    double high = -std::numeric_limits<double>::infinity();
-
-    void add(double v)
-    {
-        if (!std::isfinite(v)) return;
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    std::pair<double, double> framed() const
-    {
-        if (!(low <= high)) return {-1, 1};
-        const double w = high - low;
-        const double margin = w > 0 ? frame_margin * w : std::max(0.5, 0.1 * std::fabs(low));
-        return {low - margin, high + margin};
-    }
-};
-
-plot_frame frame(double left, const range& x, const range& y)
-{
-    plot_frame f{left, panel_top, panel_width, panel_height};
-    std::tie(f.x_low, f.x_high) = x.framed();
-    std::tie(f.y_low, f.y_high) = y.framed();
-    return f;
-}
-
 }  // namespace
 
 plot_curves curves_of(const Map& f, const expression& det, const domain& box, const std::vector<domain>& singular_cells)
@@ -153,12 +116,13 @@ plot_curves curves_of(const Map& f, const expression& det, const domain& box, co
     return c;
 }
 
-plot_picture picture_of(const plot_subject& subject)
+plot_picture picture_of(const plot_subject& subject, const plot_page& page)
 {
     const resultat& res = subject.res;
     plot_picture p;
     p.box = res.source_mesh.whole_box;
-    p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component;
+    p.title = "f1 = " + subject.first_component + ",   f2 = " + subject.second_component +
+              (subject.complete ? "" : "   (incomplete: the shaded regions are undecided)");
     p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
                  std::to_string(res.source_mesh.boxes.size()) + " cells";
     p.singular_cells = cells_at(res.singular_indices, res.source_mesh);
@@ -169,18 +133,18 @@ plot_picture picture_of(const plot_subject& subject)
     p.boundary = std::move(curves.boundary);
     p.boundary_image = std::move(curves.boundary_image);
     p.features = proved_features(res, subject.f);
-    p.undecided = given_up_boxes(res);
-    p.cusps_undecided = !subject.cusps_complete;
-    p.settled_cusp_boxes = settled_cusp_boxes(res, subject.cusps_complete);
+    p.undecided = undecided_regions_of(res).all();
 
-    range sx, sy, tx, ty;
-    for (const plot_point& b : p.boundary) sx.add(b.x), sy.add(b.y);
-    for (const plot_point& b : p.boundary_image) tx.add(b.x), ty.add(b.y);
+    plot_ranges r;
+    for (const plot_point& b : p.boundary) r.source_x.add(b.x), r.source_y.add(b.y);
+    for (const plot_point& b : p.boundary_image) r.target_x.add(b.x), r.target_y.add(b.y);
     for (const plot_segment& s : p.fold_image)
-        for (const plot_point& q : {s.first, s.second}) tx.add(q.x), ty.add(q.y);
-    for (const feature& ft : p.features) tx.add(mid(ft.image.get("y0"))), ty.add(mid(ft.image.get("y1")));
-    p.source = frame(first_panel_left, sx, sy);
-    p.target = frame(second_panel_left, tx, ty);
+        for (const plot_point& q : {s.first, s.second}) {
+            r.target_x.add(q.x), r.target_y.add(q.y);
+            r.fold_x.add(q.x), r.fold_y.add(q.y);
+        }
+    for (const feature& ft : p.features) r.target_x.add(mid(ft.image.get("y0"))), r.target_y.add(mid(ft.image.get("y1")));
+    lay_out(p, page, r);
     return p;
 }
 

@@ -42,6 +42,11 @@ public:
     std::vector<box_pair> fold_boundary_pairs;
     std::vector<coded_pair> fold_boundary_coded;
     std::vector<domain> fold_boxes;
+    /// Boxes the cusp search left undecided: set aside, not reached, or holding
+    /// a cusp not told apart from one already counted.
+    std::vector<domain> cusp_undecided;
+    /// Pairs of fold boxes the fold–fold search left open when it stopped.
+    std::vector<box_pair> fold_fold_undecided;
 
     void dessine() const;
     void dessine(int k) const;

@@ -21,6 +21,8 @@ constexpr colour white{1, 1, 1};
 constexpr colour red{1, 0, 0};
 constexpr colour yellow{1, 1, 0};
 constexpr colour orange{1, 0.5, 0};
+/// The image of the pointed cell: a colour of its own, apart from the white fold cells and the grids.
+constexpr colour cyan{0, 1, 1};
 
 /// Drawn extent of a box: horizontal [xl, xu], vertical [yl, yu].
 struct rectangle {
@@ -323,7 +325,7 @@ void resultat::dessine_boundary_boundary_v(const mesh& m) const
 void resultat::dessine_image(int k) const
 {
     if (source_mesh.holds(k) && within(k, images.size()))
-        fill(extent(images[k], "y0", "y1", 0), white);
+        fill(extent(images[k], "y0", "y1", 0), cyan);
 }
 
 void resultat::dessine_contre_image_d_image(int k) const

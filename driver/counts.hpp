@@ -5,6 +5,7 @@
 
 #include "plisse.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -30,4 +31,11 @@ inline std::vector<result_count> result_counts(const plisse& p)
             {"fold_fold", "fold-fold crossings", res.fold_fold_pairs.size(), u.fold_fold},
             {"boundary_boundary", "boundary-boundary crossings", res.boundary_boundary_pairs.size(), u.boundary_boundary},
             {"fold_boundary", "fold-boundary intersections", res.fold_boundary_pairs.size(), u.fold_boundary}};
+}
+
+/// Whether every count of the report is exact: every search settled every candidate.
+inline bool all_complete(const plisse& p)
+{
+    const std::vector<result_count> counts = result_counts(p);
+    return std::all_of(counts.begin(), counts.end(), [](const result_count& c) { return c.complete(); });
 }

@@ -4,6 +4,7 @@
 
 #include "json_report.hpp"
 #include "options.hpp"
+#include "swallowed_option.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,10 @@ namespace {
 
 /// Highest Taylor order accepted: the work per step grows as its square.
 constexpr int largest_order = 60;
+/// Lowest Taylor order accepted: at order 1 the remainder of a step, h² times
+/// the second derivative, reaches its tolerance (10⁻¹² of the state) only on
+/// steps of about a millionth of the time scale.
+constexpr int lowest_order = 2;
 
 const char* const description =
     "plisse flow encloses with interval arithmetic every solution of the plane\n"
@@ -62,8 +67,11 @@ std::string time_problem(double T)
 
 std::string order_problem(int order)
 {
-    if (order < 1 || order > largest_order)
-        return std::to_string(order) + " is not between 1 and " + std::to_string(largest_order);
+    if (order < lowest_order)
+        return std::to_string(order) + " is below " + std::to_string(lowest_order)
+               + ", the lowest order (at order 1 a step's remainder reaches its tolerance only on steps of about a "
+                 "millionth of the time scale)";
+    if (order > largest_order) return std::to_string(order) + " is above " + std::to_string(largest_order);
     return "";
 }
 
@@ -83,22 +91,21 @@ std::optional<int> read_flow_command_line(int argc, const char* const* argv, flo
 {
     CLI::App app(description, "plisse flow");
     app.footer(example);
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.add_option("--field", options.field, "The components x' and y', expressions in x and y, comma-separated")
         ->required();
     app.add_option("--x", options.x_range, "Range of x in the start box")
         ->delimiter(',')
         ->type_name("LO,HI")
-        ->required()
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+        ->required();
     app.add_option("--y", options.y_range, "Range of y in the start box")
         ->delimiter(',')
         ->type_name("LO,HI")
-        ->required()
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+        ->required();
     app.add_option("--time", options.time, "The time T of the enclosure (negative: backward)")->required();
-    app.add_option("--order", options.order, "Order of the Taylor series")->capture_default_str();
-    app.add_option("--json", options.json_file, "Write the enclosures along the way to this JSON file")
+    app.add_option("--order", options.order, "Order of the Taylor series (2 to 60)")->capture_default_str();
+    app.add_option("--json", options.json_file,
+                   "Write the enclosures along the way to this JSON file (- for standard output)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
     try {
@@ -106,7 +113,9 @@ std::optional<int> read_flow_command_line(int argc, const char* const* argv, flo
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "plisse flow: " << e.what() << " (plisse flow --help lists the options)" << std::endl;
+        const std::string repeated = repeated_option(app, argc, argv);
+        std::cerr << "plisse flow: " << (repeated.empty() ? std::string(e.what()) + " (plisse flow --help lists the options)" : repeated)
+                  << std::endl;
         return bad_input_status;
     }
     const std::string problem = flow_input_problem(options);
@@ -167,10 +176,14 @@ int flow_command(int argc, const char* const* argv)
     const domain start{{"x", interval(options.x_range.first, options.x_range.second)},
                        {"y", interval(options.y_range.first, options.y_range.second)}};
     const flow_enclosures flow = plane_field(options).validated_flow(start, options.time, options.order);
-    if (flow.reached) std::cout << enclosure_text(flow.boxes.back()) << std::flush;
-    else std::cerr << "plisse flow: " << flow.message << std::endl;
+    // The enclosures on standard output take the place of the enclosure at T.
+    const bool to_standard_output = options.json_file == standard_output_name;
+    if (flow.reached && !to_standard_output) std::cout << enclosure_text(flow.boxes.back()) << std::flush;
+    if (!flow.reached) std::cerr << "plisse flow: " << flow.message << std::endl;
     bool written = true;
-    if (!options.json_file.empty() && !write_results(enclosures_json(options, flow), options.json_file)) {
+    const nlohmann::json document = enclosures_json(options, flow);
+    if (!options.json_file.empty()
+        && !(to_standard_output ? write_results(document, std::cout) : write_results(document, options.json_file))) {
         std::cerr << "plisse flow: cannot write the file " << options.json_file << std::endl;
         written = false;
     }

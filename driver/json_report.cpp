@@ -4,6 +4,7 @@
 
 #include "counts.hpp"
 #include "features.hpp"
+#include "undecided_regions.hpp"
 
 #include <cmath>
 #include <filesystem>
@@ -82,18 +83,6 @@ json counts_json(const plisse& p)
     return counts;
 }
 
-/// Where the searches left candidates undecided, as the plot shades them.
-json undecided_regions_json(const plisse& p)
-{
-    const auto boxes = [](const std::vector<domain>& list) {
-        json out = json::array();
-        for (const domain& b : list) out.push_back(box_json(b));
-        return out;
-    };
-    return {{"pairs", boxes(given_up_boxes(p.res))},
-            {"cusps_settled", boxes(settled_cusp_boxes(p.res, p.undecided.cusps == 0))}};
-}
-
 json undecided_json(const undecided_counts& u)
 {
     return {{"cusps", u.cusps},
@@ -102,9 +91,47 @@ json undecided_json(const undecided_counts& u)
             {"fold_boundary", u.fold_boundary}};
 }
 
+json boxes_json(const std::vector<domain>& boxes)
+{
+    json list = json::array();
+    for (const domain& b : boxes) list.push_back(box_json(b));
+    return list;
+}
+
+json undecided_regions_json(const resultat& res)
+{
+    const undecided_regions r = undecided_regions_of(res);
+    return {{"cusps", boxes_json(r.cusps)},
+            {"fold_fold", boxes_json(r.fold_fold)},
+            {"boundary_boundary", boxes_json(r.boundary_boundary)},
+            {"fold_boundary", boxes_json(r.fold_boundary)}};
+}
+
+json diagnoses_json(const std::vector<diagnosis>& diagnoses)
+{
+    json list = json::array();
+    for (const diagnosis& d : diagnoses) {
+        list.push_back({{"kind", kind_name(d.kind)},
+                        {"subject", d.subject},
+                        {"region", box_json(d.region)},
+                        {"message", d.message}});
+    }
+    return list;
+}
+
+json run_json(const run_record& record)
+{
+    return {{"command_line", record.command_line},
+            {"version", PLISSE_VERSION},
+            {"ended", record.ended},
+            {"time_limit_reached", record.time_limit_reached},
+            {"interrupted", record.interrupted}};
+}
+
 json times_json(const step_times& t, const search_times& s)
 {
     return {{"construction", t.construction},
+            {"diagnosis", t.diagnosis},
             {"one_to_one", t.one_to_one},
             {"image", t.image},
             {"critical_points", t.critical_points},
@@ -133,12 +160,13 @@ json box_json(const domain& b)
     return object;
 }
 
-json results_json(const analysis_input& input, const analysis_run& run)
+json results_json(const analysis_input& input, const analysis_run& run, const run_record& record)
 {
     const plisse& p = run.analysis;
     const resultat& res = p.res;
     const std::vector<feature> features = proved_features(res, p.f);
     return {{"version", PLISSE_VERSION},
+            {"run", run_json(record)},
             {"inputs", inputs_json(input)},
             {"counts", counts_json(p)},
             {"fold_curve_known", p.fold_curve_known},
@@ -150,7 +178,8 @@ json results_json(const analysis_input& input, const analysis_run& run)
             {"fold_cells", cells_json(res.fold_indices, res.source_mesh)},
             {"singular_cells", cells_json(res.singular_indices, res.source_mesh)},
             {"undecided", undecided_json(p.undecided)},
-            {"undecided_regions", undecided_regions_json(p)},
+            {"undecided_regions", undecided_regions_json(res)},
+            {"diagnosis", diagnoses_json(run.diagnoses)},
             {"times", times_json(run.times, p.times)}};
 }
 
@@ -159,7 +188,13 @@ bool write_results(const json& document, const std::string& file)
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
     std::ofstream out(file);
-    out << document.dump(2) << '\n';
+    write_results(document, out);
     out.close();
     return static_cast<bool>(out);
+}
+
+bool write_results(const json& document, std::ostream& os)
+{
+    os << document.dump(2) << '\n' << std::flush;
+    return static_cast<bool>(os);
 }

@@ -5,6 +5,7 @@
 // the built-in map's. "plisse flow ..." integrates a vector field instead,
 // and "plisse sweep ..." analyses a family of maps over a parameter.
 
+#include "counts.hpp"
 #include "flow_command.hpp"
 #include "grille.hpp"
 #include "json_report.hpp"
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <streambuf>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -69,15 +71,23 @@ progress_report progress_display(bool in_place)
     };
 }
 
-/// Runs the analysis of input; the searches show their progress when the
-/// error stream is a terminal, and a line rewritten in place is cleared at the end.
+/// Writes each diagnosis on the error stream.
+void note_diagnoses(const std::vector<diagnosis>& diagnoses)
+{
+    for (const diagnosis& d : diagnoses) std::cerr << "plisse: " << d.message << std::endl;
+}
+
+/// Runs the analysis of input, telling the diagnoses of its map before the
+/// searches; the searches show their progress when the error stream is a
+/// terminal, and a line rewritten in place is cleared at the end.
 analysis_run analyse(const analysis_input& input, const run_options& options)
 {
     search_reporting reporting;
     reporting.verbose = options.verbose;
+    reporting.diagnosed = note_diagnoses;
     if (isatty(STDERR_FILENO) != 1)
         return run_analysis(input, reporting);
-    const bool in_place = isatty(STDOUT_FILENO) != 1;
+    const bool in_place = !report_shown(options) || isatty(STDOUT_FILENO) != 1;
     reporting.progress = progress_display(in_place);
     analysis_run run = run_analysis(input, reporting);
     if (in_place)
@@ -101,13 +111,59 @@ void note_undecided(const undecided_counts& undecided)
     }
 }
 
-/// Writes the results file when the options ask for one; false when it cannot be written.
-bool write_results_file(const analysis_input& input, const analysis_run& run, const run_options& options)
+/// How the run went, for the results file.
+run_record record_of(int argc, const char* const* argv, stop_cause stop)
 {
-    if (options.json_file.empty() || write_results(results_json(input, run), options.json_file))
+    return {std::vector<std::string>(argv, argv + argc), stop == stop_cause::none, stop == stop_cause::time_limit,
+            stop == stop_cause::interrupt};
+}
+
+/// Writes the results file when the options ask for one (to standard output
+/// for "-"); false when it cannot be written.
+bool write_results_file(const analysis_input& input, const analysis_run& run, const run_record& record,
+                        const run_options& options)
+{
+    if (options.json_file.empty()) return true;
+    const nlohmann::json document = results_json(input, run, record);
+    if (options.json_file == standard_output_name ? write_results(document, std::cout)
+                                                   : write_results(document, options.json_file))
         return true;
     std::cerr << "plisse: cannot write the results file " << options.json_file << std::endl;
     return false;
+}
+
+/// Discards what is written to it.
+class discarding_buffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+};
+
+/// While it lives, what is written to standard output through std::cout
+/// (the report) is discarded.
+class silenced_report {
+public:
+    silenced_report() : kept_(std::cout.rdbuf(&discarded_)) {}
+    ~silenced_report() { std::cout.rdbuf(kept_); }
+    silenced_report(const silenced_report&) = delete;
+    silenced_report& operator=(const silenced_report&) = delete;
+
+private:
+    discarding_buffer discarded_;
+    std::streambuf* kept_;
+};
+
+/// The analysis of input, its report on standard output only when the options want it.
+analysis_run analyse_reporting(const analysis_input& input, const run_options& options)
+{
+    if (report_shown(options)) return analyse(input, options);
+    const silenced_report silenced;
+    return analyse(input, options);
+}
+
+/// How the summary names a file written: standard output for "-".
+std::string shown_file(const std::string& file)
+{
+    return file == standard_output_name ? "standard output" : file;
 }
 
 }  // namespace
@@ -147,24 +203,27 @@ int main(int argc, char** argv)
     }
 
     stop_analysis_at(options.time_limit);
-    const analysis_run run = analyse(input, options);
+    const analysis_run run = analyse_reporting(input, options);
     note_undecided(run.analysis.undecided);
-    const bool stopped = note_stop(options.time_limit);
-    bool written = write_results_file(input, run, options) && pictures_written;
-    if (written && !options.json_file.empty()) files.push_back(options.json_file);
+    const stop_cause stop = analysis_stop();
+    note_stop(stop, options.time_limit);
+    bool written = write_results_file(input, run, record_of(argc, argv, stop), options) && pictures_written;
+    if (written && !options.json_file.empty()) files.push_back(shown_file(options.json_file));
     if (!options.plot_file.empty()) {
-        if (write_plot_file(input, run, options.plot_file)) {
+        if (write_plot_file(input, run, options.plot_file, plot_page_of(options))) {
             files.push_back(options.plot_file);
         } else {
             std::cerr << "plisse: cannot write the plot " << options.plot_file << std::endl;
             written = false;
         }
     }
-    write_summary(std::cerr, input, run, files);
+    if (options.quiet < 2) write_summary(std::cerr, input, run, files);
 
     if (screen && screen->is_open()) {
-        set_up_view(view, input, run, target_grid);
+        set_up_view(view, input, run, target_grid, options.output_dir);
         view.run(run.analysis.res, source_grid, target_grid);
     }
-    return !written ? unwritten_output_status : stopped ? stopped_status : 0;
+    if (!written) return unwritten_output_status;
+    if (stop != stop_cause::none) return stopped_status;
+    return options.strict && !all_complete(run.analysis) ? incomplete_status : 0;
 }

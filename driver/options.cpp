@@ -250,15 +250,40 @@ std::string time_limit_problem(double seconds)
 
 }  // namespace
 
-std::string json_file_problem(const std::string& file) { return output_file_problem(file); }
+std::string json_file_problem(const std::string& file)
+{
+    return file == standard_output_name ? "" : output_file_problem(file);
+}
 
 namespace {
 
 /// What keeps the plot from being written: an extension naming no format, or the file's place.
 std::string plot_file_problem(const std::string& file)
 {
-    if (file.empty() || plot_format_of(file)) return json_file_problem(file);
+    if (file.empty() || plot_format_of(file)) return output_file_problem(file);
     return quoted(file) + " names no plot format; the extension must be .svg, .pdf or .png";
+}
+
+/// Sides of a plot's page in centimetres at least and at most: below, the
+/// legend and the labels leave the planes no room; above, a PNG takes more
+/// than a hundred megabytes.
+constexpr double smallest_plot_side = 3;
+constexpr double largest_plot_side = 100;
+
+std::string plot_size_problem(const std::pair<double, double>& size)
+{
+    for (const double side : {size.first, size.second}) {
+        if (!(side >= smallest_plot_side && side <= largest_plot_side)) {
+            return number_text(side) + " cm is not between " + number_text(smallest_plot_side) + " and "
+                   + number_text(largest_plot_side) + " cm";
+        }
+    }
+    return "";
+}
+
+std::string plot_aspect_problem(const std::string& aspect)
+{
+    return aspect == "equal" || aspect == "free" ? "" : quoted(aspect) + " is neither equal nor free";
 }
 
 /// A user map names both components: "" when both or neither are given.
@@ -312,8 +337,9 @@ std::string input_problem(const run_options& options)
 {
     for (const std::string& problem :
          {analysis_problem(options), named("--output-dir", output_folder_problem(options.output_dir)),
-          named("--json", output_file_problem(options.json_file)),
-          named("--plot", plot_file_problem(options.plot_file))}) {
+          named("--json", json_file_problem(options.json_file)), named("--plot", plot_file_problem(options.plot_file)),
+          named("--plot-size", plot_size_problem(options.plot_size)),
+          named("--plot-aspect", plot_aspect_problem(options.plot_aspect))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -323,9 +349,9 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
 {
     CLI::App app(description, "plisse");
     app.footer(std::string(example) + "\n\nKeys of the window:\n" + viewer_keys_text());
-    // As with GNU tools, an option given twice takes its last value; a box
-    // side must be given once, so that a third bound is never dropped unseen.
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // An option given twice is refused: a script that repeats one would
+    // otherwise run with a value it did not mean, and a box side with a third bound.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.set_version_flag("--version", std::string("plisse ") + PLISSE_VERSION);
     app.add_option("--f1", options.first_component, "First component, an expression in x and y")
         ->capture_default_str();
@@ -333,35 +359,46 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
         ->capture_default_str();
     app.add_option("--x", options.x_range, "Range of x in the studied box" + default_range(options.x_range))
         ->delimiter(',')
-        ->type_name("LO,HI")
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+        ->type_name("LO,HI");
     app.add_option("--y", options.y_range, "Range of y in the studied box" + default_range(options.y_range))
         ->delimiter(',')
-        ->type_name("LO,HI")
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+        ->type_name("LO,HI");
     app.add_option("-n,--resolution", options.resolution, "Cells per side of the paving and of the grids")
         ->capture_default_str();
     app.add_option("-o,--output-dir", options.output_dir, "Folder of the pictures source.tex and target.tex")
         ->capture_default_str();
     app.add_flag("--no-window", [&options](std::int64_t) { options.window = false; },
                  "Print the report and write the files without opening the window");
-    app.add_option("--json", options.json_file, "Write every proved result to this JSON file")
+    app.add_option("--json", options.json_file,
+                   "Write every proved result to this JSON file (- for standard output, instead of the report)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
     app.add_option("--plot", options.plot_file, "Plot the source and target planes into FILE (.svg, .pdf or .png)")
         ->type_name("FILE")
         ->check([](const std::string& file) { return file.empty() ? std::string("no file name") : std::string(); });
+    app.add_option("--plot-size", options.plot_size,
+                   "Width and height of the plot's page in centimetres (default 24,13.5)")
+        ->delimiter(',')
+        ->type_name("W,H");
+    app.add_option("--plot-aspect", options.plot_aspect,
+                   "equal: one scale for both axes of a plane (the default); free: each axis fills its frame")
+        ->type_name("equal|free");
     app.add_option("--time-limit", options.time_limit,
                    "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
         ->type_name("SECONDS");
+    app.add_flag("--strict", options.strict,
+                 "End with status 4 when a search left candidates undecided (a count is then a lower bound)");
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "No report on standard output; given twice, no summary on the error stream either");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return {false, app.exit(e)};
     } catch (const CLI::ParseError& e) {
-        const std::string swallowed = swallowed_option(app);
-        std::cerr << "plisse: " << (swallowed.empty() ? std::string(e.what()) + " (plisse --help lists the options)" : swallowed)
+        std::string problem = swallowed_option(app);
+        if (problem.empty()) problem = repeated_option(app, argc, argv);
+        std::cerr << "plisse: " << (problem.empty() ? std::string(e.what()) + " (plisse --help lists the options)" : problem)
                   << std::endl;
         return {false, bad_input_status};
     } catch (const std::exception&) {
@@ -399,4 +436,9 @@ analysis_input analysis_input_of(const run_options& options)
 std::string picture_file(const run_options& options, bool source)
 {
     return (fs::path(options.output_dir) / (source ? "source.tex" : "target.tex")).string();
+}
+
+plot_page plot_page_of(const run_options& options)
+{
+    return {options.plot_size.first, options.plot_size.second, options.plot_aspect == "equal"};
 }

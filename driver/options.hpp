@@ -4,6 +4,7 @@
 // every input passes before anything runs.
 
 #include "pipeline.hpp"
+#include "plot.hpp"
 
 #include <limits>
 #include <string>
@@ -28,10 +29,19 @@ struct run_options {
     std::string json_file;
     /// The plot of the results, SVG, PDF or PNG by its extension; empty for none.
     std::string plot_file;
+    /// The plot's page, width and height in centimetres.
+    std::pair<double, double> plot_size{24, 13.5};
+    /// "equal" for equal scales on both axes of a plane, "free" for each axis its own.
+    std::string plot_aspect = "equal";
     /// Whether the crossing searches write their diagnostic lines.
     bool verbose = false;
+    /// How often --quiet is given: from 1 no report on standard output, from
+    /// 2 no summary on the error stream either.
+    int quiet = 0;
     /// Seconds after which the analysis stops; infinite for no limit.
     double time_limit = std::numeric_limits<double>::infinity();
+    /// Whether a run whose counts are not all exact ends with incomplete_status.
+    bool strict = false;
 };
 
 /// What main does after reading the command line.
@@ -48,6 +58,8 @@ constexpr int bad_input_status = 2;
 constexpr int unwritten_output_status = 1;
 /// The exit status of a run stopped by its time limit or an interrupt.
 constexpr int stopped_status = 3;
+/// The exit status, under --strict, of a run that left a count incomplete.
+constexpr int incomplete_status = 4;
 
 /// Reads argv into options and checks every input. Help and version are
 /// written to standard output (status 0); a bad input is one message on the
@@ -70,10 +82,24 @@ std::string without_blanks(const std::string& text);
 /// The analysis input the options describe, the components without their blanks.
 analysis_input analysis_input_of(const run_options& options);
 
+/// The page of the plot the options ask for.
+plot_page plot_page_of(const run_options& options);
+
+/// The results file name that stands for standard output.
+inline const char* const standard_output_name = "-";
+
+/// Whether the report goes to standard output: not under --quiet, nor when
+/// the results file takes standard output.
+inline bool report_shown(const run_options& options)
+{
+    return options.quiet == 0 && options.json_file != standard_output_name;
+}
+
 /// What is wrong with a component text in x and y, "" when it is sound.
 std::string component_problem(const std::string& text);
 
-/// What keeps a results file from being written, "" when nothing does.
+/// What keeps a results file from being written, "" when nothing does
+/// (nothing keeps standard output, "-").
 std::string json_file_problem(const std::string& file);
 
 /// A number as the messages show it: the shortest text that reads back to it.

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int point_size = 15;
@@ -9,7 +11,9 @@ constexpr int line_height = 20;
 constexpr int margin = 12;
 constexpr int panel_left = 20;
 constexpr int panel_top = 20;
-constexpr int panel_width = 940;
+constexpr int overlay_panel_width = 940;
+/// Where the second column starts, from the panel's text margin.
+constexpr int second_column = 170;
 
 /// Clip coordinates of a window pixel (column, row from the top).
 double clip_x(double column, int width) { return -1 + 2 * column / width; }
@@ -36,6 +40,7 @@ text_overlay::~text_overlay()
 void text_overlay::draw(const std::vector<std::string>& lines, int width, int height) const
 {
     const int panel_height = 2 * margin + line_height * static_cast<int>(lines.size());
+    const int panel_width = std::min(overlay_panel_width, width - 2 * panel_left);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4d(0, 0, 0.35, 0.88);
@@ -45,8 +50,13 @@ void text_overlay::draw(const std::vector<std::string>& lines, int width, int he
     glVertex2d(clip_x(panel_left + panel_width, width), clip_y(panel_top + panel_height, height));
     glVertex2d(clip_x(panel_left, width), clip_y(panel_top + panel_height, height));
     glEnd();
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        draw_line(lines[i], panel_left + margin, panel_top + margin + line_height * static_cast<int>(i), width, height);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int top = panel_top + margin + line_height * static_cast<int>(i);
+        const std::size_t split = lines[i].find(column_separator);
+        draw_line(lines[i].substr(0, split), panel_left + margin, top, width, height);
+        if (split != std::string::npos)
+            draw_line(lines[i].substr(split + 1), panel_left + margin + second_column, top, width, height);
+    }
     glDisable(GL_BLEND);
 }
 

@@ -10,7 +10,11 @@
 /// The font of the overlay (the DejaVu Sans of fonts-dejavu-core).
 inline const char* const overlay_font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
-/// Lines of text on a dark panel at the top left of the window.
+/// In a line of the overlay, what follows this character starts at the second column.
+constexpr char column_separator = '\t';
+
+/// Lines of text on a dark panel at the top left of the window, each in one
+/// column or, split at column_separator, in two aligned ones.
 class text_overlay {
 public:
     /// Opens the font; without it the panel is drawn without text and failure() says why.
@@ -21,7 +25,8 @@ public:
 
     const std::string& failure() const { return failure_; }
     /// Draws lines on the panel into the current OpenGL context of a window
-    /// width × height pixels, with identity matrices.
+    /// width × height pixels, with identity matrices; the panel is narrowed to
+    /// a window narrower than it.
     void draw(const std::vector<std::string>& lines, int width, int height) const;
 
 private:

@@ -32,15 +32,20 @@ void stop_analysis_at(double seconds)
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool note_stop(double seconds)
+stop_cause analysis_stop()
 {
-    if (!stop_seen()) return false;
+    if (!stop_seen()) return stop_cause::none;
+    return interrupted ? stop_cause::interrupt : stop_cause::time_limit;
+}
+
+void note_stop(stop_cause cause, double seconds)
+{
+    if (cause == stop_cause::none) return;
     std::cerr << "plisse: the analysis stopped ";
-    if (interrupted)
+    if (cause == stop_cause::interrupt)
         std::cerr << "on an interrupt";
     else
         std::cerr << "at its time limit of " << seconds << " s";
     std::cerr << "; every result given is proved, and what the searches did not reach is counted as undecided"
               << std::endl;
-    return true;
 }

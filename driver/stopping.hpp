@@ -6,6 +6,12 @@
 /// and lets the first interrupt stop the analysis instead of the program.
 void stop_analysis_at(double seconds);
 
-/// Whether the analysis was stopped before it finished; when it was, says so
-/// on the error stream, naming the time limit or the interrupt.
-bool note_stop(double seconds);
+/// What stopped the analysis before it finished, if anything.
+enum class stop_cause { none, time_limit, interrupt };
+
+/// What stopped the analysis of this run (none when it finished).
+stop_cause analysis_stop();
+
+/// Says on the error stream that the analysis stopped, naming the time limit
+/// of seconds or the interrupt; nothing when cause is none.
+void note_stop(stop_cause cause, double seconds);

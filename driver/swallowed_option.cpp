@@ -2,23 +2,29 @@
 
 #include "swallowed_option.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-/// Whether the argument a names one of app's options (alone or as --name=value).
-bool names_an_option(const CLI::App& app, const std::string& a)
+/// Whether the argument a names option (alone, or as --name=value).
+bool names(const CLI::Option& option, const std::string& a)
 {
-    for (const CLI::Option* option : app.get_options()) {
-        for (const std::string& name : option->get_lnames()) {
-            const std::string written = "--" + name;
-            if (a == written || a.rfind(written + "=", 0) == 0) return true;
-        }
-        for (const std::string& name : option->get_snames()) {
-            if (a == "-" + name) return true;
-        }
+    for (const std::string& name : option.get_lnames()) {
+        const std::string written = "--" + name;
+        if (a == written || a.rfind(written + "=", 0) == 0) return true;
+    }
+    for (const std::string& name : option.get_snames()) {
+        if (a == "-" + name) return true;
     }
     return false;
+}
+
+/// Whether the argument a names one of app's options.
+bool names_an_option(const CLI::App& app, const std::string& a)
+{
+    const std::vector<const CLI::Option*> options = app.get_options();
+    return std::any_of(options.begin(), options.end(), [&a](const CLI::Option* o) { return names(*o, a); });
 }
 
 }  // namespace
@@ -48,6 +54,16 @@ std::string swallowed_option(const CLI::App& app)
                        + option->get_name() + " is missing or incomplete";
             }
         }
+    }
+    return "";
+}
+
+std::string repeated_option(const CLI::App& app, int argc, const char* const* argv)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_expected_min() == 0) continue;
+        const auto given = std::count_if(argv + 1, argv + argc, [&](const char* a) { return names(*option, a); });
+        if (given > 1) return option->get_name() + " is given " + std::to_string(given) + " times; give it once";
     }
     return "";
 }

@@ -4,10 +4,9 @@
 #include "pipeline.hpp"
 #include "viewer.hpp"
 
-/// Whether input studies the built-in map over the built-in box.
-bool is_built_in_map(const analysis_input& input);
+#include <string>
 
-/// Gives view the features of run and the content of both planes; a map
-/// other than the built-in one opens framed on its content (the built-in
-/// one keeps its initial view).
-void set_up_view(viewer& view, const analysis_input& input, const analysis_run& run, const grille& target_grid);
+/// Gives view the features of run and the content of both planes, framed on
+/// it, and the folder of the pictures, where the window's screenshots go.
+void set_up_view(viewer& view, const analysis_input& input, const analysis_run& run, const grille& target_grid,
+                 const std::string& picture_folder);

@@ -1,18 +1,32 @@
 #include "viewer.hpp"
 
 #include "overlay.hpp"
+#include "png_file.hpp"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <iostream>
 
 namespace {
 
 constexpr int window_size = 1000;
 constexpr int bits_per_pixel = 32;
+constexpr Uint32 video_flags = SDL_OPENGL | SDL_RESIZABLE;
 constexpr double zoom_step = 1.1;
 constexpr Uint32 pause_ms = 20;
+
+/// The first of the files window-1.png, window-2.png, ... of folder that does not exist yet.
+std::filesystem::path next_screenshot_file(const std::string& folder)
+{
+    for (int k = 1;; ++k) {
+        const std::filesystem::path file = std::filesystem::path(folder) / ("window-" + std::to_string(k) + ".png");
+        if (!std::filesystem::exists(file)) return file;
+    }
+}
 
 /// Applies the plane's scale, then its offset, to the current matrix.
 void place(const plane_view& plane)
@@ -39,7 +53,7 @@ window::window()
     }
     SDL_WM_SetCaption("Plisse - Version 3", nullptr);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (SDL_SetVideoMode(window_size, window_size, bits_per_pixel, SDL_OPENGL) == nullptr) {
+    if (SDL_SetVideoMode(window_size, window_size, bits_per_pixel, video_flags) == nullptr) {
         failure_ = std::string("no OpenGL window of 1000 x 1000 pixels: ") + SDL_GetError();
         SDL_Quit();
         return;
@@ -60,25 +74,61 @@ window::~window()
 
 void viewer::frame(const resultat& res, const grille& source_grid, const grille& target_grid)
 {
+    set_projection();
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     glPushMatrix();
     glPushMatrix();
     place(source);
-    draw_source(res, source_grid);
+    // The cell under the cursor is read before drawing, so that a frame
+    // shows the selection of the cursor as it is.
     unproject(source);
+    select(res.source_mesh);
+    draw_source(res, source_grid);
     glPopMatrix();
     glPushMatrix();
     place(target);
-    draw_target(res, target_grid);
     unproject(target);
+    draw_target(res, target_grid);
     glPopMatrix();
     glPopMatrix();
     if (show_help) {
         if (!overlay_) overlay_ = std::make_shared<text_overlay>();
-        overlay_->draw(help_lines(res), window_size, window_size);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        overlay_->draw(help_lines(res), width, height);
+    }
+    if (screenshot_asked) {
+        write_screenshot();
+        screenshot_asked = false;
     }
     SDL_GL_SwapBuffers();
+}
+
+void viewer::set_projection() const
+{
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double shorter = std::min(width, height);
+    glOrtho(-width / shorter, width / shorter, -height / shorter, height / shorter, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void viewer::write_screenshot() const
+{
+    std::vector<unsigned char> pixels(3u * width * height);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::error_code error;
+    std::filesystem::create_directories(picture_folder, error);
+    const std::filesystem::path file = next_screenshot_file(picture_folder);
+    if (write_png(file.string(), width, height, pixels))
+        std::cerr << "plisse: the window is written to " << file.string() << std::endl;
+    else
+        std::cerr << "plisse: cannot write the window to " << file.string() << std::endl;
 }
 
 void viewer::draw_source(const resultat& res, const grille& source_grid) const
@@ -91,8 +141,8 @@ void viewer::draw_source(const resultat& res, const grille& source_grid) const
     source_grid.dessine();
     res.dessine_L_cur();
     res.dessine_courbe_singuliere();
-    res.dessine_singular_boundary_v(marker_size);
-    res.dessine_cusp_v(marker_size);
+    res.dessine_singular_boundary_v(marker_size * pixel(source.scale));
+    res.dessine_cusp_v(marker_size * pixel(source.scale));
     draw_features(source.scale, false);
 }
 
@@ -126,7 +176,7 @@ void viewer::unproject(plane_view& plane) const
     }
 }
 
-bool viewer::handle(const SDL_Event& event, const mesh& source_mesh)
+bool viewer::handle(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_QUIT:
@@ -153,6 +203,9 @@ bool viewer::handle(const SDL_Event& event, const mesh& source_mesh)
         case SDLK_h:
             home();
             break;
+        case SDLK_p:
+            screenshot_asked = true;
+            break;
         case SDLK_QUESTION:
         case SDLK_SLASH:
             show_help = !show_help;
@@ -164,7 +217,10 @@ bool viewer::handle(const SDL_Event& event, const mesh& source_mesh)
     case SDL_MOUSEMOTION:
         cursor[0] = event.motion.x;
         cursor[1] = event.motion.y;
-        select(source_mesh);
+        return false;
+    case SDL_VIDEORESIZE:
+        width = std::max(1, event.resize.w);
+        height = std::max(1, event.resize.h);
         return false;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_WHEELUP || event.button.button == SDL_BUTTON_WHEELDOWN)
@@ -195,7 +251,6 @@ void viewer::zoom(bool up)
 
 void viewer::select(const mesh& source_mesh)
 {
-    // The point is that of the last frame, one frame behind the motion.
     domain cell_point;
     cell_point["x"] = interval(source.point[0]);
     cell_point["y"] = interval(source.point[1]);
@@ -204,12 +259,21 @@ void viewer::select(const mesh& source_mesh)
 
 void viewer::run(const resultat& res, const grille& source_grid, const grille& target_grid)
 {
+    // The cursor may rest over the window before it first moves.
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    cursor[0] = x;
+    cursor[1] = y;
     for (;;) {
         frame(res, source_grid, target_grid);
         SDL_Event event;
-        while (SDL_PollEvent(&event))
-            if (handle(event, res.source_mesh))
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_VIDEORESIZE)
+                SDL_SetVideoMode(event.resize.w, event.resize.h, bits_per_pixel, video_flags);
+            if (handle(event))
                 return;
+        }
         SDL_Delay(pause_ms);
     }
 }

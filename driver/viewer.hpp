@@ -59,16 +59,20 @@ struct plane_extent {
 plane_extent extent_of(const domain& box, const char* x, const char* y);
 /// The rectangle of the points of grid g and of the image points of features.
 plane_extent extent_of(const grille& g, const std::vector<feature>& features);
-/// Scale and offset that show extent centred, its larger side over 90% of the window.
-void frame_plane(plane_view& plane, const plane_extent& extent);
+/// Scale and offset that show extent centred in a window of width × height
+/// pixels, over 90% of the window along its tighter direction.
+void frame_plane(plane_view& plane, const plane_extent& extent, int width, int height);
 
 /// View state and event handling of the interactive window.
 class viewer {
 public:
     plane_view source;
     plane_view target;
-    /// Size handed to the marker drawings of cusps and fold–boundary points.
-    double marker_size = 0.001;
+    /// Window size in pixels.
+    int width = 1000;
+    int height = 1000;
+    /// Half the side, in window pixels, of the markers of cusps and fold–boundary points.
+    double marker_size = 3;
     /// Which plane the mouse acts on: true for the source plane.
     bool source_active = true;
     bool show_image_overlaps = false;
@@ -86,31 +90,43 @@ public:
     /// What each plane shows when framed on its content.
     plane_extent source_extent;
     plane_extent target_extent;
+    /// The folder of the pictures, where p writes the window.
+    std::string picture_folder = "output";
+    /// Whether the next frame is to be written to a PNG file.
+    bool screenshot_asked = false;
 
-    /// Frames both planes on their content.
+    /// Frames both planes on their content, for the window's size.
     void home();
+    /// Selects the cell holding the source point of the cursor.
+    void select(const mesh& source_mesh);
     /// The lines of the help: the keys, the colours, and the status line.
     std::vector<std::string> help_lines(const resultat& res) const;
 
-    /// Draws both planes into the current OpenGL context, reads the cursor's
-    /// position in each plane, and swaps the buffers.
+    /// Reads the cursor's position in each plane and selects the cell under
+    /// it, draws both planes into the current OpenGL context (and writes the
+    /// window to a PNG file when asked), and swaps the buffers.
     void frame(const resultat& res, const grille& source_grid, const grille& target_grid);
     /// Applies one event to the view state; true on a quit request.
-    bool handle(const SDL_Event& event, const mesh& source_mesh);
+    bool handle(const SDL_Event& event);
     /// Frames and events, with a 20 ms pause whenever the queue is empty,
-    /// until a quit request.
+    /// until a quit request; a resized window gets a video mode of its size.
     void run(const resultat& res, const grille& source_grid, const grille& target_grid);
 
 private:
     plane_view& active() { return source_active ? source : target; }
     /// One wheel step: up multiplies by 1.1, down divides.
     void zoom(bool up);
-    /// Selects the cell holding the source point of the last frame.
-    void select(const mesh& source_mesh);
+    /// The viewport and the projection of the window's size: a plane point p
+    /// goes to scale · (p + offset) in units of the window's shorter half side.
+    void set_projection() const;
+    /// Writes what was drawn to the next free file window-N.png of picture_folder.
+    void write_screenshot() const;
     void draw_source(const resultat& res, const grille& source_grid) const;
     void draw_target(const resultat& res, const grille& target_grid) const;
     /// The cursor position in the coordinates of the plane drawn last.
     void unproject(plane_view& plane) const;
+    /// Plane units per window pixel in a plane drawn at scale.
+    double pixel(double scale) const;
     /// The features' markers in the plane drawn at scale, at their source points or at their images.
     void draw_features(double scale, bool images) const;
     /// The line telling the active plane and the pointed cell with its box and image.

@@ -9,11 +9,10 @@
 
 namespace {
 
-/// Share of the window the larger side of a framed content covers.
+/// Share of the window a framed content covers along its tighter direction.
 constexpr double framed_share = 0.9;
 /// Half the side of a feature's marker, in window pixels.
 constexpr double marker_pixels = 7;
-constexpr double half_window = 500;
 
 void widen(plane_extent& e, double x, double y)
 {
@@ -53,25 +52,35 @@ plane_extent extent_of(const grille& g, const std::vector<feature>& features)
     return e;
 }
 
-void frame_plane(plane_view& plane, const plane_extent& extent)
+void frame_plane(plane_view& plane, const plane_extent& extent, int width, int height)
 {
-    const double side = std::max(extent.x_high - extent.x_low, extent.y_high - extent.y_low);
-    // A point p is drawn at scale · (p + offset): the centre goes to 0 and
-    // half the larger side to the framed share of the half window.
-    plane.scale = side > 0 ? 2 * framed_share / side : 1;
+    // A point p is drawn at scale · (p + offset), in units of the shorter
+    // half side of the window, which spans width / shorter and height /
+    // shorter of them on either side of its centre: the centre of the extent
+    // goes to 0, and each half of it to at most the framed share of the
+    // window's half in its direction.
+    const double shorter = std::min(width, height);
+    const double sides[2] = {extent.x_high - extent.x_low, extent.y_high - extent.y_low};
+    const double halves[2] = {width / shorter, height / shorter};
+    double scale = INFINITY;
+    for (int k = 0; k < 2; ++k)
+        if (sides[k] > 0) scale = std::min(scale, 2 * framed_share * halves[k] / sides[k]);
+    plane.scale = std::isfinite(scale) ? scale : 1;
     plane.offset[0] = static_cast<float>(-(extent.x_low + extent.x_high) / 2);
     plane.offset[1] = static_cast<float>(-(extent.y_low + extent.y_high) / 2);
 }
 
 void viewer::home()
 {
-    frame_plane(source, source_extent);
-    frame_plane(target, target_extent);
+    frame_plane(source, source_extent, width, height);
+    frame_plane(target, target_extent, width, height);
 }
+
+double viewer::pixel(double scale) const { return 2 / (std::min(width, height) * scale); }
 
 void viewer::draw_features(double scale, bool images) const
 {
-    const double h = marker_pixels / (half_window * scale);
+    const double h = marker_pixels * pixel(scale);
     glColor3d(1, 0, 1);
     for (const feature& ft : features) {
         if (images) {

@@ -4,19 +4,23 @@
 #include "viewer.hpp"
 
 #include "interval_text.hpp"
+#include "overlay.hpp"
 #include "viewer_keys.hpp"
 
 namespace {
 
-const char* const colours[] = {
-    "Colours",
-    "  grids        from blue at the lower left corner of the box to red at the upper right;",
-    "               a point and its image have the same colour",
-    "  white        cells the fold curve crosses; in the target, the image of the pointed cell",
-    "  red          cusps (outlined in white)",
-    "  green to magenta  where the fold curve meets the boundary or its image crosses the boundary image",
-    "  magenta squares   proved features: cusps, crossings and their images",
+const help_entry colours[] = {
+    {"grids", "from blue at the lower left corner of the box to red at the upper right;"},
+    {"", "a point and its image have the same colour"},
+    {"white", "cells the fold curve crosses"},
+    {"cyan", "in the target, the image of the pointed cell"},
+    {"red", "cusps (outlined in white)"},
+    {"green to magenta", "where the fold curve meets the boundary, or its image crosses the boundary image"},
+    {"magenta squares", "proved features: cusps, crossings and their images"},
 };
+
+/// A line of the help in two columns (the overlay aligns what follows the separator).
+std::string two_columns(const help_entry& e) { return std::string("  ") + e.name + column_separator + e.meaning; }
 
 }  // namespace
 
@@ -37,8 +41,9 @@ std::string viewer::status_line(const resultat& res) const
 std::vector<std::string> viewer::help_lines(const resultat& res) const
 {
     std::vector<std::string> lines{"Keys"};
-    lines.insert(lines.end(), std::begin(viewer_keys), std::end(viewer_keys));
-    lines.insert(lines.end(), std::begin(colours), std::end(colours));
+    for (const help_entry& key : viewer_keys) lines.push_back(two_columns(key));
+    lines.push_back("Colours");
+    for (const help_entry& colour : colours) lines.push_back(two_columns(colour));
     lines.push_back("");
     lines.push_back(status_line(res));
     return lines;

@@ -16,10 +16,12 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <future>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <streambuf>
@@ -147,6 +149,21 @@ run_options options_of(const std::string& f1, const std::string& f2, const range
     return options;
 }
 
+/// The command line that runs the same analysis as options, for the record
+/// of the run in its results.
+std::vector<std::string> command_line_of(const run_options& options)
+{
+    const auto side = [](const range& r) { return number_text(r.first) + "," + number_text(r.second); };
+    std::vector<std::string> arguments{"plisse", "--f1", options.first_component, "--f2", options.second_component,
+                                       "--x", side(options.x_range), "--y", side(options.y_range),
+                                       "--resolution", std::to_string(options.resolution)};
+    if (std::isfinite(options.time_limit)) {
+        arguments.push_back("--time-limit");
+        arguments.push_back(number_text(options.time_limit));
+    }
+    return arguments;
+}
+
 /// What keeps these inputs from being analysed, as the command line says it; "" when nothing does.
 std::string inputs_problem(const std::string& f1, const std::string& f2, const range& x, const range& y,
                           int resolution, std::optional<double> time_limit)
@@ -168,15 +185,17 @@ py::tuple analyse(const std::string& f1, const std::string& f2, const range& x, 
     clear_stop_request();
     set_stop_deadline(options.time_limit);
     std::optional<py::error_already_set> raised;
-    const auto [document, stopped] = run_interruptibly(
+    const std::unique_ptr<analysis_run> run = run_interruptibly(
         [&input] {
             const silenced_report silenced;
-            const analysis_run run = run_analysis(input);
-            return std::make_pair(results_json(input, run), stop_seen());
+            return std::make_unique<analysis_run>(run_analysis(input));
         },
         raised);
+    const bool stopped = stop_seen();
     clear_stop_request();
-    py::object results = python_of(document);
+    const bool interrupted = raised.has_value();
+    const run_record record{command_line_of(options), !stopped, stopped && !interrupted, interrupted};
+    py::object results = python_of(results_json(input, *run, record));
     if (raised) {
         py::setattr(raised->value(), "result", results);
         throw *raised;

@@ -82,6 +82,15 @@ std::string number_text(double d)
     return os.str();
 }
 
+/// d to three significant digits, for a size.
+std::string short_number_text(double d)
+{
+    std::ostringstream os;
+    os.precision(3);
+    os << d;
+    return os.str();
+}
+
 } // namespace
 
 /// One validated step: its signed length, the set after it, and a box holding that set.
@@ -116,8 +125,11 @@ double lohner::suggested_step(const state_series& centre) const
 {
     double scale = 1.0;
     for (const std::vector<interval>& c : centre) scale = std::max(scale, 1.0 + c[0].mag());
+    // The last two terms estimate what the series leaves out; the term of
+    // order 1 is no such estimate (it would ask for steps of 1e-16 of the
+    // time scale), so at orders below 3 only the terms from order 2 count.
     double h = std::numeric_limits<double>::infinity();
-    for (int k = std::max(order_ - 1, 1); k <= order_; ++k)
+    for (int k = std::max(order_ - 1, 2); k <= order_; ++k)
         for (const std::vector<interval>& c : centre) {
             const double a = c[k].mag();
             if (a > 0.0) h = std::min(h, std::pow(step_tolerance * scale / a, 1.0 / k));
@@ -209,6 +221,24 @@ std::optional<lohner::step> lohner::advance(const lohner_set& set, double remain
     return s;
 }
 
+// A step that validates from the centre of the set alone fails from the set
+// for its width: the remainder and the a priori enclosure over a wide set
+// grow with it. A step that fails from a single point too is what a solution
+// leaving every bounded set near this time would cause, though a point may
+// fail for other reasons: the blow-up is not proved, only suspected.
+std::string lohner::why_no_step(const lohner_set& set, double t, double remaining, double quantum,
+                                double min_step) const
+{
+    if (advance(lohner_set::of_box(points(set.centre)), remaining, quantum, min_step)) {
+        double width = 0.0;
+        for (const interval& x : set.hull()) width = std::max(width, x.diam());
+        return "the enclosure became too wide to validate a step (width " + short_number_text(width) + " at t = "
+               + number_text(t) + ")";
+    }
+    return "no step of at least " + number_text(min_step)
+           + " could be validated even from a single point of the enclosure (the solution may blow up near this time)";
+}
+
 domain lohner::box_of(const std::vector<interval>& x) const
 {
     domain b;
@@ -236,10 +266,8 @@ flow_enclosures lohner::integrate(const domain& x, double T) const
         std::optional<step> s;
         if (steps < max_steps) s = advance(set, T - t, quantum, min_step);
         if (!s) {
-            const std::string why = steps < max_steps
-                                        ? "no step of at least " + number_text(min_step)
-                                              + " could be validated (the solution may blow up near this time)"
-                                        : std::to_string(max_steps) + " steps did not reach it";
+            const std::string why = steps < max_steps ? why_no_step(set, t, T - t, quantum, min_step)
+                                                      : std::to_string(max_steps) + " steps did not reach it";
             result.message = "stopped at t = " + number_text(t) + " before the horizon " + number_text(T) + ": " + why;
             return result;
         }

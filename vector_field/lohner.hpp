@@ -53,6 +53,10 @@ private:
     /// |remaining| and a multiple of quantum; nothing when no step of at
     /// least min_step can be validated.
     std::optional<step> advance(const lohner_set& set, double remaining, double quantum, double min_step) const;
+    /// Why no step of at least min_step could be validated from set at time t:
+    /// the width of the set, when a step validates from its centre alone, or
+    /// not even from a point.
+    std::string why_no_step(const lohner_set& set, double t, double remaining, double quantum, double min_step) const;
     /// A step length for the Taylor series of the centre, from its last coefficients.
     double suggested_step(const state_series& centre) const;
     /// An enclosure of the flow from X over the times between 0 and h, or an

@@ -84,34 +84,15 @@ def _segments(ax, segments, colour, label):
     ax.add_collection(LineCollection(segments, colors=[colour], linewidths=1.5, label=label))
 
 
-def _shade_unsettled(ax, box, settled, pixels=400):
-    """Shades the part of box the cusp search left unsettled: box less the settled boxes."""
-    import numpy as np
-    (x0, x1), (y0, y1) = box["x"], box["y"]
-    cx = x0 + (np.arange(pixels) + 0.5) * (x1 - x0) / pixels
-    cy = y0 + (np.arange(pixels) + 0.5) * (y1 - y0) / pixels
-    unsettled = np.ones((pixels, pixels), bool)
-    for b in settled:
-        columns = (cx >= b["x"][0]) & (cx <= b["x"][1])
-        rows = (cy >= b["y"][0]) & (cy <= b["y"][1])
-        unsettled[np.ix_(rows, columns)] = False
-    shade = np.zeros((pixels, pixels, 4))
-    shade[unsettled] = (*UNDECIDED, 0.35)
-    ax.imshow(shade, extent=(x0, x1, y0, y1), origin="lower", interpolation="nearest", aspect="auto")
-
-
 def _draw_source(ax, result, curves, marks):
     """The source plane: cells, undecided regions, the box, the fold curve and the features' source points."""
     box = {"x": result["inputs"]["x"], "y": result["inputs"]["y"]}
     for n, cell in enumerate(result["fold_cells"]):
         ax.add_patch(_rectangle(cell["box"], facecolor=FOLD_CELL, edgecolor="none",
                                 label=None if n else "cells the fold curve crosses"))
-    regions = result.get("undecided_regions")
-    if regions is not None and not result["counts"]["cusps_exact"]:
-        _shade_unsettled(ax, box, regions["cusps_settled"])
-    if regions and regions["pairs"]:
-        ax.add_patch(_union(regions["pairs"], facecolor=UNDECIDED, alpha=0.5, edgecolor="none",
-                            label="left undecided"))
+    undecided = [b for boxes in result.get("undecided_regions", {}).values() for b in boxes]
+    if undecided:
+        ax.add_patch(_union(undecided, facecolor=UNDECIDED, alpha=0.5, edgecolor="none", label="left undecided"))
     for n, cell in enumerate(result["singular_cells"]):
         ax.add_patch(_rectangle(cell["box"], fill=False, edgecolor=SINGULAR_CELL, linewidth=0.5,
                                 label=None if n else "cells where det may vanish"))
@@ -137,7 +118,14 @@ def _draw_target(ax, result, curves, marks):
     ax.autoscale_view()
 
 
-def plot(result, ax=None):
+def complete(result):
+    """Whether every search of result settled every candidate."""
+    counts = result["counts"]
+    return all(counts[k] for k in ("cusps_exact", "fold_fold_complete", "boundary_boundary_complete",
+                                   "fold_boundary_complete"))
+
+
+def plot(result, ax=None, equal_scales=True):
     """Draws the results of plisse.analyse (or a results file read with json.load) with matplotlib.
 
     Draws both planes side by side as `plisse --plot` does. In the source
@@ -152,7 +140,9 @@ def plot(result, ax=None):
     the fold curve meets the boundary.
 
     ax: None for a new figure of two axes, or a pair of matplotlib axes
-    (source, target) to draw into. Returns the figure.
+    (source, target) to draw into. equal_scales: a unit as long along both
+    axes of a plane (as --plot-aspect equal, the default of the command
+    line); False lets each axis fill its panel. Returns the figure.
     """
     import matplotlib.pyplot as plt
     inputs = result["inputs"]
@@ -166,8 +156,12 @@ def plot(result, ax=None):
     marks = features(result)
     _draw_source(source, result, curves, marks)
     _draw_target(target, result, curves, marks)
+    if equal_scales:
+        for a in ax:
+            a.set_aspect("equal", adjustable="datalim")
     (x0, x1), (y0, y1) = inputs["x"], inputs["y"]
-    figure.suptitle(f"f1 = {inputs['f1']},   f2 = {inputs['f2']}\n"
+    note = "" if complete(result) else "   (incomplete: the shaded regions are undecided)"
+    figure.suptitle(f"f1 = {inputs['f1']},   f2 = {inputs['f2']}{note}\n"
                     f"box [{x0:g}, {x1:g}] × [{y0:g}, {y1:g}],   {inputs['resolution'] ** 2} cells")
     source.legend(loc="upper left", fontsize=7)
     target.legend(loc="upper left", fontsize=7)

@@ -27,7 +27,7 @@ protected:
     {
         res.source_mesh = mesh(plane_box(0, 1, 0, 1), 2);
         res.cusps = {plane_box(0.2, 0.21, 0.7, 0.71)};
-        res.cusp_boxes = {{plane_box(0, 0.5, 0, 0.5), 3}, {res.cusps[0], 5}};
+        res.cusp_undecided = {plane_box(0, 0.5, 0.5, 1)};
         res.fold_boundary_pairs = {{plane_box(0.4, 0.5, 0.4, 0.5), plane_box(1, 1, 0.45, 0.6)},
                                    {plane_box(1, 1, 0.1, 0.2), plane_box(1, 1, 0.1, 0.2)}};
         // A pair the fold–boundary search gave up, and one it settled.
@@ -60,13 +60,14 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     ASSERT_TRUE(write_plot(picture, file));
     const png_pixels png = read_png(file);
     std::filesystem::remove(file);
-    ASSERT_EQ(png.width, 1400);
+    // The default page, 24 cm wide, at 2 pixels per point: 24 / 2.54 · 72 · 2 = 1360.6 pixels.
+    ASSERT_EQ(png.width, 1361);
     const plot_frame& s = picture.source;
     const plot_frame& t = picture.target;
-    auto at = [&](const plot_frame& f, double x, double y) { return png.at(int(f.column(x)), int(f.row(y))); };
+    auto at = [&](const plot_frame& f, double x, double y) { return png.at(plot_point{f.column(x), f.row(y)}); };
 
-    // Both boxes of the pair given up are shaded; the cusp search settled
-    // [0, 0.5]², left unshaded, but not the rest of the box.
+    // Both boxes of the pair given up are shaded, and so is the box the cusp
+    // search left undecided; the rest stays white.
     EXPECT_TRUE(shaded(at(s, 0.75, 0.75)));
     EXPECT_TRUE(shaded(at(s, 0.75, 0.2)));
     EXPECT_TRUE(white(at(s, 0.3, 0.3)));
@@ -74,6 +75,8 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     // The target of the identity is framed like the source, with the boundary image on the box's edges.
     EXPECT_DOUBLE_EQ(t.x_low, s.x_low);
     EXPECT_DOUBLE_EQ(t.y_high, s.y_high);
+    EXPECT_DOUBLE_EQ(t.width, s.width);
+    EXPECT_NE(picture.title.find("incomplete"), std::string::npos) << picture.title;
     EXPECT_TRUE(png.near(t.page({0.5, 0}), 1, blue_line));
     EXPECT_TRUE(png.near(t.page({0, 0.3}), 1, blue_line));
     // The cusp's marker at its box's centre, in both planes.

@@ -26,6 +26,7 @@ std::vector<gl_triple> closed_path(double xl, double xu, double yl, double yu, d
 }
 
 const gl_triple white{1, 1, 1};
+const gl_triple cyan{0, 1, 1};
 const gl_triple red{1, 0, 0};
 const gl_triple yellow{1, 1, 0};
 const gl_triple orange{1, 0.5, 0};
@@ -105,13 +106,13 @@ TEST_F(Drawing, FoldCellsAreWhiteFourVertexPolygonsAboveTheGrid)
     expect_fill(p[1], white, {{0, 0, 0.01}, {0.5, 0, 0.01}, {0.5, 0.5, 0.01}, {0, 0.5, 0.01}});
 }
 
-TEST_F(Drawing, SelectedImageIsDrawnInTheTargetPlaneOnlyForACell)
+TEST_F(Drawing, SelectedImageIsDrawnCyanInTheTargetPlaneOnlyForACell)
 {
     res.images = {image_box(0, 1, 2, 3), image_box(1, 2, 3, 4), image_box(2, 3, 4, 5), image_box(-1, 0, -2, -1)};
     res.image_overlaps = {{0, 1}, {1}, {2, 3}, {3}};
     const auto p = drawn([&] { res.dessine_image(3); });
     ASSERT_EQ(p.size(), 1u);
-    expect_fill(p[0], white, closed_path(-1, 0, -2, -1, 0.01));
+    expect_fill(p[0], cyan, closed_path(-1, 0, -2, -1, 0.01));
     // The viewer's selection may lie anywhere once the cursor leaves the studied box.
     for (int k : {-1, 4, 625, INT_MIN, INT_MAX}) {
         SCOPED_TRACE(k);

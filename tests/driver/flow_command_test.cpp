@@ -108,6 +108,21 @@ TEST(FlowCommand, BlowUpEndsWithStatusOneAndSaysWhere)
     }
 }
 
+TEST(FlowCommand, TellsAnEnclosureGrownTooWideFromASuspectedBlowUp)
+{
+    // Van der Pol from a box 0.1 wide around (2, 0): the flow stretches the
+    // box along the limit cycle until no step validates over it, while the
+    // solutions themselves stay bounded.
+    scratch_folder folder;
+    const program_run r = run_program(
+        folder.path(), {"flow", "--field", "y,(1-x^2)*y-x", "--x", "1.95,2.05", "--y", "-0.05,0.05", "--time", "10"});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<std::string> lines = lines_of(r.err);
+    ASSERT_EQ(lines.size(), 1u) << r.err;
+    EXPECT_NE(lines[0].find("the enclosure became too wide to validate a step (width "), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find("blow up"), std::string::npos) << lines[0];
+}
+
 TEST(FlowCommand, BadInputEndsWithStatusTwoAndOneMessageNamingTheOption)
 {
     struct bad_input {
@@ -125,7 +140,9 @@ TEST(FlowCommand, BadInputEndsWithStatusTwoAndOneMessageNamingTheOption)
         {{"--y", "0,inf"}, "--y", "finite"},
         {{"--time", "nan"}, "--time", "finite"},
         {{"--time", "soon"}, "--time", "convert"},
-        {{"--order", "0"}, "--order", "between 1 and"},
+        {{"--order", "1"}, "--order", "1 is below 2"},
+        {{"--order", "61"}, "--order", "above 60"},
+        {{"--time", "1", "--time", "2"}, "--time", "is given 2 times"},
         {{"--json", "."}, "--json", "is a folder"},
     };
     scratch_folder folder;

@@ -19,7 +19,7 @@ const double inf = std::numeric_limits<double>::infinity();
 /// crossing and one point where the fold curve meets the boundary.
 analysis_run filled_run()
 {
-    analysis_run run{*quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2), {1, 2, 3, 4, 5, 6}};
+    analysis_run run{*quiet_plisse("x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2), {}, {1, 0, 2, 3, 4, 5, 6}};
     resultat& res = run.analysis.res;
     res.cusps = {plane_box(-1e-9, 1e-9, 0.1 - 1e-9, 0.1 + 1e-9)};
     res.fold_fold_pairs = {{plane_box(0, 0.1, 0, 0.1), plane_box(0.5, 0.6, 0.5, 0.6)}};
@@ -28,12 +28,15 @@ analysis_run filled_run()
     res.singular_indices = {0, 1};
     res.fold_indices = {1};
     run.analysis.undecided = {1, 2, 3, 4};
+    res.cusp_undecided = {plane_box(0.5, 1, -1, -0.5)};
     run.analysis.times = {0.5, 1.5, 0.25, 1.25, 0.75};
     run.analysis.fold_curve_known = true;
     return run;
 }
 
 const analysis_input filled_input{"x+0.3*y", "y^3+x*y", plane_box(-1, 1, -1, 1), 2};
+/// A run stopped at its time limit.
+const run_record filled_record{{"plisse", "--f1", "x+0.3*y", "--time-limit", "1"}, false, true, false};
 
 TEST(ResultsFile, IntervalsAreNumberPairsWithInfiniteBoundsAsStringsAndEmptyAsNull)
 {
@@ -51,7 +54,7 @@ TEST(ResultsFile, IntervalsAreNumberPairsWithInfiniteBoundsAsStringsAndEmptyAsNu
 TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
 {
     const analysis_run run = filled_run();
-    const json r = results_json(filled_input, run);
+    const json r = results_json(filled_input, run, filled_record);
 
     EXPECT_EQ(r["inputs"], json::parse(R"({"f1": "x+0.3*y", "f2": "y^3+x*y", "x": [-1, 1], "y": [-1, 1],
                                            "resolution": 2})"));
@@ -60,12 +63,19 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
                                            "fold_fold_complete": false, "boundary_boundary_complete": false,
                                            "fold_boundary_complete": false})"));
     EXPECT_EQ(r["version"], PLISSE_VERSION);
+    EXPECT_EQ(r["run"], (json{{"command_line", {"plisse", "--f1", "x+0.3*y", "--time-limit", "1"}},
+                              {"version", PLISSE_VERSION},
+                              {"ended", false},
+                              {"time_limit_reached", true},
+                              {"interrupted", false}}));
     EXPECT_EQ(r["fold_curve_known"], true);
     EXPECT_EQ(r["cusps"], json::array({box_json(run.analysis.res.cusps[0])}));
     EXPECT_EQ(r["fold_fold_crossings"][0]["second"], box_json(plane_box(0.5, 0.6, 0.5, 0.6)));
     EXPECT_EQ(r["boundary_boundary_crossings"], json::array());
     EXPECT_EQ(r["undecided"], json::parse(R"({"cusps": 1, "fold_fold": 2, "boundary_boundary": 3,
                                               "fold_boundary": 4})"));
+    EXPECT_EQ(r["undecided_regions"], json::parse(R"({"cusps": [{"x": [0.5, 1], "y": [-1, -0.5]}], "fold_fold": [],
+                                                     "boundary_boundary": [], "fold_boundary": []})"));
     EXPECT_EQ(r["times"]["image"], 3);
     EXPECT_EQ(r["times"]["total"], 21);
     EXPECT_EQ(r["times"]["cusps"], 0.5);
@@ -77,7 +87,7 @@ TEST(ResultsFile, HoldsTheInputsCountsAndEveryProvedBox)
 
 TEST(ResultsFile, TellsFoldBoundaryCrossingsFromPointsWhereTheFoldMeetsTheBoundary)
 {
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     const json& fb = r["fold_boundary"];
     ASSERT_EQ(fb["crossings"].size(), 1u);
     EXPECT_EQ(fb["crossings"][0]["fold"], box_json(plane_box(-0.5, -0.4, 0.3, 0.4)));
@@ -98,7 +108,7 @@ TEST(ResultsFile, GivesEveryFeatureABoxHoldingItsImagePoint)
     // B = {0.1} × [0, 0.5] to [0.1, 0.25] × [0, 0.175]: the common image lies
     // in [0.1, 0.2] × {0}, and (0.15, 0) is the image of (0.15, 0) in A and of (0.1, 1/6) in B.
     run.analysis.res.boundary_boundary_pairs = {{plane_box(0, 0.2, 0, 0), plane_box(0.1, 0.1, 0, 0.5)}};
-    const json r = results_json(filled_input, run);
+    const json r = results_json(filled_input, run, filled_record);
     const json& image = r["boundary_boundary_crossings"][0]["image"];
     EXPECT_TRUE(image_holds(image, 0.15, 0)) << image;
     EXPECT_LT(image["y0"][0].get<double>(), 0.1 + 1e-12);
@@ -116,7 +126,7 @@ TEST(ResultsFile, GivesEveryFeatureABoxHoldingItsImagePoint)
 
 TEST(ResultsFile, GivesEachCellItsIndexAndItsBox)
 {
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     // Cell 1 of a 2 x 2 paving of [-1, 1]^2: the lower x half, the upper y half.
     EXPECT_EQ(r["fold_cells"], json::parse(R"([{"index": 1, "box": {"x": [-1, 0], "y": [0, 1]}}])"));
     ASSERT_EQ(r["singular_cells"].size(), 2u);
@@ -127,7 +137,7 @@ TEST(ResultsFile, MatchesItsDocumentationAndTheCheckCatchesDepartures)
 {
     const std::map<std::string, std::string> fields = documented_fields(PLISSE_README);
     ASSERT_GT(fields.size(), 40u);
-    json r = results_json(filled_input, filled_run());
+    json r = results_json(filled_input, filled_run(), filled_record);
     const std::vector<std::string> problems = field_problems(r, fields);
     EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);
 
@@ -145,7 +155,7 @@ TEST(ResultsFile, MatchesItsDocumentationAndTheCheckCatchesDepartures)
 TEST(ResultsFile, IsWrittenIndentedAndReadsBackMakingMissingFolders)
 {
     scratch_folder folder;
-    const json r = results_json(filled_input, filled_run());
+    const json r = results_json(filled_input, filled_run(), filled_record);
     const std::string file = folder.file("new/results.json");
     ASSERT_TRUE(write_results(r, file));
     const std::string text = file_contents(file);

@@ -77,13 +77,20 @@ TEST(CommandLine, ReadsEveryOptionWithNegativeBoundsInEveryForm)
     EXPECT_EQ(analysis_input_of(r.options).first_component, "x+0.3*y");
 
     const reading spaced =
-        read({"--x", "-1", "-0.5", "--resolution", "3", "--output-dir", "o", "--verbose", "-n", "4"});
+        read({"--x", "-1", "-0.5", "--resolution", "3", "--output-dir", "o", "--verbose", "--strict", "-qq"});
     ASSERT_TRUE(spaced.outcome.run) << spaced.err;
     EXPECT_EQ(spaced.options.x_range, std::make_pair(-1.0, -0.5));
-    // An option given twice takes its last value.
-    EXPECT_EQ(spaced.options.resolution, 4);
+    EXPECT_EQ(spaced.options.resolution, 3);
     EXPECT_EQ(spaced.options.output_dir, "o");
     EXPECT_TRUE(spaced.options.verbose);
+    EXPECT_TRUE(spaced.options.strict);
+    EXPECT_EQ(spaced.options.quiet, 2);
+    EXPECT_FALSE(report_shown(spaced.options));
+    // "-" is standard output, which takes the place of the report.
+    const reading to_standard_output = read({"--json", "-"});
+    ASSERT_TRUE(to_standard_output.outcome.run) << to_standard_output.err;
+    EXPECT_FALSE(report_shown(to_standard_output.options));
+    EXPECT_TRUE(report_shown(read({}).options));
 }
 
 TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
@@ -92,7 +99,8 @@ TEST(CommandLine, HelpWithAnExampleAndVersionEndTheRunWithStatusZero)
     EXPECT_FALSE(help.outcome.run);
     EXPECT_EQ(help.outcome.exit_status, 0);
     for (const char* part : {"--f1", "--f2", "--x", "--y", "--resolution", "--output-dir", "--no-window", "--json",
-                             "--verbose", "--version", "--plot", "Example", "plisse --f1", "plisse flow --help"}) {
+                             "--verbose", "--quiet", "--strict", "--version", "--plot", "Example", "plisse --f1",
+                             "plisse flow --help"}) {
         EXPECT_TRUE(mentions(help.out, part)) << part << " missing from\n" << help.out;
     }
     EXPECT_TRUE(help.err.empty());
@@ -118,7 +126,9 @@ TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
         {{"stray"}, "stray"},
         {{"--x", "1"}, "--x"},
         {{"--x", "1,2,3"}, "--x"},
-        {{"--x", "1,2", "--x", "3,4"}, "--x"},
+        {{"--x", "1,2", "--x", "3,4"}, "--x is given 2 times; give it once"},
+        {{"-n", "3", "--resolution", "4"}, "--resolution is given 2 times"},
+        {{"--json", "a.json", "--json=b.json"}, "--json is given 2 times"},
         {{"--y", "a,b"}, "--y"},
         {{"-n", "many"}, "--resolution"},
         {{"-n", "99999999999"}, "--resolution"},
@@ -127,6 +137,9 @@ TEST(CommandLine, EveryBadCommandLineIsOneMessageAndStatusTwo)
         {{"--f1", "x+"}, "--f1"},
         {{"--x", "1,0"}, "--x"},
         {{"-n", "0"}, "--resolution"},
+        {{"--plot-size", "8"}, "--plot-size"},
+        {{"--plot-size", "2,5"}, "--plot-size: 2 cm is not between 3 and 100 cm"},
+        {{"--plot-aspect", "square"}, "--plot-aspect: \"square\" is neither equal nor free"},
     };
     for (const auto& [arguments, option] : cases) {
         const reading r = read(arguments);

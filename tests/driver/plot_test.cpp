@@ -35,29 +35,30 @@ const plot_point cusp_image{-1.0 / 75, -1.0 / 3375};
 
 double distance(const plot_point& a, const plot_point& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-/// Whether page point q may be hidden by a feature's marker or label in frame f.
-bool under_a_marker(const plot_picture& p, const plot_frame& f, const plot_point& q, bool image)
+/// Whether page point q may be hidden by a feature's marker or a label.
+bool under_a_marker(const plot_picture& p, const plot_point& q)
 {
-    auto hides = [&](const domain& b, const char* x, const char* y) {
-        if (b.empty()) return false;
-        const plot_point c = f.page({mid(b.get(x)), mid(b.get(y))});
-        const bool on_label = q.x > c.x + 4 && q.x < c.x + 35 && q.y > c.y - 18 && q.y < c.y - 2;
-        return distance(c, q) < 8 || on_label;
-    };
-    for (const feature& ft : p.features) {
-        if (image ? hides(ft.image, "y0", "y1") : hides(ft.first, "x", "y") || hides(ft.second, "x", "y"))
-            return true;
+    for (const plot_label& l : p.labels) {
+        const plot_rect around{l.box.left - 1, l.box.top - 1, l.box.width + 2, l.box.height + 2};
+        if (distance(l.marker, q) < 5 || plot_rect{q.x, q.y, 0, 0}.inside(around)) return true;
     }
     return false;
+}
+
+/// A run of input's analysis, its report discarded.
+analysis_run quiet_run(const analysis_input& input)
+{
+    ::testing::internal::CaptureStdout();
+    analysis_run run = run_analysis(input);
+    ::testing::internal::GetCapturedStdout();
+    return run;
 }
 
 class BuiltInPlot : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ::testing::internal::CaptureStdout();
-        run = std::make_unique<analysis_run>(run_analysis(input));
-        ::testing::internal::GetCapturedStdout();
+        run = std::make_unique<analysis_run>(quiet_run(input));
     }
     static void TearDownTestSuite() { run.reset(); }
 
@@ -89,11 +90,11 @@ void expect_fold_drawn(const plot_picture& picture, const png_pixels& png, const
         if (!inside(t)) continue;
         const plot_point s = picture.source.page(fold.point(t));
         const plot_point i = picture.target.page(fold.image(t));
-        if (!under_a_marker(picture, picture.source, s, false)) {
+        if (!under_a_marker(picture, s)) {
             EXPECT_TRUE(png.near(s, 2, fold_red)) << "no fold curve at t = " << t;
             ++checked;
         }
-        if (!under_a_marker(picture, picture.target, i, true)) {
+        if (!under_a_marker(picture, i)) {
             EXPECT_TRUE(png.near(i, 2, fold_red)) << "no fold image at t = " << t;
             ++checked;
         }
@@ -104,15 +105,16 @@ void expect_fold_drawn(const plot_picture& picture, const png_pixels& png, const
     for (double t = fold.t_low; t < fold.t_high; t += step / 10)
         if (inside(t)) curve.push_back(picture.target.page(fold.image(t)));
     const plot_frame& f = picture.target;
+    const double k = png_pixels_per_point;
     int red = 0;
-    for (int row = static_cast<int>(f.top) + 1; row < f.top + f.height - 1; ++row)
-        for (int column = static_cast<int>(f.left) + 1; column < f.left + f.width - 1; ++column) {
+    for (int row = static_cast<int>(k * f.top) + 2; row < k * (f.top + f.height) - 2; ++row)
+        for (int column = static_cast<int>(k * f.left) + 2; column < k * (f.left + f.width) - 2; ++column) {
             if (!fold_red(png.at(column, row))) continue;
             ++red;
-            const plot_point q{column + 0.5, row + 0.5};
+            const plot_point q{(column + 0.5) / k, (row + 0.5) / k};
             double nearest = INFINITY;
             for (const plot_point& c : curve) nearest = std::min(nearest, distance(c, q));
-            EXPECT_LT(nearest, 3) << "red pixel off the fold image at column " << column << ", row " << row;
+            EXPECT_LT(nearest, 1.5) << "red pixel off the fold image at column " << column << ", row " << row;
         }
     EXPECT_GT(red, 200);
 }
@@ -123,7 +125,7 @@ TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
     const std::string file = folder.file("plot.png");
     ASSERT_TRUE(write_plot(picture, file));
     const png_pixels png = read_png(file);
-    ASSERT_EQ(png.width, static_cast<int>(picture.width));
+    ASSERT_EQ(png.width, static_cast<int>(std::ceil(picture.width * png_pixels_per_point)));
     expect_fold_drawn(picture, png, {fold_point, fold_image_point, -0.7, 0.61});
 
     // The cusp marker at the cusp and at its image; the boundary image is drawn.
@@ -133,7 +135,24 @@ TEST_F(BuiltInPlot, FoldCurveFoldImageAndCuspSitWhereTheClosedFormPutsThem)
     EXPECT_TRUE(png.near(picture.target.page({0.452, 0.025681}), 2, blue_line));
 }
 
-TEST_F(BuiltInPlot, SvgParsesAndHoldsOneMarkerPerFeatureInEachPlane)
+TEST_F(BuiltInPlot, BothAxesOfAPlaneShareTheirScaleUnlessAskedOtherwise)
+{
+    const auto per_unit = [](const plot_frame& f) {
+        return std::make_pair(f.width / (f.x_high - f.x_low), f.height / (f.y_high - f.y_low));
+    };
+    const plot_picture equal = picture_of(plot_subject_of(input, *run));
+    for (const plot_frame& f : {equal.source, equal.target}) {
+        const auto [x, y] = per_unit(f);
+        EXPECT_NEAR(x, y, 1e-9 * x);
+    }
+    // The box is 0.53 × 1.31: drawn free, its frame is as wide as the target's, which is not as tall.
+    const plot_picture free = picture_of(plot_subject_of(input, *run), {24, 13.5, false});
+    const auto [x, y] = per_unit(free.source);
+    EXPECT_GT(x / y, 2);
+    EXPECT_DOUBLE_EQ(free.source.width, free.target.width);
+}
+
+TEST_F(BuiltInPlot, SvgParsesAndHoldsOneMarkerPerFeatureInEachPlaneAndItsTextsAsTextElements)
 {
     const std::string file = folder.file("plot.svg");
     ASSERT_TRUE(write_plot(picture_of(plot_subject_of(input, *run)), file));
@@ -157,12 +176,17 @@ TEST_F(BuiltInPlot, SvgParsesAndHoldsOneMarkerPerFeatureInEachPlane)
         counts >> seen;
         EXPECT_EQ(seen, e);
     }
+    // The texts are text elements, not glyph outlines.
+    const std::string svg = file_contents(file);
+    EXPECT_NE(svg.find(">source plane</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">C1</text>"), std::string::npos);
+    EXPECT_EQ(svg.find("<symbol"), std::string::npos);
 }
 
-TEST_F(BuiltInPlot, PdfIsReadByPoppler)
+TEST_F(BuiltInPlot, PdfIsReadByPopplerAtThePageSizeAsked)
 {
     const std::string file = folder.file("plot.pdf");
-    ASSERT_TRUE(write_plot(picture_of(plot_subject_of(input, *run)), file));
+    ASSERT_TRUE(write_plot(picture_of(plot_subject_of(input, *run), {8, 5}), file));
     // pdfinfo fails on a file that is not a valid PDF; it prints "Field: value" lines.
     const std::string info = command_output("pdfinfo " + file + " 2>&1 && echo valid");
     std::map<std::string, std::string> fields;
@@ -173,7 +197,8 @@ TEST_F(BuiltInPlot, PdfIsReadByPoppler)
     }
     EXPECT_EQ(lines_of(info).back(), "valid") << info;
     EXPECT_EQ(fields["Pages"], "1") << info;
-    EXPECT_EQ(fields["Page size"], "1400 x 810 pts") << info;
+    // 8 cm and 5 cm are 8 / 2.54 · 72 = 226.772 and 5 / 2.54 · 72 = 141.732 points.
+    EXPECT_EQ(fields["Page size"], "226.772 x 141.732 pts") << info;
 }
 
 /// The map (x + 0.3y, u³ + (x − 2.5)u) with u = y − 5.5 and v = x − 2.5 has
@@ -186,9 +211,7 @@ TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
 {
     const analysis_input input{"x+0.3*y", "(y-5.5)^3+(x-2.5)*(y-5.5)",
                                domain{{"x", interval(2, 3)}, {"y", interval(5, 6)}}, 10};
-    ::testing::internal::CaptureStdout();
-    const analysis_run run = run_analysis(input);
-    ::testing::internal::GetCapturedStdout();
+    const analysis_run run = quiet_run(input);
     const plot_picture picture = picture_of(plot_subject_of(input, run));
     scratch_folder folder;
     ASSERT_TRUE(write_plot(picture, folder.file("plot.png")));
@@ -198,6 +221,49 @@ TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
     EXPECT_TRUE(png.near(picture.target.page({4.8, 0.375}), 2, blue_line));
     // The source plane is framed on the box with 5% of its width on either side: 0.05 / 1.1 of the panel.
     EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
+}
+
+TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersAndStayInTheirFrames)
+{
+    const analysis_input input{"x+0.2*y", "y^4/4-0.375*y^2+(x+0.2*y)*y",
+                               domain{{"x", interval(-1, 1)}, {"y", interval(-1, 1.1)}}, 10};
+    const analysis_run run = quiet_run(input);
+    const plot_picture picture = picture_of(plot_subject_of(input, run));
+    // Every feature labelled at each of its markers: 2 cusps, 1 fold–fold, 1
+    // boundary–boundary and 4 fold–boundary crossings at two source points and an
+    // image each, 2 points where the fold meets the boundary at one and an image.
+    ASSERT_EQ(picture.labels.size(), 2 * 2 + 3 * (1 + 1 + 4) + 2 * 2);
+    std::vector<plot_rect> markers;
+    for (const plot_label& l : picture.labels) markers.push_back({l.marker.x - 3, l.marker.y - 3, 6, 6});
+    for (std::size_t i = 0; i < picture.labels.size(); ++i) {
+        const plot_label& a = picture.labels[i];
+        const bool framed = a.box.inside(picture.source.rect()) || a.box.inside(picture.target.rect());
+        EXPECT_TRUE(framed) << a.text;
+        for (std::size_t j = i + 1; j < picture.labels.size(); ++j)
+            EXPECT_FALSE(a.box.overlaps(picture.labels[j].box)) << a.text << " and " << picture.labels[j].text;
+        for (const plot_rect& m : markers) EXPECT_FALSE(a.box.overlaps(m)) << a.text;
+    }
+}
+
+TEST(LipsPlot, EnlargesAFoldImageMuchSmallerThanTheBoundaryImage)
+{
+    // (x, y³ + (x² − 0.1)y): det = 3y² + x² − 0.1, so the fold curve is the
+    // ellipse x² + 3y² = 0.1, whose image (x, y³ − 3y³) = (x, −2y³) has
+    // |f1| ≤ √0.1 and |f2| ≤ 2 (0.1/3)^1.5 < 0.0122, while the boundary image
+    // reaches f2 = ±(1 + 0.9) at the corners.
+    const analysis_input input{"x", "y^3+(x^2-0.1)*y", domain{{"x", interval(-1, 1)}, {"y", interval(-1, 1)}}, 10};
+    const analysis_run run = quiet_run(input);
+    const plot_picture picture = picture_of(plot_subject_of(input, run));
+    ASSERT_TRUE(picture.enlarged.has_value());
+    const plot_frame& e = *picture.enlarged;
+    EXPECT_LT(e.x_low, -0.3);
+    EXPECT_GT(e.x_high, 0.3);
+    EXPECT_LT(e.x_high, 0.4);
+    EXPECT_LT(e.y_high, 0.014);
+    EXPECT_GT(e.y_high, 0.011);
+    EXPECT_GT(picture.target.y_high, 1.9);
+    // The built-in map's fold image is not small beside its boundary image.
+    EXPECT_FALSE(picture_of(plot_subject_of(built_in_input(), quiet_run(built_in_input()))).enlarged.has_value());
 }
 
 TEST(PlotFormat, ComesFromTheExtension)

@@ -185,13 +185,15 @@ const std::vector<std::pair<std::string, std::string>> crossing_searches = {
     {"boundary_boundary", "transversal intersections of boundary curves in the target"},
     {"fold_boundary", "intersections of fold curves with the boundary"}};
 
-/// Checks that err holds one note for each crossing search that left pairs
-/// undecided, in report order, with the count of the results file, and nothing else.
-void expect_undecided_notes(const std::string& err, const json& undecided)
+/// Checks that err holds the diagnoses of the results file, then one note for
+/// each crossing search that left pairs undecided, in report order, with the
+/// count of the results file, and nothing else.
+void expect_notes(const std::string& err, const json& results)
 {
     std::vector<std::string> notes;
+    for (const json& d : results["diagnosis"]) notes.push_back("plisse: " + d["message"].get<std::string>());
     for (const auto& [field, search] : crossing_searches) {
-        const int count = undecided[field];
+        const int count = results["undecided"][field];
         if (count > 0) {
             notes.push_back("plisse: the search for " + search + " left " + std::to_string(count)
                             + " candidate pairs undecided: the number the report gives is a lower bound");
@@ -248,7 +250,8 @@ TEST_P(UserMap, ReportAndResultsFileGiveTheCountsWorkedOutIndependently)
     const json results = json::parse(file_contents(folder.file("results/run.json")));
     EXPECT_TRUE(field_problems(results, documented_fields(PLISSE_README)).empty());
     EXPECT_EQ(results["inputs"]["f1"], without_blanks(m.f1));
-    expect_undecided_notes(r.err, results["undecided"]);
+    EXPECT_EQ(results["diagnosis"], json::array());
+    expect_notes(r.err, results);
     expect_summary(split_summary(r.err).summary, results,
                    "pictures/source.tex, pictures/target.tex, results/run.json");
     const json& counts = results["counts"];
@@ -314,7 +317,14 @@ TEST_P(DegenerateMap, EndsWithoutProvedCrossingsAndNamesTheUndecidedSearches)
               0);
     EXPECT_EQ(lines_of(r.out).back(), "End the procedure that check the topology of the singular curve");
     EXPECT_GT(results["undecided"]["boundary_boundary"].get<int>(), 0);
-    expect_undecided_notes(r.err, results["undecided"]);
+    // Both components constant, or two equal components: det is 0 everywhere.
+    std::vector<std::string> kinds;
+    for (const json& d : results["diagnosis"]) kinds.push_back(d["kind"]);
+    const std::vector<std::string> expected = f1 == std::string("1")
+                                                  ? std::vector<std::string>{"constant_component", "constant_component"}
+                                                  : std::vector<std::string>{"zero_determinant"};
+    EXPECT_EQ(kinds, expected);
+    expect_notes(r.err, results);
 }
 
 INSTANTIATE_TEST_SUITE_P(NothingSettles, DegenerateMap,
@@ -429,6 +439,32 @@ TEST(UserRun, ShowsProgressOnlyWhenTheErrorStreamIsATerminal)
     EXPECT_EQ(shown.substr(summary - 4, 4), "\r\033[K");
 }
 
+TEST(UserRun, QuietKeepsTheReportOffStandardOutputWhichTheResultsMayTake)
+{
+    scratch_folder folder;
+    std::vector<std::string> arguments = linear_map;
+    arguments.insert(arguments.end(), {"--json", "-"});
+    const program_run to_standard_output = run_program(folder.path(), arguments);
+    ASSERT_EQ(to_standard_output.status, 0) << to_standard_output.err;
+    const json results = json::parse(to_standard_output.out);
+    EXPECT_EQ(results["counts"]["cusps"], 0);
+    const std::vector<std::string> summary = split_summary(to_standard_output.err).summary;
+    ASSERT_FALSE(summary.empty());
+    EXPECT_NE(summary.back().find("standard output"), std::string::npos) << summary.back();
+    EXPECT_FALSE(std::filesystem::exists(folder.file("-")));
+
+    arguments = linear_map;
+    arguments.push_back("--quiet");
+    const program_run quiet = run_program(folder.path(), arguments);
+    ASSERT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(split_summary(quiet.err).summary.size(), 10u) << quiet.err;
+    arguments.push_back("-q");
+    const program_run quieter = run_program(folder.path(), arguments);
+    ASSERT_EQ(quieter.status, 0);
+    EXPECT_EQ(quieter.out + quieter.err, "");
+}
+
 TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
 {
     scratch_folder folder;
@@ -437,7 +473,7 @@ TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
         {"plots/run.svg", "<?xml"}, {"plots/run.pdf", "%PDF-"}, {"plots/run.PNG", "\x89PNG"}};
     for (const auto& [file, magic] : formats) {
         std::vector<std::string> arguments = linear_map;
-        arguments.insert(arguments.end(), {"--plot", file});
+        arguments.insert(arguments.end(), {"--plot", file, "--plot-size", "8,5"});
         const program_run r = run_program(folder.path(), arguments);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(file_contents(folder.file(file)).substr(0, magic.size()), magic) << file;
@@ -445,6 +481,12 @@ TEST(UserRun, WritesThePlotInTheFormatOfItsExtensionAndListsItInTheSummary)
         ASSERT_FALSE(summary.empty()) << r.err;
         EXPECT_EQ(summary.back().substr(summary.back().size() - std::string(file).size()), file);
     }
+    // 8 × 5 cm: 8 / 2.54 · 72 = 226.772 by 5 / 2.54 · 72 = 141.732 points.
+    EXPECT_NE(command_output("pdfinfo " + folder.file("plots/run.pdf")).find("Page size:       226.772 x 141.732 pts"),
+              std::string::npos);
+    const std::string svg = file_contents(folder.file("plots/run.svg"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find(">f1 = x+0.3*y,   f2 = y+0.1*x</text>"), std::string::npos);
 }
 
 }  // namespace

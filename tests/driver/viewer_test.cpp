@@ -46,14 +46,14 @@ protected:
         paving = mesh(box, 25);
     }
 
-    bool send(const SDL_Event& e) { return view.handle(e, paving); }
+    bool send(const SDL_Event& e) { return view.handle(e); }
 };
 
 TEST_F(Viewer, StartsOnTheSourcePlaneWithTheInitialView)
 {
     EXPECT_EQ(view.source.scale, 0.2);
     EXPECT_EQ(view.target.scale, 0.2);
-    EXPECT_EQ(view.marker_size, 0.001);
+    EXPECT_EQ(view.marker_size, 3);
     EXPECT_TRUE(view.source_active);
     EXPECT_FALSE(view.show_image_overlaps || view.show_singular_overlaps || view.marker_mode);
     EXPECT_EQ(view.selected_box, 0);
@@ -110,14 +110,14 @@ TEST_F(Viewer, WheelZoomsTheActivePlaneOrInMarkerModeOnlyTheMarkers)
     send(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP));
     send(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP));
     send(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN));
-    EXPECT_DOUBLE_EQ(view.marker_size, 0.001 * 1.1 * 1.1 / 1.1);
+    EXPECT_DOUBLE_EQ(view.marker_size, 3 * 1.1 * 1.1 / 1.1);
     EXPECT_DOUBLE_EQ(view.target.scale, 0.2 / 1.1);
     EXPECT_DOUBLE_EQ(view.source.scale, 0.2 * 1.1);
 
     // Wheel releases and other buttons do not zoom.
     send(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELUP));
     send(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT));
-    EXPECT_DOUBLE_EQ(view.marker_size, 0.001 * 1.1);
+    EXPECT_DOUBLE_EQ(view.marker_size, 3 * 1.1);
 }
 
 TEST_F(Viewer, LeftDragMovesTheActivePlaneByTheTravelOfItsPoint)
@@ -146,15 +146,16 @@ TEST_F(Viewer, LeftDragMovesTheActivePlaneByTheTravelOfItsPoint)
     EXPECT_FLOAT_EQ(view.source.offset[0], 0.5f);
 }
 
-TEST_F(Viewer, MotionSelectsTheCellUnderTheSourcePointOfTheLastFrame)
+TEST_F(Viewer, MotionMovesTheCursorAndTheSourcePointSelectsItsCell)
 {
-    // Centre of the cell in column 3, row 20.
-    view.source.point[0] = static_cast<float>(-0.2 + 3.5 * 0.53 / 25);
-    view.source.point[1] = static_cast<float>(-0.7 + 20.5 * 1.31 / 25);
-    send(key(SDL_KEYDOWN, SDLK_t));
     EXPECT_FALSE(send(motion(12, 34)));
     EXPECT_EQ(view.cursor[0], 12);
     EXPECT_EQ(view.cursor[1], 34);
+    // Centre of the cell in column 3, row 20; the source plane selects whichever plane is active.
+    view.source.point[0] = static_cast<float>(-0.2 + 3.5 * 0.53 / 25);
+    view.source.point[1] = static_cast<float>(-0.7 + 20.5 * 1.31 / 25);
+    send(key(SDL_KEYDOWN, SDLK_t));
+    view.select(paving);
     EXPECT_EQ(view.selected_box, 3 * 25 + 20);
 }
 
@@ -165,13 +166,13 @@ TEST_F(Viewer, SelectionOutsideTheBoxIsKeptAsThePavingLocatesIt)
     right_of_box["y"] = interval(0.0);
     view.source.point[0] = 0.5f;
     view.source.point[1] = 0.0f;
-    send(motion(900, 500));
+    view.select(paving);
     EXPECT_EQ(view.selected_box, paving.which_one(right_of_box));
     EXPECT_FALSE(paving.holds(view.selected_box));
 
     // Far outside, where the cell coordinates leave the range of int.
     view.source.point[0] = 1e30f;
-    send(motion(999, 0));
+    view.select(paving);
     EXPECT_FALSE(paving.holds(view.selected_box));
 }
 
@@ -191,6 +192,26 @@ TEST_F(Viewer, HomeFramesEachPlaneOnItsContentCentredAtNinetyPercent)
     EXPECT_FLOAT_EQ(view.target.offset[1], -0.5f);
     // The corner (3, 6) lands at clip coordinates 1.8 · (0.5, 0.5) = (0.9, 0.9).
     EXPECT_NEAR(view.source.scale * (3 + view.source.offset[0]), 0.9, 1e-6);
+
+    // A window resized to 2000 x 1000 spans 2 units of its shorter half side
+    // across and 1 down: [2, 3] × [5, 6] still fits its height at 1.8, while
+    // [-1, 3] × [0, 1] now fits its width 4 into 0.9 · 4 units: scale 0.9.
+    SDL_Event resize{};
+    resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 2000;
+    resize.resize.h = 1000;
+    send(resize);
+    EXPECT_EQ(view.width, 2000);
+    send(key(SDL_KEYDOWN, SDLK_h));
+    EXPECT_DOUBLE_EQ(view.source.scale, 1.8);
+    EXPECT_DOUBLE_EQ(view.target.scale, 0.9);
+}
+
+TEST_F(Viewer, PAsksTheNextFrameToBeWritten)
+{
+    EXPECT_FALSE(view.screenshot_asked);
+    send(key(SDL_KEYDOWN, SDLK_p));
+    EXPECT_TRUE(view.screenshot_asked);
 }
 
 TEST_F(Viewer, TheQuestionMarkKeyTogglesTheHelpWhoseStatusLineTellsThePointedCell)

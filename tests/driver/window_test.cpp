@@ -48,23 +48,60 @@ point cell_centre(int i, int j)
 
 const point cusp{0, -1.0 / 15};
 
-/// Where the viewer draws one plane: with identity projection, a plane point p
-/// lands at clip coordinates scale · (p + offset), in a 1000 x 1000 window.
+/// Where the viewer draws one plane in a window of width × height pixels: a
+/// plane point p lands at scale · (p + offset) in units of the window's
+/// shorter half side, counted from the window's centre.
 struct plane_model {
     double scale = 0.2;
     double ox = 0;
     double oy = 0;
+    int width = 1000;
+    int height = 1000;
 
+    /// Pixels per unit.
+    double unit() const { return std::min(width, height) / 2.0; }
     /// Window position (column, row from the top) of plane point p.
-    point pixel(point p) const { return {(scale * (p.x + ox) + 1) * 500, (1 - scale * (p.y + oy)) * 500}; }
+    point pixel(point p) const
+    {
+        return {width / 2.0 + unit() * scale * (p.x + ox), height / 2.0 - unit() * scale * (p.y + oy)};
+    }
     void zoom(int steps) { scale *= std::pow(1.1, steps); }
     /// A left-button drag from one window position to another.
     void drag(point from, point to)
     {
-        ox += (to.x - from.x) / 500 / scale;
-        oy -= (to.y - from.y) / 500 / scale;
+        ox += (to.x - from.x) / unit() / scale;
+        oy -= (to.y - from.y) / unit() / scale;
     }
 };
+
+/// The plane model that frames the rectangle [x0, x1] × [y0, y1] in a window
+/// of width × height pixels as the key h does: its centre at the window's
+/// centre, over 90% of the window in its tighter direction.
+plane_model framed(double x0, double x1, double y0, double y1, int width = 1000, int height = 1000)
+{
+    plane_model m;
+    m.width = width;
+    m.height = height;
+    m.scale = std::min(0.9 * width / m.unit() / (x1 - x0), 0.9 * height / m.unit() / (y1 - y0));
+    m.ox = -(x0 + x1) / 2;
+    m.oy = -(y0 + y1) / 2;
+    return m;
+}
+
+/// The model framing the images of the (n + 1)² grid points of [x0, x1] × [y0, y1] under f.
+plane_model framed_image(point (*f)(point), double x0, double x1, double y0, double y1, int n, int width = 1000,
+                         int height = 1000)
+{
+    double lo[2] = {INFINITY, INFINITY};
+    double hi[2] = {-INFINITY, -INFINITY};
+    for (int i = 0; i <= n; i++)
+        for (int j = 0; j <= n; j++) {
+            const point p = f({x0 + (x1 - x0) * i / n, y0 + (y1 - y0) * j / n});
+            lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
+            lo[1] = std::min(lo[1], p.y), hi[1] = std::max(hi[1], p.y);
+        }
+    return framed(lo[0], hi[0], lo[1], hi[1], width, height);
+}
 
 struct rgb {
     int r, g, b;
@@ -75,6 +112,7 @@ bool black(rgb c) { return c.r < 40 && c.g < 40 && c.b < 40; }
 bool red(rgb c) { return c.r > 200 && c.g < 70 && c.b < 70; }
 bool blue(rgb c) { return c.b > 200 && c.r < 70 && c.g < 70; }
 bool yellow(rgb c) { return c.r > 200 && c.g > 200 && c.b < 70; }
+bool cyan(rgb c) { return c.r < 70 && c.g > 200 && c.b > 200; }
 bool orange(rgb c) { return c.r > 200 && c.g > 90 && c.g < 170 && c.b < 70; }
 bool magenta(rgb c) { return c.r > 200 && c.g < 70 && c.b > 200; }
 /// The help's panel: dark blue over black, lighter over what lies under it.
@@ -239,17 +277,12 @@ protected:
         return false;
     }
 
-    /// Moves the cursor to p in two steps, like a real mouse gliding in: the
-    /// viewer selects with the point of the frame before each motion, so the
-    /// last motion selects the cell one pixel left of p. A few frames then read
-    /// the cursor in both planes.
+    /// Moves the cursor to p in one jump; a few frames then read the cursor in both planes.
     void move_to(point p)
     {
-        for (int dx : {1, 0}) {
-            xdotool("mousemove --window " + window_id + " " + std::to_string(static_cast<int>(p.x) - dx) + " " +
-                    std::to_string(static_cast<int>(p.y)));
-            std::this_thread::sleep_for(250ms);
-        }
+        xdotool("mousemove --window " + window_id + " " + std::to_string(static_cast<int>(p.x)) + " " +
+                std::to_string(static_cast<int>(p.y)));
+        std::this_thread::sleep_for(250ms);
     }
 
     void key(const std::string& name)
@@ -332,8 +365,10 @@ void classify_cells(std::vector<std::pair<int, int>>& fold, std::vector<std::pai
 TEST_F(Window, EveryViewerActionShowsOnScreen)
 {
     start_program();
+    source = framed(x_low, x_high, y_low, y_high);
+    target = framed_image(map, x_low, x_high, y_low, y_high, cells);
 
-    // First frame, after the whole analysis: both grids at scale 0.2 around the centre.
+    // First frame, after the whole analysis: both grids framed on their content.
     ASSERT_TRUE(eventually(
         "first_frame", [&](const screenshot& s) { return source_in_place(s) && target_in_place(s); }, 120s, true))
         << file_contents(folder.file("stderr.txt"));
@@ -343,17 +378,17 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
 
     // The wheel zooms the source plane, which is active at start; a drag moves it left.
     move_to({500, 500});
-    wheel(true, 20);
-    source.zoom(20);
+    wheel(false, 1);
+    source.zoom(-1);
     ASSERT_TRUE(eventually("source_zoom", [&](const screenshot& s) { return source_in_place(s); }));
-    drag({500, 500}, {180, 500}, source);
+    drag({500, 500}, {200, 500}, source);
     ASSERT_TRUE(eventually("source_drag", [&](const screenshot& s) { return source_in_place(s); }));
 
     // After t the wheel and the drag act on the target plane only.
     key("t");
-    wheel(true, 18);
-    target.zoom(18);
-    drag({500, 500}, {725, 500}, target);
+    wheel(false, 5);
+    target.zoom(-5);
+    drag({500, 500}, {700, 500}, target);
     ASSERT_TRUE(eventually("target_zoom_and_drag",
                            [&](const screenshot& s) { return target_in_place(s) && source_in_place(s); }));
 
@@ -379,15 +414,16 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
     for (const auto& [i, j] : regular)
         EXPECT_FALSE(cell_shows(folded, i, j, white)) << "cell (" << i << ", " << j << ") white";
 
-    // Pointing at a cell shows its image box, white, in the target plane.
+    // Pointing at a cell, the cursor jumping there at once, shows its image box in cyan in the target plane.
     const int si = 3;
     const int sj = 20;
     const point image_centre = target.pixel(map(cell_centre(si, sj)));
-    EXPECT_LT(folded.count(image_centre, white), 5) << "the cursor selects no cell yet";
+    EXPECT_LT(folded.count(image_centre, cyan), 5) << "the cursor selects no cell yet";
     move_to(source.pixel(cell_centre(si, sj)));
-    EXPECT_TRUE(eventually("selected_image", [&](const screenshot& s) { return s.count(image_centre, white) >= 5; }));
+    EXPECT_TRUE(eventually("selected_image", [&](const screenshot& s) { return s.count(image_centre, cyan) >= 5; }));
 
-    // c shows the cells whose images overlap the selected one's (the cell itself among them), and hides them again.
+    // c shows the cells whose images overlap the pointed one's (the cell itself among them) without the mouse
+    // moving, and hides them again.
     key("c");
     EXPECT_TRUE(eventually("image_overlaps_on", [&](const screenshot& s) {
         return cell_shows(s, si, sj, yellow) && !cell_shows(s, 20, 3, yellow);
@@ -422,10 +458,25 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
     key("c");
     move_to(source.pixel({x_high + 0.02, 0}));
     EXPECT_TRUE(eventually("selection_outside", [&](const screenshot& s) {
-        return s.count(image_centre, white) < 5 && !cell_shows(s, si, sj, yellow);
+        return s.count(image_centre, cyan) < 5 && !cell_shows(s, si, sj, yellow);
     }));
     EXPECT_TRUE(program->running());
     key("c");
+
+    // p writes the window as it is to output/window-1.png, then to window-2.png.
+    key("p");
+    key("p");
+    const std::filesystem::path written = folder.path() / "output/window-2.png";
+    for (int wait = 0; wait < 50 && !std::filesystem::exists(written); ++wait) std::this_thread::sleep_for(100ms);
+    const screenshot png =
+        parse_ppm(command_output("convert " + (folder.path() / "output/window-1.png").string() + " ppm:- 2>/dev/null"));
+    ASSERT_TRUE(png.valid()) << file_contents(folder.file("stderr.txt"));
+    EXPECT_EQ(png.width, 1000);
+    EXPECT_EQ(png.height, 1000);
+    EXPECT_TRUE(source_in_place(png) && target_in_place(png));
+    EXPECT_TRUE(std::filesystem::exists(written));
+    EXPECT_NE(file_contents(folder.file("stderr.txt")).find("plisse: the window is written to output/window-1.png"),
+              std::string::npos);
 
     // Escape ends the program when it is released, not when it is pressed.
     xdotool("keydown Escape");
@@ -437,31 +488,6 @@ TEST_F(Window, EveryViewerActionShowsOnScreen)
     EXPECT_EQ(*status, 0);
 }
 
-/// The plane model that frames the rectangle [x0, x1] × [y0, y1] as the key h
-/// does: its centre at the window's centre, its larger side over 90% of the window.
-plane_model framed(double x0, double x1, double y0, double y1)
-{
-    plane_model m;
-    m.scale = 1.8 / std::max(x1 - x0, y1 - y0);
-    m.ox = -(x0 + x1) / 2;
-    m.oy = -(y0 + y1) / 2;
-    return m;
-}
-
-/// The model framing the images of the (n + 1)² grid points of [x0, x1] × [y0, y1] under f.
-plane_model framed_image(point (*f)(point), double x0, double x1, double y0, double y1, int n)
-{
-    double lo[2] = {INFINITY, INFINITY};
-    double hi[2] = {-INFINITY, -INFINITY};
-    for (int i = 0; i <= n; i++)
-        for (int j = 0; j <= n; j++) {
-            const point p = f({x0 + (x1 - x0) * i / n, y0 + (y1 - y0) * j / n});
-            lo[0] = std::min(lo[0], p.x), hi[0] = std::max(hi[0], p.x);
-            lo[1] = std::min(lo[1], p.y), hi[1] = std::max(hi[1], p.y);
-        }
-    return framed(lo[0], hi[0], lo[1], hi[1]);
-}
-
 /// Share of the points of a 20 x 12 lattice over the help's panel that show colour.
 double panel_share(const screenshot& s, bool (*colour)(rgb))
 {
@@ -471,26 +497,38 @@ double panel_share(const screenshot& s, bool (*colour)(rgb))
     return hits / 240.0;
 }
 
-TEST_F(Window, MarkersShowAtStartHomeFramesTheContentAndTheHelpShows)
+TEST_F(Window, OpensFramedWithVisibleMarkersRefitsAfterAResizeAndShowsTheHelp)
 {
     start_program();
+    source = framed(x_low, x_high, y_low, y_high);
+    target = framed_image(map, x_low, x_high, y_low, y_high, cells);
     ASSERT_TRUE(eventually(
         "first_frame", [&](const screenshot& s) { return source_in_place(s) && target_in_place(s); }, 120s, true));
+    // The box fills 90% of the window's height.
+    EXPECT_NEAR(source.pixel({0, y_low}).y - source.pixel({0, y_high}).y, 900, 1e-9);
 
     // The proved features are marked at the start: magenta squares 7 pixels from
-    // the cusp and from its image (−1/75, −1/3375).
+    // the cusp and from its image (−1/75, −1/3375), and the cusp's red square inside.
     const auto marked = [&](const screenshot& s, point centre) {
         return s.near({centre.x + 7, centre.y}, 1, magenta) && s.near({centre.x - 7, centre.y}, 1, magenta);
     };
-    EXPECT_TRUE(marked(shot(), source.pixel(cusp)));
-    EXPECT_TRUE(marked(shot(), target.pixel(map(cusp))));
+    const screenshot start = shot();
+    EXPECT_TRUE(marked(start, source.pixel(cusp)));
+    EXPECT_TRUE(marked(start, target.pixel(map(cusp))));
+    EXPECT_TRUE(start.near(source.pixel(cusp), 1, red));
 
-    // h frames both planes: the box and the image of the grid each fill 90% of the window.
+    // Zoomed out, then resized to 1200 x 800, h frames both planes on their content for the new size.
+    move_to({500, 500});
+    wheel(false, 5);
+    xdotool("windowsize " + window_id + " 1200 800");
+    std::this_thread::sleep_for(500ms);
     key("h");
-    source = framed(x_low, x_high, y_low, y_high);
-    target = framed_image(map, x_low, x_high, y_low, y_high, cells);
-    EXPECT_TRUE(eventually("home", [&](const screenshot& s) { return source_in_place(s) && target_in_place(s); }));
-    EXPECT_NEAR(source.pixel({0, y_low}).y - source.pixel({0, y_high}).y, 900, 1);
+    source = framed(x_low, x_high, y_low, y_high, 1200, 800);
+    target = framed_image(map, x_low, x_high, y_low, y_high, cells, 1200, 800);
+    EXPECT_TRUE(eventually("home_after_resize", [&](const screenshot& s) {
+        return s.width == 1200 && s.height == 800 && source_in_place(s) && target_in_place(s);
+    }));
+    EXPECT_NEAR(source.pixel({0, y_low}).y - source.pixel({0, y_high}).y, 720, 1e-9);
     EXPECT_TRUE(marked(shot(), source.pixel(cusp)));
 
     // ? shows the help on a dark blue panel with white text, and hides it again.

@@ -12,12 +12,25 @@ residual below 1e-30; for any other map, such a point. For a generic map,
 every count the program claims complete (its undecided count is 0; for cusps,
 cusps_exact) must also equal the oracle's.
 
+When the program says the fold curve is known and every count is complete,
+its components must be the oracle's: as many open and closed, the same cusps
+in the same order along each (up to the direction, and for a closed one the
+start), then the same features in the same order and, for an open one, from
+the same fold point on an edge to the same other. In random mode the program
+also counts the preimages of three points of the image of the box: each
+proved box must hold a preimage, and each count it proves must be the
+oracle's, unless the point lies near the fold or boundary image (then only
+the boxes are checked).
+
 Outcomes: "not generic" (the boxes are right, the counts not compared),
 "settled" (every count complete and right), "undecided" (right, some counts
-incomplete), "WRONG" (a complete count differs, or a proved box holds no
-solution), "misplaced" (a proved box lies where its kind cannot, or has an
+incomplete), "WRONG" (a complete count differs, a proved box holds no
+solution, the fold curve components differ, or a proved preimage count
+differs), "misplaced" (a proved box lies where its kind cannot, or has an
 empty interval), "oracle-miss" (the program's boxes all hold solutions but the
-oracle found fewer: a fault of the oracle), "timeout", "crash".
+oracle found fewer: a fault of the oracle), "timeout", "crash". The summary
+line also says how many fold curves and preimage counts were compared, and
+how many of them differ.
 
 Usage:
   check_maps.py random N [SEED [FIRST]]   random maps FIRST..N-1 (random_maps.py)
@@ -35,28 +48,36 @@ Usage:
 import concurrent.futures
 import json
 import os
+import random
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 import mpmath
+import numpy as np
+import sympy
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import oracle  # noqa: E402
 import random_maps  # noqa: E402
+from expression_text import X, Y, parse  # noqa: E402
 
 COUNTS = (("cusps", "cusps"), ("fold_fold", "fold_fold_crossings"),
           ("boundary_boundary", "boundary_boundary_crossings"), ("fold_boundary", "fold_boundary_intersections"))
 FAILING = ("WRONG", "misplaced", "crash", "oracle-miss")
 
 
-def run_program(program, m, timeout):
-    """(status, results, seconds): status is ok, timeout or crash."""
+def run_program(program, m, timeout, targets=()):
+    """(status, results, seconds): status is ok, timeout or crash. The
+    program also counts the preimages of the targets."""
     with tempfile.TemporaryDirectory(prefix="plisse-check-") as tmp:
         out = os.path.join(tmp, "results.json")
         cmd = [program, "--f1", m["f1"], "--f2", m["f2"], "--x", "%r,%r" % tuple(m["x"]),
                "--y", "%r,%r" % tuple(m["y"]), "--no-window", "--json", out, "-o", tmp]
+        for a, b in targets:
+            cmd += ["--preimages", "%r,%r" % (a, b)]
         start = time.time()
         try:
             proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
@@ -143,6 +164,37 @@ class BoxChecker:
             if None not in ranges and not all(self.f.defined_at(x, y) for x in ranges[0] for y in ranges[1]):
                 return False
         return True
+
+    def holds_preimage(self, box, target):
+        """Whether Newton at 200 bits inside the box reaches a point where f
+        is the target to a residual below 1e-30."""
+        ranges = [bounds(box, var) for var in ("x", "y")]
+        if None in ranges:
+            return False
+        free = [i for i, r in enumerate(ranges) if r[0] != r[1]]
+        t = [mpmath.mpf(v) for v in target]
+
+        def full(v):
+            p, k = [], 0
+            for i, r in enumerate(ranges):
+                if i in free:
+                    p.append(v[k])
+                    k += 1
+                else:
+                    p.append(r[0])
+            return p
+
+        def system(v):
+            p = full(v)
+            e = self.f.at(p[0], p[1])
+            jac = [[e[oracle.J00], e[oracle.J01]], [e[oracle.J10], e[oracle.J11]]]
+            return [e[oracle.F1] - t[0], e[oracle.F2] - t[1]], [[row[i] for i in free] for row in jac]
+
+        try:
+            residual, v = self.newton_in(system, [ranges[i] for i in free], [sum(ranges[i]) / 2 for i in free])
+        except (ZeroDivisionError, TypeError, ValueError):
+            return False
+        return residual < mpmath.mpf(10) ** -30 and self.f.defined_at(*full(list(v)))
 
     def verified(self, kind, boxes):
         """Newton at 200 bits inside the boxes: residual below 1e-30, at points
@@ -358,6 +410,166 @@ def misplaced_boxes(m, results):
     return notes
 
 
+PREIMAGE_TARGETS = 3
+
+
+def preimage_targets(m, count=PREIMAGE_TARGETS):
+    """Points in the image of the box, the same for the same map: images of
+    random points of the box, moved by a little against the image's size, and
+    rounded to 10 digits."""
+    rng = random.Random(zlib.crc32(("%s;%s;%r;%r" % (m["f1"], m["f2"], m["x"], m["y"])).encode()))
+    f = sympy.lambdify((X, Y), [parse(m["f1"]), parse(m["f2"])], modules="numpy")
+    gx, gy = np.meshgrid(np.linspace(*m["x"], 7), np.linspace(*m["y"], 7))
+    with np.errstate(all="ignore"):
+        values = [np.asarray(v, dtype=complex) * np.ones(gx.shape) for v in f(gx, gy)]
+    finite = [v.real[np.isfinite(v) & (v.imag == 0)] for v in values]
+    extent = [float(np.ptp(v)) if len(v) else 1.0 for v in finite]
+    targets = []
+    for _ in range(20 * count):
+        if len(targets) == count:
+            break
+        x, y = rng.uniform(*m["x"]), rng.uniform(*m["y"])
+        with np.errstate(all="ignore"):
+            a, b = (complex(v) for v in f(x, y))
+        if not all(np.isfinite(v) and v.imag == 0 for v in (a, b)):
+            continue
+        targets.append(tuple(float("%.10g" % (v.real + 0.003 * e * rng.gauss(0, 1))) for v, e in zip((a, b), extent)))
+    return targets
+
+
+_PREIMAGE_OPTION = {}
+
+
+def counts_preimages(program):
+    """Whether the program takes --preimages (its help lists the option)."""
+    if program not in _PREIMAGE_OPTION:
+        try:
+            proc = subprocess.run([program, "--help"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
+            _PREIMAGE_OPTION[program] = b"--preimages" in proc.stdout
+        except (OSError, subprocess.TimeoutExpired):
+            _PREIMAGE_OPTION[program] = False
+    return _PREIMAGE_OPTION[program]
+
+
+def oracle_labels(answer, results):
+    """The program's fold features and fold points on edges as the oracle's:
+    (labels, ends), labels from the program's (kind, index, branch) to the
+    oracle's, ends from the program's index of a fold point on an edge to the
+    oracle's; a feature that holds no oracle feature, or several, is missing."""
+    holds, exact = BoxChecker.holds, BoxChecker.exact
+
+    def only(matches):
+        return matches[0] if len(matches) == 1 else None
+
+    labels, ends = {}, {}
+    for k, box in enumerate(results["cusps"]):
+        j = only([j for j, c in enumerate(answer["cusps"]) if holds(box, exact(c, "exact"))])
+        if j is not None:
+            labels[("cusp", k, "")] = ("cusp", j, "")
+    for k, pair in enumerate(results["fold_fold_crossings"]):
+        for j, c in enumerate(answer["fold_fold"]):
+            first, second = exact(c, "first_exact"), exact(c, "second_exact")
+            for mine, theirs in (((pair["first"], pair["second"]), ("first", "second")),
+                                 ((pair["second"], pair["first"]), ("second", "first"))):
+                if holds(mine[0], first) and holds(mine[1], second):
+                    labels[("fold_fold", k, "first")] = ("fold_fold", j, theirs[0])
+                    labels[("fold_fold", k, "second")] = ("fold_fold", j, theirs[1])
+    for k, pair in enumerate(results["fold_boundary"]["crossings"]):
+        j = only([j for j, c in enumerate(answer["fold_boundary"]["crossings"])
+                  if holds(pair["fold"], exact(c, "fold_exact")) and holds(pair["boundary"], exact(c, "boundary_exact"))])
+        if j is not None:
+            labels[("fold_boundary", k, "")] = ("fold_boundary", j, "")
+    for k, box in enumerate(results["fold_boundary"]["points"]):
+        j = only([j for j, c in enumerate(answer["fold_boundary"]["points"]) if holds(box, exact(c, "exact"))])
+        if j is not None:
+            ends[k] = j
+    return labels, ends
+
+
+def describe_components(key):
+    """A short text for the components of a components key."""
+    def one(c):
+        closed, ends, labels = c
+        text = " ".join("%s%d%s" % ({"cusp": "c", "fold_fold": "ff", "fold_boundary": "fb"}[kind], index,
+                                    "." + branch[0] if branch else "") for kind, index, branch in labels)
+        return "%s%s(%s)" % ("closed" if closed else "open", "" if not ends else "%d-%d" % ends, text)
+    return "; ".join(one(c) for c in key) or "none"
+
+
+def fold_curve_notes(answer, results):
+    """(compared, notes): whether the program's fold curve components, claimed
+    proved with every count complete, were compared with the oracle's, and how
+    they differ (in the oracle's numbering of features and edge points)."""
+    claimed = results.get("fold_curve")
+    if not (results.get("fold_curve_known") and claimed and all(complete(results).values())):
+        return False, []
+    if answer.get("from_table") or not answer.get("generic") or not answer.get("fold_curve"):
+        return False, []
+    labels, ends = oracle_labels(answer, results)
+    components = []
+    for c in claimed["components"]:
+        features = [(f["kind"], f["index"], f.get("branch", "")) for f in c["features"]]
+        if any(f not in labels for f in features):
+            return False, ["fold curve components not compared: a feature along them matches none of the oracle's"]
+        mapped = [ends.get(i) if i is not None else None for i in c["ends"]]
+        components.append({"closed": bool(c["closed"]), "ends": None if None in mapped else mapped,
+                           "features": [dict(zip(("kind", "index", "branch"), labels[f])) for f in features]})
+    theirs = answer["fold_curve"]["components"]
+    notes = []
+
+    def differ(what, mine, want):
+        notes.append("fold curve components differ: %s: the program has %s, the oracle %s" % (
+            what, describe_components(mine), describe_components(want)))
+
+    def key(comps, kinds, with_ends=False):
+        return oracle.components_key(comps, kinds, with_ends)
+
+    shape = [sum(1 for c in comps if c["closed"] == closed) for comps in (components, theirs) for closed in (False, True)]
+    if shape[:2] != shape[2:]:
+        notes.append("fold curve components differ: the program has %d open and %d closed, the oracle %d and %d"
+                     % tuple(shape))
+    elif key(components, ("cusp",)) != key(theirs, ("cusp",)):
+        differ("cusps along them", key(components, ("cusp",)), key(theirs, ("cusp",)))
+    elif key(components, None) != key(theirs, None):
+        differ("features along them", key(components, None), key(theirs, None))
+    elif all(c["ends"] is not None for c in components) and key(components, None, True) != key(theirs, None, True):
+        differ("the features from end to end", key(components, None, True), key(theirs, None, True))
+    return True, notes
+
+
+def preimage_notes(m, results):
+    """(compared, problems, misses): how many of the program's preimage counts
+    were compared with the oracle's; the counts that differ and the proved
+    boxes that hold no preimage; the proved boxes that hold one the oracle did
+    not find. A target in doubt for the oracle (near the fold or boundary
+    image) has only its boxes checked."""
+    entries = results.get("preimages") or []
+    if not entries:
+        return 0, [], []
+    points = [tuple(float(v) for v in e["point"]) for e in entries]
+    solved = oracle.preimages(m["f1"], m["f2"], m["x"], m["y"], points)
+    checker = BoxChecker(m, featureless_answer())
+    compared, problems, misses = 0, [], []
+    for entry, target, mine in zip(entries, points, solved):
+        where = "(%.10g, %.10g)" % target
+        for box in entry.get("boxes") or []:
+            if any(checker.holds(box, p) for p in mine["solutions"]):
+                continue
+            if checker.holds_preimage(box, target):
+                misses.append("the preimage box %s of %s holds a preimage the oracle did not find" %
+                              (json.dumps(box), where))
+            else:
+                problems.append("preimage box of %s holds no solution: %s" % (where, json.dumps(box)))
+        if entry.get("count") is None or mine["doubt"]:
+            continue
+        compared += 1
+        if entry["count"] != mine["count"]:
+            problems.append("preimages of %s: the program proves %d, the oracle finds %d: %s" % (
+                where, entry["count"], mine["count"],
+                ", ".join("(%.6g, %.6g)" % (float(p[0]), float(p[1])) for p in mine["solutions"]) or "none"))
+    return compared, problems, misses
+
+
 def oracle_counts(answer):
     return {k: answer["counts"][k] for k, _ in COUNTS}
 
@@ -367,15 +579,22 @@ def box_outcome(problems, misplaced):
     return "WRONG" if problems else "misplaced" if misplaced else None
 
 
-def judge(m, answer, status, results):
-    """(outcome, notes)."""
+def judge(m, answer, status, results, stats=None):
+    """(outcome, notes); stats, when given, gets how many fold curves and
+    preimage counts were compared and how many of them differ."""
+    stats = {} if stats is None else stats
+    stats.update({"fold_curves": 0, "fold_curves_differ": 0, "preimages": 0, "preimages_differ": 0})
     if status != "ok":
         return status, ([results["stderr"].strip()] if results else [])
     misplaced = misplaced_boxes(m, results)
     if not answer["generic"]:
         # No count to compare, and no feature of the oracle to trust: every box by Newton alone.
         problems, _, _ = BoxChecker(m, featureless_answer()).check(results)
-        return box_outcome(problems, misplaced) or "not generic", problems + misplaced + answer["reasons"]
+        compared, wrong, misses = preimage_notes(m, results)
+        stats.update({"preimages": compared, "preimages_differ": sum(n.startswith("preimages of") for n in wrong)})
+        problems += wrong
+        outcome = box_outcome(problems, misplaced) or ("oracle-miss" if misses else "not generic")
+        return outcome, problems + misplaced + misses + answer["reasons"]
     done = complete(results)
     notes = []
     differs = []
@@ -384,7 +603,13 @@ def judge(m, answer, status, results):
         if done[key] and got != answer["counts"][key]:
             differs.append((key, got, answer["counts"][key]))
     problems, unlisted, unmatched = BoxChecker(m, answer).check(results)
-    notes += problems + misplaced
+    compared, wrong, misses = preimage_notes(m, results)
+    stats.update({"preimages": compared, "preimages_differ": sum(n.startswith("preimages of") for n in wrong)})
+    problems += wrong
+    notes += problems + misplaced + misses
+    curve_compared, curve_notes = (False, []) if differs else fold_curve_notes(answer, results)
+    stats.update({"fold_curves": int(curve_compared), "fold_curves_differ": int(curve_compared and bool(curve_notes))})
+    notes += curve_notes
     topology = topology_note(answer, results)
     if topology:
         notes.append(topology)
@@ -393,10 +618,11 @@ def judge(m, answer, status, results):
             key, got, "table" if answer.get("from_table") else "oracle", want, ", ".join(unmatched[key]) or "-"))
     if box_outcome(problems, misplaced):
         return box_outcome(problems, misplaced), notes
-    if unlisted and not answer.get("from_table"):
-        notes.append("%d proved boxes hold solutions the oracle did not list" % unlisted)
+    if (unlisted or misses) and not answer.get("from_table"):
+        if unlisted:
+            notes.append("%d proved boxes hold solutions the oracle did not list" % unlisted)
         return "oracle-miss", notes
-    if differs:
+    if differs or (curve_compared and curve_notes):
         return "WRONG", notes
     return ("settled" if all(done.values()) else "undecided"), notes
 
@@ -426,10 +652,12 @@ def table_answer(row):
 
 def check(m, program, timeout, with_oracle=True):
     answer = oracle.study(m["f1"], m["f2"], m["x"], m["y"]) if with_oracle else table_answer(m)
-    status, results, seconds = run_program(program, m, timeout)
-    outcome, notes = judge(m, answer, status, results)
+    targets = preimage_targets(m) if with_oracle and counts_preimages(program) else []
+    status, results, seconds = run_program(program, m, timeout, targets)
+    stats = {}
+    outcome, notes = judge(m, answer, status, results, stats)
     return {"map": m, "oracle": answer, "program": results, "status": status, "seconds": seconds,
-            "outcome": outcome, "notes": notes}
+            "outcome": outcome, "notes": notes, "checks": stats}
 
 
 def line(label, r):
@@ -446,11 +674,15 @@ def summary(records):
     outcomes = [r["outcome"] for r in records]
     topology = sum(1 for r in records if any(n.startswith("TOPOLOGY") for n in r["notes"]))
     misplaced = sum(1 for r in records for n in r["notes"] if n.startswith("misplaced"))
+    checks = {k: sum(r.get("checks", {}).get(k, 0) for r in records)
+              for k in ("fold_curves", "fold_curves_differ", "preimages", "preimages_differ")}
     return ("maps run %d, generic %d, fully settled %d, with undecided counts %d, wrong %d, misplaced boxes %d, "
-            "timeouts %d, crashes %d, oracle misses %d, topology verdicts contradicted %d" % (
+            "timeouts %d, crashes %d, oracle misses %d, topology verdicts contradicted %d, "
+            "fold curves compared %d (differ %d), preimage counts compared %d (differ %d)" % (
                 len(records), sum(1 for r in records if r["oracle"]["generic"]),
                 outcomes.count("settled"), outcomes.count("undecided"), outcomes.count("WRONG"), misplaced,
-                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology))
+                outcomes.count("timeout"), outcomes.count("crash"), outcomes.count("oracle-miss"), topology,
+                checks["fold_curves"], checks["fold_curves_differ"], checks["preimages"], checks["preimages_differ"]))
 
 
 def program_path():

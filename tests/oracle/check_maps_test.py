@@ -171,6 +171,62 @@ class Judging(unittest.TestCase):
         answer["counts"]["fold_boundary"] = 2
         self.assertEqual(check_maps.judge(MAP, answer, "ok", results(self.answer))[0], "oracle-miss")
 
+    def curve_results(self):
+        """The results with the fold curve known: the parabola x = 3y^2 + 0.2y from the right edge at y = 0.3
+        (point 0) down to y = -11/30 (point 1), through the fold-boundary crossing (y = 0.205) and the cusp."""
+        r = results(self.answer)
+        r["fold_curve_known"] = True
+        r["fold_curve"] = {"components": [{"closed": False, "ends": [0, 1], "arcs": [],
+                                           "features": [{"kind": "fold_boundary", "index": 0},
+                                                        {"kind": "cusp", "index": 0}]}]}
+        return r
+
+    def test_the_right_fold_curve_is_compared_and_settled(self):
+        stats = {}
+        # (the cells of the paving are left out: a note on them alone, which decides no outcome)
+        outcome, notes = check_maps.judge(MAP, copy.deepcopy(self.answer), "ok", self.curve_results(), stats)
+        self.assertEqual((outcome, [n for n in notes if not n.startswith("TOPOLOGY")]), ("settled", []))
+        self.assertEqual((stats["fold_curves"], stats["fold_curves_differ"]), (1, 0))
+
+    def test_a_fold_curve_that_differs_is_wrong(self):
+        r = self.curve_results()
+        r["fold_curve"]["components"][0]["closed"] = True
+        outcome, notes = self.judge(r)
+        self.assertEqual(outcome, "WRONG")
+        self.assertIn("the program has 0 open and 1 closed, the oracle 1 and 0", notes[0])
+        r = self.curve_results()
+        r["fold_curve"]["components"][0]["features"].reverse()  # the cusp nearer the end at y = 0.3: up to
+        # reversal the order is right, not relative to the ends
+        outcome, notes = self.judge(r)
+        self.assertEqual(outcome, "WRONG")
+        self.assertIn("fold curve components differ: the features from end to end", notes[0])
+
+    def preimage_results(self, count, near):
+        # (x + 0.2y, y^3 - xy) = (0.2, 0.075) where x = 0.2 - 0.2y and y^3 + 0.2y^2 - 0.2y - 0.075
+        # = (y - 0.5)(y^2 + 0.7y + 0.15) = 0: y = 0.5 alone, at x = 0.1
+        r = results(self.answer)
+        r["preimages"] = [{"point": [0.2, 0.075], "count": count, "reason": "",
+                           "boxes": [box((near[0] - 1e-9, near[0] + 1e-9), (near[1] - 1e-9, near[1] + 1e-9))]}]
+        return r
+
+    def test_preimage_counts_and_boxes(self):
+        stats = {}
+        self.assertEqual(check_maps.judge(MAP, copy.deepcopy(self.answer), "ok",
+                                          self.preimage_results(1, (0.1, 0.5)), stats), ("settled", []))
+        self.assertEqual((stats["preimages"], stats["preimages_differ"]), (1, 0))
+        outcome, notes = self.judge(self.preimage_results(2, (0.1, 0.5)))
+        self.assertEqual(outcome, "WRONG")
+        self.assertIn("the program proves 2, the oracle finds 1", notes[0])
+        outcome, notes = self.judge(self.preimage_results(None, (0.1, 0.4)))
+        self.assertEqual(outcome, "WRONG")
+        self.assertIn("preimage box of (0.2, 0.075) holds no solution", notes[0])
+
+    def test_preimage_targets_are_drawn_again_for_the_same_map(self):
+        targets = check_maps.preimage_targets(MAP)
+        self.assertEqual(len(targets), check_maps.PREIMAGE_TARGETS)
+        self.assertEqual(check_maps.preimage_targets(dict(MAP)), targets)
+        self.assertNotEqual(check_maps.preimage_targets(dict(MAP, y=[-0.7, 0.6])), targets)
+
     def test_program_failures(self):
         self.assertEqual(check_maps.judge(MAP, self.answer, "timeout", None)[0], "timeout")
         self.assertEqual(check_maps.judge(MAP, self.answer, "crash", {"stderr": "boom"})[0], "crash")

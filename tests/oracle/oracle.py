@@ -11,6 +11,14 @@ by Newton refinement in mpmath:
 Each crossing is a pair of distinct source points with the same image, found
 as a solution of the exact two-point system and checked for transversality.
 
+The fold curve traced by marching squares gives its components: each closed,
+or open with its two ends among the fold points on the edges, with the cusps,
+the fold points of crossings and the fold-boundary crossings in their order
+along it (null, with the reason, unless both sampling resolutions agree).
+preimages() solves f(p) = t by Newton from a grid of starts and from both
+sides of the fold curve, and says when a target lies too near the fold or
+boundary image for its count to be trusted.
+
 A map is declared not generic (its counts are then not to be trusted: the
 checks compare none, but still check every box the program proves) when a
 feature lies within the sampling tolerance of a corner or an edge, when two
@@ -230,10 +238,20 @@ class Oracle:
         return (e[J00], e[J10]) if var == 0 else (e[J01], e[J11])
 
     # --------------------------------------------------------------- sampling
+    @staticmethod
+    def grid_lines(lo, hi, n):
+        """n + 1 lines from lo to hi, the inner ones moved by up to a fifth of a
+        cell off the even spacing, so that points of round coordinates (a cusp
+        at 0 of a symmetric box, say) do not fall on grid lines or vertices,
+        where the trace and the placing of points along it degenerate."""
+        k = np.arange(n + 1)
+        u = (k + 0.2 * np.sin(2.399963 * k + 0.5) * ((k > 0) & (k < n))) / n
+        return lo + u * (hi - lo)
+
     def trace_fold(self, n):
         """Fold curve by marching squares on an n x n grid: a list of (points, closed)."""
         (x0, y0), (x1, y1) = self.box.lo, self.box.hi
-        xs, ys = np.linspace(x0, x1, n + 1), np.linspace(y0, y1, n + 1)
+        xs, ys = self.grid_lines(x0, x1, n), self.grid_lines(y0, y1, n)
         gx, gy = np.meshgrid(xs, ys, indexing="ij")
         d = self.f.det_np(gx, gy)
         values = self.f.map_np(gx, gy)
@@ -312,14 +330,17 @@ class Oracle:
                 chain.append(cur)
                 seen.add(cur)
 
+        chains = []
         for a in links:
             if len(links[a]) == 1 and a not in seen:
                 chain, _ = walk(a)
-                curves.append((np.array([points[k] for k in chain]), False))
+                chains.append((chain, False))
         for a in links:
             if a not in seen:
-                chain, closed = walk(a)
-                curves.append((np.array([points[k] for k in chain]), closed))
+                chains.append(walk(a))
+        curves = [(np.array([points[k] for k in chain]), closed) for chain, closed in chains]
+        # The chains by the grid edges they cross, for placing points of the curve along them.
+        self.last_trace = {"n": n, "xs": xs, "ys": ys, "curves": curves, "chains": chains, "points": points}
         return curves, d
 
     def small_components(self, n, d):
@@ -328,7 +349,7 @@ class Oracle:
         if d.size == 0:
             return
         (x0, y0), (x1, y1) = self.box.lo, self.box.hi
-        xs, ys = np.linspace(x0, x1, n + 1), np.linspace(y0, y1, n + 1)
+        xs, ys = self.grid_lines(x0, x1, n), self.grid_lines(y0, y1, n)
         inner = d[1:-1, 1:-1]
         neighbours = [d[1 + a:n + a, 1 + b:n + b] for a in (-1, 0, 1) for b in (-1, 0, 1) if (a, b) != (0, 0)]
         is_min = np.all([inner < m for m in neighbours], axis=0)
@@ -722,6 +743,7 @@ class Oracle:
     def run(self):
         cusps, edge_points, crossings = [], [], []
         per_resolution = []
+        self.traced = []  # the trace of every resolution (see trace_fold)
         for n, m in self.resolutions:
             self.current_resolution = (n, m)
             points = self.edge_fold_points(m)
@@ -737,6 +759,7 @@ class Oracle:
             per_resolution.append((found_cusps, points))
             components = (sum(1 for _, c in curves if c), sum(1 for _, c in curves if not c))
             self.curves = curves
+            self.traced.append(self.last_trace)
         if not self.reasons:
             (c1, p1), (c2, p2) = per_resolution[0], per_resolution[-1]
             if not self.same_sets(c1, c2) or not self.same_sets([self.box.edge_point(k, u) for k, u in p1],
@@ -750,6 +773,205 @@ class Oracle:
         else:
             components = (0, 0)
         return self.report(cusps, edge_points, crossings, components)
+
+    # ------------------------------------------------------- fold components
+    def follow_to_node(self, trace, q, direction):
+        """Follows the fold curve from its point q (predictor-corrector, with
+        steps below an eighth of a grid cell and shortened where it bends)
+        until it crosses a grid edge where the traced curve has a node:
+        (the node's edge key, the length of the path), or None when it leaves
+        the box first or cannot go on. Crossings of grid edges that the trace
+        missed (the curve crosses that edge twice) are passed through."""
+        n, points, lines = trace["n"], trace["points"], (trace["xs"], trace["ys"])
+        cell = min(lines[0][-1] - lines[0][0], lines[1][-1] - lines[1][0]) / n
+        nh = n * (n + 1)
+
+        def tangent(p):
+            e = self.f.at_float(p[0], p[1])
+            t = np.array([e[DETY], -e[DETX]])
+            norm = np.hypot(*t)
+            return (t / norm if norm > 0 and np.isfinite(norm) else None), e
+
+        def crossed(a, b):
+            """The grid edges crossed by the step a -> b, in their order: (fraction, keys, point),
+            keys the edge crossed and, at a grid vertex, the four edges that meet there (None off
+            the grid), point where the curve crosses the grid line."""
+            out = []
+            for axis in (0, 1):
+                mine, other = lines[axis], lines[1 - axis]
+                other_w = (other[-1] - other[0]) / n
+                ia, ib = (int(np.searchsorted(mine, v[axis], side="right")) - 1 for v in (a, b))
+                if ia == ib:
+                    continue
+                line = max(ia, ib)
+                if not 0 <= line <= n:
+                    out.append((0.5, None, None))
+                    continue
+                fixed = mine[line]
+                s = (fixed - a[axis]) / (b[axis] - a[axis])
+                # Where the curve itself crosses the line, by Newton along the line from the chord's point.
+                c = start = a[1 - axis] + s * (b[1 - axis] - a[1 - axis])
+                for _ in range(6):
+                    e = self.f.at_float(*((fixed, c) if axis == 0 else (c, fixed)))
+                    slope = e[DETY] if axis == 0 else e[DETX]
+                    if not (np.isfinite(slope) and slope != 0):
+                        break
+                    c -= e[DET] / slope
+                if not (np.isfinite(c) and abs(c - start) < 0.5 * other_w):
+                    c = start
+                at = (fixed, c) if axis == 0 else (c, fixed)
+                if not other[0] - 1e-9 * other_w <= c <= other[-1] + 1e-9 * other_w:
+                    out.append((s, None, at))
+                    continue
+                # Edges along the line (between other = j and j + 1) and across it (at other = j).
+                along = [min(int(np.searchsorted(other, c, side="right")) - 1, n - 1)]
+                across = []
+                vertex = int(np.argmin(np.abs(other - c)))
+                if abs(other[vertex] - c) < 1e-9 * other_w:
+                    along = [vertex - 1, vertex]
+                    across = [(line - 1, vertex), (line, vertex)]
+                keys = []
+                for j in along:
+                    if 0 <= j < n:
+                        keys.append(nh + line * n + j if axis == 0 else j * (n + 1) + line)
+                for i, j in across:
+                    if 0 <= i < n and 0 <= j <= n:
+                        keys.append(i * (n + 1) + j if axis == 0 else nh + j * n + i)
+                out.append((s, keys, at))
+            return sorted(out, key=lambda c: c[0])
+
+        p = np.array([float(q[0]), float(q[1])])
+        t, _ = tangent(p)
+        if t is None:
+            return None
+        t = direction * t
+        h, length = cell / 64, 0.0
+        for _ in range(20000):
+            trial = p + h * t
+            for _ in range(8):
+                e = self.f.at_float(trial[0], trial[1])
+                g2 = e[DETX] ** 2 + e[DETY] ** 2
+                if not (np.isfinite(g2) and g2 > 0):
+                    break
+                trial = trial - e[DET] * np.array([e[DETX], e[DETY]]) / g2
+            t_new, e = tangent(trial)
+            moved = np.hypot(*(trial - p))
+            if t_new is None or not np.isfinite(moved) or abs(moved - h) > 0.25 * h or \
+                    np.dot(t_new, t) < np.cos(0.3) and np.dot(-t_new, t) < np.cos(0.3):
+                h /= 2
+                if h < 1e-12 * cell:
+                    return None
+                continue
+            for s, keys, at in crossed(p, trial):
+                if keys is None:
+                    return None
+                nodes = [k for k in keys if k in points]
+                near = [k for k in nodes if np.hypot(*(np.asarray(points[k]) - at)) <= 1e-5 * cell]
+                if near:
+                    return near[0], length + s * moved
+                if nodes:
+                    return None  # the curve crosses that grid edge more than once
+            length += moved
+            p = trial
+            t = t_new if np.dot(t_new, t) > 0 else -t_new
+            h = min(1.5 * h, cell / 8)
+        return None
+
+    def fold_components(self, trace, spots, ends):
+        """The components of a traced fold curve: for each, whether it is
+        closed, the positions in ends (points on the edges) of its two ends
+        ([] when closed), and the labels of spots (label, point on the fold
+        curve) in their order along it; or (None, why) when a spot or an end
+        cannot be placed without doubt. A spot is placed between the two
+        nodes of the trace that following the curve from it meets first."""
+        n, points = trace["n"], trace["points"]
+        cell = self.box.size / n
+        # Consecutive nodes at one point (where the curve runs through a grid vertex) count as one.
+        chains = []
+        where = {}
+        for k, (chain, closed) in enumerate(trace["chains"]):
+            kept = []
+            for key in chain:
+                if kept and np.hypot(*(np.asarray(points[key]) - np.asarray(points[kept[-1]]))) < 1e-9 * cell:
+                    where[key] = (k, len(kept) - 1)
+                    continue
+                where[key] = (k, len(kept))
+                kept.append(key)
+            if closed and len(kept) > 1 and \
+                    np.hypot(*(np.asarray(points[kept[0]]) - np.asarray(points[kept[-1]]))) < 1e-9 * cell:
+                for key, (kk, i) in list(where.items()):
+                    if kk == k and i == len(kept) - 1:
+                        where[key] = (k, 0)
+                kept.pop()
+            chains.append((kept, closed))
+        places = [[] for _ in chains]
+        for label, point in spots:
+            back, ahead = self.follow_to_node(trace, point, -1), self.follow_to_node(trace, point, 1)
+            q = (float(point[0]), float(point[1]))
+            if back is None or ahead is None:
+                return None, "the fold curve cannot be followed from a feature at (%.6g, %.6g)" % q
+            (ka, ia), (kb, ib) = where[back[0]], where[ahead[0]]
+            chain, closed = chains[ka]
+            size = len(chain)
+            # The nodes between the two must be the feature itself (a feature on a grid line or at a
+            # grid vertex is a node of the trace, perhaps several).
+            forward, backward = (ib - ia) % size, (ia - ib) % size
+            if not closed:
+                forward, backward = (forward, size) if ib > ia else (size, backward)
+            steps, first = (forward, ia) if forward <= backward else (backward, ib)
+            between = [points[chain[(first + i) % size]] for i in range(1, steps)]
+            if ka != kb or steps == 0 or any(np.hypot(b[0] - q[0], b[1] - q[1]) > 1e-6 * cell for b in between):
+                return None, "a feature at (%.6g, %.6g) lies between nodes of the traced fold curve " \
+                             "that are not neighbours" % q
+            share = back[1] / (back[1] + ahead[1]) if back[1] + ahead[1] > 0 else 0.5
+            # On the pieces from node first to node first + steps (across the wrap of a closed chain).
+            position = first + steps * (share if first == ia else 1 - share)
+            if closed:
+                position %= size
+            places[ka].append((position, label))
+        end_points = np.array([[float(a) for a in e] for e in ends]).reshape(-1, 2)
+        used = set()
+        components = []
+        for k, (chain, closed) in enumerate(chains):
+            at = []
+            if not closed:
+                for key in (chain[0], chain[-1]):
+                    p = np.asarray(points[key])
+                    dist = np.hypot(*(end_points - p).T) if len(end_points) else np.array([np.inf])
+                    j = int(np.argmin(dist))
+                    if dist[j] > 0.5 * cell or j in used:
+                        return None, "an end of the traced fold curve at (%.6g, %.6g) matches no fold point " \
+                                     "on an edge" % tuple(p)
+                    used.add(j)
+                    at.append(j)
+            components.append({"closed": bool(closed), "ends": at,
+                               "features": [label for _, label in sorted(places[k], key=lambda e: e[0])]})
+        if len(used) != len(end_points):
+            return None, "a fold point on an edge is the end of no traced fold component"
+        return components, None
+
+    def fold_curve(self, cusps, crossings, edge_points):
+        """The fold curve's components with the final features placed along
+        them, as traced at every sampling resolution: (components, reasons),
+        components None unless all resolutions agree."""
+        spots = [({"kind": "cusp", "index": k}, c) for k, c in enumerate(cusps)]
+        ff = [r for r in crossings if r["kind"] == "ff"]
+        fb = [r for r in crossings if r["kind"] == "fb"]
+        for k, r in enumerate(ff):
+            spots += [({"kind": "fold_fold", "index": k, "branch": "first"}, r["p"]),
+                      ({"kind": "fold_fold", "index": k, "branch": "second"}, r["q"])]
+        spots += [({"kind": "fold_boundary", "index": k}, r["p"]) for k, r in enumerate(fb)]
+        ends = [self.box.edge_point(k, u) for k, u in edge_points]
+        found, keys = None, set()
+        for trace in self.traced:
+            components, why = self.fold_components(trace, spots, ends)
+            if components is None:
+                return None, [why]
+            keys.add(components_key(components))
+            found = components
+        if len(keys) > 1:
+            return None, ["the sampling resolutions trace different fold curve components"]
+        return found, []
 
     def same_sets(self, a, b):
         return len(a) == len(b) and all(any(self.same_point(p, q) for q in b) for p in a)
@@ -810,6 +1032,9 @@ class Oracle:
             out["fold_boundary"]["points"].append({"source": pt(p), "exact": exact(p), "edge": EDGES[k][0],
                                                    "image": image(p)})
         fb = out["fold_boundary"]
+        components, out["fold_curve_reasons"] = (None, ["not generic"]) if self.reasons else \
+            self.fold_curve(cusps, crossings, edge_points)
+        out["fold_curve"] = None if components is None else {"components": components}
         out["counts"] = {
             "cusps": len(out["cusps"]),
             "fold_fold": len(out["fold_fold"]),
@@ -819,6 +1044,175 @@ class Oracle:
             "fold_boundary_points": len(fb["points"]),
         }
         return out
+
+
+def feature_key(label):
+    return (label["kind"], label["index"], label.get("branch", ""))
+
+
+def component_key(closed, ends, labels):
+    """One component in a form independent of the direction it is listed in
+    and, when closed, of where the listing starts: (closed, ends, labels),
+    ends None where they are not to be compared."""
+    labels = list(labels)
+    if closed:
+        turns = [labels[i:] + labels[:i] for i in range(len(labels))] or [[]]
+        turns += [list(reversed(t)) for t in turns]
+        return (True, (), tuple(min(tuple(t) for t in turns)))
+    forward = (tuple(ends) if ends is not None else None, tuple(labels))
+    backward = (tuple(reversed(ends)) if ends is not None else None, tuple(reversed(labels)))
+    if ends is None:
+        return (False, None, min(forward[1], backward[1]))
+    return (False,) + min(forward, backward)
+
+
+def components_key(components, kinds=None, with_ends=True):
+    """The components as a sorted list of component keys, keeping the
+    features of the given kinds (all when None)."""
+    keys = []
+    for c in components:
+        labels = [feature_key(f) for f in c["features"] if kinds is None or f["kind"] in kinds]
+        keys.append(component_key(c["closed"], c["ends"] if with_ends else None, labels))
+    return tuple(sorted(keys, key=repr))
+
+
+NEAR_IMAGE = 1e-5  # a target this close to the fold or boundary image (relative to the image's size) is in doubt
+
+
+def polyline_distance(q, pts, closed):
+    """Distance from the point q to the polyline through pts (an n x 2 array)."""
+    if len(pts) == 0:
+        return np.inf
+    a = pts if closed else pts[:-1]
+    b = np.roll(pts, -1, axis=0) if closed else pts[1:]
+    if len(a) == 0:
+        return float(np.hypot(*(pts[0] - q)))
+    ab = b - a
+    t = np.clip(np.sum((q - a) * ab, axis=1) / np.maximum(np.sum(ab * ab, axis=1), 1e-300), 0, 1)
+    return float(np.min(np.hypot(*(a + t[:, None] * ab - q).T)))
+
+
+def preimage_system(target):
+    def system(v, at):
+        e = at(v[0], v[1])
+        return [e[F1] - target[0], e[F2] - target[1]], [[e[J00], e[J01]], [e[J10], e[J11]]]
+    return system
+
+
+def preimages(f1, f2, xr, yr, targets, n=240, starts_per_side=48):
+    """The solutions p of f(p) = t in the closed box, for each target t: a
+    list of {"point", "solutions" (mpmath points), "count", "doubt"}, doubt
+    saying why the count is not to be trusted (None when it is): the target
+    lies within NEAR_IMAGE of the fold image or of the boundary image, where
+    preimages merge or leave the box, or the map is not finite on the box.
+    Newton runs, vectorised in double precision, from a grid of starts and
+    from both sides of the traced fold curve (where two close preimages
+    hide), then polishes each distinct limit in mpmath."""
+    mp.dps = WORKING_DIGITS
+    o = Oracle(f1, f2, xr, yr)
+    f, box = o.f, o.box
+    curves, _ = o.trace_fold(n)
+    doubt = o.reasons[0] if o.reasons else None
+    loop, _ = o.boundary_loop(4 * n, [])
+    boundary_image = np.stack(f.map_np(loop[:, 0], loop[:, 1]), axis=1)
+    fold_images = [(np.stack(f.map_np(pts[:, 0], pts[:, 1]), axis=1), c) for pts, c in curves if len(pts)]
+    finite = boundary_image[np.all(np.isfinite(boundary_image), axis=1)]
+    if not len(finite) or len(finite) < len(boundary_image):
+        doubt = doubt or "the map is not finite on the boundary"
+    size = float(np.max(np.ptp(finite, axis=0))) if len(finite) else 1.0
+    # The starts: a grid over the box, and fold points moved a little either way along grad det.
+    g = np.linspace(0, 1, starts_per_side + 1)
+    gx, gy = np.meshgrid(box.lo[0] + g * (box.hi[0] - box.lo[0]), box.lo[1] + g * (box.hi[1] - box.lo[1]))
+    sx, sy = [gx.ravel()], [gy.ravel()]
+    step = box.size / n
+    for pts, _ in curves:
+        pts = pts[::max(1, len(pts) // 400)]
+        e = f.all_np(pts[:, 0], pts[:, 1])
+        norm = np.maximum(np.hypot(e[DETX], e[DETY]), 1e-300)
+        for side in (-0.25, 0.25, -1.0, 1.0):
+            sx.append(pts[:, 0] + side * step * e[DETX] / norm)
+            sy.append(pts[:, 1] + side * step * e[DETY] / norm)
+    starts = np.stack([np.concatenate(sx), np.concatenate(sy)], axis=1)
+    out = []
+    for target in targets:
+        a, b = float(target[0]), float(target[1])
+        q = np.array([a, b])
+        near = min([polyline_distance(q, boundary_image, True)] +
+                   [polyline_distance(q, img, c) for img, c in fold_images])
+        why = doubt
+        if why is None and near < NEAR_IMAGE * size:
+            why = "the target lies %.3g from the fold or boundary image" % near
+        solutions = []
+        if doubt is None:
+            solutions = solve_from(f, box, (a, b), starts)
+        inside = [p for p in solutions if box.distance_to_boundary(p) >= 0]
+        if why is None and any(abs(box.distance_to_boundary(p)) < NEAR * box.size for p in solutions):
+            why = "a preimage lies within the tolerance of an edge"
+        out.append({"point": [a, b], "solutions": inside, "count": len(inside), "doubt": why})
+    return out
+
+
+def solve_from(f, box, target, starts):
+    """The distinct solutions of f(p) = target that Newton reaches from the
+    starts, polished in mpmath (inside the box or not)."""
+    x, y = starts[:, 0].copy(), starts[:, 1].copy()
+    a, b = target
+    limit = 0.25 * box.size
+    for _ in range(60):
+        e = f.all_np(x, y)
+        r0, r1 = e[F1] - a, e[F2] - b
+        with np.errstate(all="ignore"):
+            det = e[J00] * e[J11] - e[J01] * e[J10]
+            dx = -(e[J11] * r0 - e[J01] * r1) / det
+            dy = -(-e[J10] * r0 + e[J00] * r1) / det
+            length = np.hypot(dx, dy)
+            shrink = np.where(length > limit, limit / length, 1.0)
+            x, y = x + shrink * dx, y + shrink * dy
+        keep = np.isfinite(x) & np.isfinite(y) & (x > box.lo[0] - box.size) & (x < box.hi[0] + box.size) & \
+            (y > box.lo[1] - box.size) & (y < box.hi[1] + box.size)
+        x, y = x[keep], y[keep]
+    e = f.all_np(x, y)
+    scale = 1 + abs(a) + abs(b)
+    with np.errstate(all="ignore"):
+        close = np.hypot(e[F1] - a, e[F2] - b) < 1e-6 * scale
+    x, y = x[close], y[close]
+    # Starts that reached the same limit: one representative each, polished.
+    solutions = []
+    tol = 1e-6 * box.size
+    while len(x):
+        v, ok, jac = newton(preimage_system(target), (x[0], y[0]), box.size, f)
+        far = np.hypot(x - x[0], y - y[0]) > tol
+        x, y = x[far], y[far]
+        if not ok or not f.defined_at(v[0], v[1]):
+            continue
+        p = (v[0], v[1])
+        if not any(mpmath.hypot(p[0] - s[0], p[1] - s[1]) < SEPARATE * box.size for s in solutions):
+            solutions.append(p)
+    return solutions
+
+
+def fold_curve(f1, f2, xr, yr):
+    """The fold curve's components with their cusps, whatever the images of
+    the fold and of the boundary do: (components, reasons), components None
+    (and reasons saying why) when the curve cannot be traced without doubt."""
+    o = Oracle(f1, f2, xr, yr)
+    o.traced = []
+    found = []
+    for n, m in o.resolutions:
+        o.current_resolution = (n, m)
+        points = o.edge_fold_points(m)
+        curves, d = o.trace_fold(n)
+        if o.reasons:
+            return None, o.reasons
+        o.small_components(n, d)
+        found.append((o.find_cusps(o.cusp_starts(curves)), points))
+        o.traced.append(o.last_trace)
+    (c1, p1), (c2, p2) = found[0], found[-1]
+    if not o.same_sets(c1, c2) or len(p1) != len(p2):
+        o.not_generic("the two sampling resolutions find different cusps or edge points")
+    if o.reasons:
+        return None, o.reasons
+    return o.fold_curve(c2, [], p2)
 
 
 def study(f1, f2, xr, yr):

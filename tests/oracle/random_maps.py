@@ -26,6 +26,33 @@ dyadic numbers, so that many features fall on exact doubles:
     Y = (y - cy) k with k a power of 2 and d, cx, cy dyadic: its cusp is at
     (X, Y) = (0, d), and for d = 0 its fold-boundary crossings on an edge
     Y = h are at X = -3h^2/4 with the fold point at Y = -h/2.
+The rich maps are polynomials of high degree whose terms cancel, written in x
+and y with coefficients that are short decimals (products of them are exact
+decimals, written in full), so that each text reads back as the map built:
+  - "complex-polynomial": f(z) = z^k + c*conj(z) + e*conj(z)^2 or + e*z^2,
+    z = x + iy, k from 6 to 12, c and e complex, |e| small; the real and
+    imaginary parts expanded. The fold is near the circle
+    |z| = (|c|/k)^(1/(k-1)), where |k z^(k-1)| = |c|, and its image near a
+    hypocycloid with k + 1 cusps; the box holds the circle and is a little
+    off-centre, so that no symmetry of the map carries the box to itself;
+  - "both-nonlinear": the components x + a*y and b*x + y (|a|, |b| <= 0.5)
+    each plus two to five terms of degree 2 up to 3, 4 or 5, one of them a
+    cross term x^i*y^j of the top degree, coefficients 0.15 to 0.8 in size,
+    over a box about 2 wide; drawn again until the determinant changes sign
+    on the box;
+  - "composition": g(h(x, y)) with the folds h = (x + d*y, y^2 + a*x) and
+    g = (u + b*v, v^2 + c*u), written nested or expanded, plus a small term.
+    g o h alone is not generic: it takes the same value at p and at the
+    mirror image of p across the fold of h, y = a*d/2, along the kernel
+    (-d, 1), so that the two halves of the preimage of the fold of g have
+    one image; and that preimage crosses the fold of h. The small term
+    breaks the symmetry and parts the two fold curves near the crossing,
+    which the box holds (the maps tried have a cusp there);
+  - "high-degree-y": f1 = x + a*y + b*y^2, f2 = P(y) + x*y + e*x*y^3 with P
+    of degree 7 or 8 whose P'' - 2a has its 5 or 6 roots spread over
+    (-0.9, 0.9): for b = e = 0 the cusps are at those roots, where the fold
+    x = a*y - P'(y) turns along the kernel (-a, 1). The box holds the fold's
+    range in x, give or take a little.
 
 Usage: random_maps.py N [SEED] -> one JSON object per line.
 """
@@ -37,9 +64,11 @@ import re
 import sys
 
 import numpy as np
+import sympy
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import oracle  # noqa: E402
+from expression_text import X as x_symbol, Y as y_symbol  # noqa: E402
 
 DEFAULT_SEED = 20261209
 
@@ -264,6 +293,142 @@ def exact_doubles(rng):
     return "exact-doubles", f1, f2, (cx + u0 / k, cx + u1 / k), (cy + v0 / k, cy + v1 / k)
 
 
+def decimal_text(r):
+    """The exact decimal text of |r|, r a rational whose denominator divides a power of 10."""
+    r = abs(sympy.Rational(r))
+    for places in range(60):
+        scaled = r * 10 ** places
+        if scaled.q == 1:
+            digits = str(scaled.p).rjust(places + 1, "0")
+            return digits if places == 0 else digits[:-places] + "." + digits[-places:]
+    raise ValueError("%s has no short decimal expansion" % r)
+
+
+def short(rng, lo, hi, places=2):
+    """A decimal with the given places, its size drawn in [lo, hi], its sign at random."""
+    size = sympy.Rational(round(rng.uniform(lo, hi) * 10 ** places), 10 ** places)
+    return -size if rng.random() < 0.5 else size
+
+
+def monomial(i, j):
+    return "*".join([power("x", i)] * (i > 0) + [power("y", j)] * (j > 0))
+
+
+def polynomial_text(expression):
+    """A polynomial in x and y with decimal coefficients, terms by falling degree.
+    A leading minus sign stands before a written coefficient (even 1), never
+    before a power, which would take it into its base."""
+    terms = sorted(sympy.Poly(sympy.expand(expression), x_symbol, y_symbol).terms(),
+                   key=lambda t: (-sum(t[0]), -t[0][0]))
+    text = ""
+    for (i, j), c in terms:
+        written = bool(abs(c) != 1 or i + j == 0 or (not text and c < 0))
+        factors = [decimal_text(c)] * written + [monomial(i, j)] * (i + j > 0)
+        text += ("-" if c < 0 else "+") + "*".join(factors)
+    return text[1:] if text.startswith("+") else text
+
+
+def around(rng, centre, lo, hi):
+    """A side from centre - u to centre + v, u and v drawn in [lo, hi], to 3 places."""
+    return round(centre - rng.uniform(lo, hi), 3), round(centre + rng.uniform(lo, hi), 3)
+
+
+def folds_inside(f1, f2, xr, yr):
+    """Whether the determinant of (f1, f2), sympy expressions, changes sign on a grid over the box."""
+    det = sympy.Matrix([f1, f2]).jacobian([x_symbol, y_symbol]).det()
+    d = np.asarray(sympy.lambdify((x_symbol, y_symbol), det, "numpy")(
+        *np.meshgrid(np.linspace(*xr, 41), np.linspace(*yr, 41))))
+    return bool((d > 0).any() and (d < 0).any())
+
+
+def complex_polynomial_texts(k, c, e, conjugate):
+    """The real and imaginary parts of z^k + c*conj(z) + e*w^2, w = conj(z) or z."""
+    z = x_symbol + sympy.I * y_symbol
+    w = sympy.conjugate(z) if conjugate else z
+    f = sympy.expand(z ** k + c * sympy.conjugate(z) + e * w ** 2)
+    return polynomial_text(sympy.re(f)), polynomial_text(sympy.im(f))
+
+
+def complex_polynomial(rng):
+    """z^k + c*conj(z) + a small term, over a box a little off-centre holding the fold circle."""
+    k = rng.randint(6, 12)
+    c = short(rng, 0.3, 1) + sympy.I * short(rng, 0, 0.5)
+    e = short(rng, 0.01, 0.06, 3) + sympy.I * short(rng, 0, 0.03, 3)
+    f1, f2 = complex_polynomial_texts(k, c, e, rng.random() < 0.5)
+    radius = (abs(complex(c)) / k) ** (1.0 / (k - 1))
+    return ("complex-polynomial", f1, f2, around(rng, 0, 1.12 * radius, 1.4 * radius),
+            around(rng, 0, 1.12 * radius, 1.4 * radius))
+
+
+def nonlinear_component(rng, linear, degree):
+    """linear plus two to four terms of degree 2 to degree and a cross term of the top degree."""
+    monomials = [(i, n - i) for n in range(2, degree + 1) for i in range(n + 1)]
+    top = rng.randint(1, degree - 1)
+    chosen = sorted(set(rng.sample(monomials, rng.randint(2, 4))) | {(top, degree - top)})
+    return linear + sum(short(rng, 0.15, 0.8) * x_symbol ** i * y_symbol ** j for i, j in chosen)
+
+
+def both_nonlinear(rng):
+    """Both components of degree 3 to 5 with cross terms, over a box about 2 wide holding a fold."""
+    x, y = x_symbol, y_symbol
+    while True:
+        f1 = nonlinear_component(rng, x + short(rng, 0, 0.5) * y, rng.choice([3, 4, 5]))
+        f2 = nonlinear_component(rng, short(rng, 0, 0.5) * x + y, rng.choice([3, 4, 5]))
+        xr, yr = (around(rng, rng.uniform(-0.2, 0.2), 0.8, 1.3) for _ in range(2))
+        if folds_inside(f1, f2, xr, yr):
+            return "both-nonlinear", polynomial_text(f1), polynomial_text(f2), xr, yr
+
+
+def plus(r, factor):
+    """'+r*factor' or '-|r|*factor' for a decimal r."""
+    return ("-" if r < 0 else "+") + decimal_text(r) + "*" + factor
+
+
+def composition_texts(a, b, c, d, expanded):
+    """g(h(x, y)) for h = (x + d*y, y^2 + a*x) and g = (u + b*v, v^2 + c*u),
+    nested or expanded."""
+    if expanded:
+        u, v = x_symbol + d * y_symbol, y_symbol ** 2 + a * x_symbol
+        return polynomial_text(u + b * v), polynomial_text(v ** 2 + c * u)
+    u, v = "(x%s)" % plus(d, "y"), "(y^2%s)" % plus(a, "x")
+    return u + plus(b, v), v + "^2" + plus(c, u)
+
+
+def composition(rng):
+    """g o h plus a small term, over a box around the crossing of the fold of h,
+    y = a*d/2, with the preimage of the fold of g, y^2 + a*x = b*c/2."""
+    a, b, c, d = short(rng, 0.3, 0.8), short(rng, 0.2, 0.6), short(rng, 0.3, 0.9), short(rng, 0.2, 0.5)
+    texts = list(composition_texts(a, b, c, d, rng.random() < 0.5))
+    texts[rng.randrange(2)] += plus(short(rng, 0.03, 0.1), rng.choice(["x*y", "y^3", "x^2*y"]))
+    crossing = (float((b * c / 2 - a * a * d * d / 4) / a), float(a * d / 2))
+    return ("composition",) + tuple(texts) + tuple(around(rng, centre, 0.6, 1.1) for centre in crossing)
+
+
+def high_degree_y(rng):
+    """(x + a*y + b*y^2, P(y) + x*y + e*x*y^3), P of degree 7 or 8 with
+    P'' - 2a = s * (y - r_1) ... (y - r_n), the roots spread over (-0.9, 0.9)
+    and s such that the product reaches 4 in size on [-1, 1]; P's coefficients
+    rounded to 4 digits. The x range is that of the fold x = a*y - P'(y) of
+    the map without b and e, widened or narrowed a little at each end."""
+    degree = rng.choice([7, 8])
+    n = degree - 2
+    roots = [0.85 * math.cos(math.pi * (i + 0.5) / n) + rng.uniform(-0.04, 0.04) for i in range(n)]
+    ys = np.linspace(-1, 1, 201)
+    product = np.poly1d(roots, r=True)
+    a = short(rng, 0.1, 0.5)
+    second = product * (4 / np.max(np.abs(product(ys)))) + 2 * float(a)
+    p = np.poly1d(np.polyint(second, 2))
+    y = y_symbol
+    f2 = sum(sympy.Rational("%.4g" % c) * y ** k for k, c in enumerate(p.coeffs[::-1])) + \
+        x_symbol * y + short(rng, 0, 0.08, 3) * x_symbol * y ** 3
+    f1 = x_symbol + a * y + short(rng, 0, 0.1, 3) * y ** 2
+    fold = float(a) * ys - np.polyder(p)(ys)
+    width = fold.max() - fold.min()
+    xr = tuple(round(end + side * width * rng.uniform(-0.03, 0.15), 3)
+               for end, side in ((fold.min(), -1), (fold.max(), 1)))
+    return "high-degree-y", polynomial_text(f1), polynomial_text(f2), xr, around(rng, 0, 0.95, 1.05)
+
+
 def to_box(m, rng):
     """Carries the normalised map to a box 0.05 to 50 wide around a random centre."""
     width = math.exp(rng.uniform(math.log(0.05), math.log(50)))
@@ -293,7 +458,8 @@ def carried(build):
 
 # The classes of maps and their shares: each gives (kind, f1, f2, x range, y range).
 CLASSES = ((carried(plain), 0.47), (carried(corner), 0.17), (carried(cusp_edge), 0.13), (carried(lips), 0.08),
-           (carried(cancelling_partial), 0.05), (normal_form, 0.05), (exact_doubles, 0.05))
+           (carried(cancelling_partial), 0.05), (normal_form, 0.05), (exact_doubles, 0.05),
+           (complex_polynomial, 0.03), (both_nonlinear, 0.03), (composition, 0.03), (high_degree_y, 0.03))
 
 
 def generate(count, seed=DEFAULT_SEED):

@@ -34,9 +34,12 @@ def test_analyse_gives_the_results_file_of_the_same_run(tmp_path):
     assert status == 0
     expected = with_float_infinities(json.loads(file.read_text()))
     found = plisse.analyse(**c)
-    # The times are the only field two runs need not share.
+    # Two runs need not share their times, and the program was given more
+    # arguments (its outputs) than the command line the module records.
     assert found["times"].keys() == expected.pop("times").keys()
     found.pop("times")
+    assert found["run"].pop("command_line")[:3] == ["plisse", "--f1", c["f1"]]
+    expected["run"].pop("command_line")
     assert found == expected
     assert found["counts"]["cusps"] == 1 and found["counts"]["cusps_exact"]
     (x_lo, x_hi), (y_lo, y_hi) = found["cusps"][0]["x"], found["cusps"][0]["y"]
@@ -67,6 +70,7 @@ def test_time_limit_returns_the_partial_result():
     start = time.monotonic()
     r = plisse.analyse(f1, f2, x, y, time_limit=1)
     assert time.monotonic() - start < 30
+    assert r["run"]["time_limit_reached"] and not r["run"]["ended"]
     assert sum(r["undecided"].values()) > 0
     counts = r["counts"]
     assert not all([counts["cusps_exact"], counts["fold_fold_complete"], counts["boundary_boundary_complete"],
@@ -80,7 +84,7 @@ def test_interrupt_stops_the_analysis_and_keeps_the_partial_result():
               "try:\n"
               f"    plisse.analyse({f1!r}, {f2!r}, {x}, {y})\n"
               "except KeyboardInterrupt as e:\n"
-              "    print(sum(e.result['undecided'].values()))\n")
+              "    print(e.result['run']['interrupted'], sum(e.result['undecided'].values()))\n")
     child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE, text=True)
     assert child.stdout.readline() == "running\n"
     time.sleep(1.5)
@@ -88,7 +92,8 @@ def test_interrupt_stops_the_analysis_and_keeps_the_partial_result():
     child.send_signal(signal.SIGINT)
     out, _ = child.communicate(timeout=60)
     assert time.monotonic() - start < 30
-    assert int(out) > 0
+    interrupted, undecided = out.split()
+    assert interrupted == "True" and int(undecided) > 0
 
 
 def test_flow_encloses_the_rotation():
@@ -129,8 +134,7 @@ def test_plot_shades_what_a_stopped_run_left_undecided():
     matplotlib.use("Agg")
     f1, f2, x, y = WAVY
     r = plisse.analyse(f1, f2, x, y, time_limit=0.5)
-    source = plisse.plot(r).axes[0]
-    shaded = [p for p in source.patches if p.get_label() == "left undecided"]
-    assert (not r["counts"]["cusps_exact"]) == bool(source.images)
-    assert bool(r["undecided_regions"]["pairs"]) == bool(shaded)
-    assert source.images or shaded
+    figure = plisse.plot(r)
+    shaded = [p for p in figure.axes[0].patches if p.get_label() == "left undecided"]
+    assert any(r["undecided_regions"].values()) and len(shaded) == 1
+    assert "incomplete" in figure._suptitle.get_text()

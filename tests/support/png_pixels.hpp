@@ -15,7 +15,7 @@ struct rgb {
     int r, g, b;
 };
 
-/// A PNG read back through cairo.
+/// A PNG read back through cairo; a plot's PNG has png_pixels_per_point pixels per point of its page.
 struct png_pixels {
     int width = 0;
     int height = 0;
@@ -26,13 +26,20 @@ struct png_pixels {
         if (column < 0 || row < 0 || column >= width || row >= height) return {255, 255, 255};
         return pixels[static_cast<std::size_t>(row) * width + column];
     }
-    /// Whether a pixel within radius of page point p satisfies colour.
+    /// The pixel of a plot's page point p.
+    rgb at(const plot_point& p) const
+    {
+        return at(static_cast<int>(std::floor(p.x * png_pixels_per_point)),
+                  static_cast<int>(std::floor(p.y * png_pixels_per_point)));
+    }
+    /// Whether a pixel within radius pixels of a plot's page point p satisfies colour.
     bool near(const plot_point& p, int radius, bool (*colour)(rgb)) const
     {
+        const int column = static_cast<int>(std::floor(p.x * png_pixels_per_point));
+        const int row = static_cast<int>(std::floor(p.y * png_pixels_per_point));
         for (int dx = -radius; dx <= radius; ++dx)
             for (int dy = -radius; dy <= radius; ++dy)
-                if (colour(at(static_cast<int>(std::floor(p.x)) + dx, static_cast<int>(std::floor(p.y)) + dy)))
-                    return true;
+                if (colour(at(column + dx, row + dy))) return true;
         return false;
     }
 };
