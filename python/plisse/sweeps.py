@@ -187,7 +187,8 @@ def sweep(f1, f2, x, y, parameter="t", values=(), executor=None, time_limit=None
     # whose map alone is refused gets a failed record.
     if values and all(map(problem, values)):
         raise SweepError(problem(values[0]))
-    made = {r["value"]: r for r in records or () if r["value"] in set(values)}
+    wanted = set(values)
+    made = {r["value"]: r for r in records or () if r["value"] in wanted}
     made.update(_run(values, made, (f1, f2, x, y, parameter), (resolution, time_limit), executor, on_record))
     ordered = [made[v] for v in values]
     return {"parameter": parameter, "records": ordered, "bifurcations": bifurcations(ordered, parameter)}
