@@ -55,6 +55,8 @@ void plisse::critical_points(const domain& b)
 
     std::cout << "Beginning of the procedure that check the topology of the singular curve" << std::endl;
     fold_curve_known = !relation4();
+    fold_curve_failure.clear();
+    fold_curve = fold_curve_known ? fold_graph(fold_curve_failure) : std::nullopt;
     times.topology = lap(clock);
     std::cout << (fold_curve_known ? " The singular curve is known. " : " Failure  ") << std::endl;
     std::cout << "End the procedure that check the topology of the singular curve" << std::endl;

@@ -30,6 +30,8 @@ analysis_run run_analysis(const analysis_input& input, const search_reporting& r
     analysis_run run{plisse(expression(input.first_component), expression(input.second_component),
                             mesh(input.box, input.resolution)),
                      {},
+                     {},
+                     {},
                      {}};
     run.analysis.verbose = reporting.verbose;
     run.analysis.progress = reporting.progress;
@@ -48,5 +50,7 @@ analysis_run run_analysis(const analysis_input& input, const search_reporting& r
     t.relation = lap(start);
     run.analysis.relation2();
     t.relation2 = lap(start);
+    run.stability = run.analysis.stability();
+    for (const auto& [a, b] : input.preimage_points) run.preimages.push_back(run.analysis.preimages(a, b));
     return run;
 }

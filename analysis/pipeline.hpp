@@ -17,6 +17,8 @@ struct analysis_input {
     std::string second_component;
     domain box;
     int resolution = 25;
+    /// Points of the target whose preimages in the box are counted.
+    std::vector<std::pair<double, double>> preimage_points;
 };
 
 /// The program's built-in map: ("x+0.2*y", "y^3-x*y") over [−0.2, 0.33] × [−0.7, 0.61], paved 25 × 25.
@@ -53,9 +55,14 @@ struct analysis_run {
     plisse analysis;
     std::vector<diagnosis> diagnoses;
     step_times times;
+    /// Whitney stability on the box, from what the searches proved.
+    stability_verdict stability;
+    /// The preimage count of each of the input's preimage points, in order.
+    std::vector<preimage_count> preimages;
 };
 
 /// Runs the whole analysis of input: the constructor, the diagnoses,
-/// one_to_one(), image(), critical_points(box), relation() and relation2().
+/// one_to_one(), image(), critical_points(box), relation() and relation2(),
+/// then the stability verdict and the preimage counts.
 /// The report goes to standard output.
 analysis_run run_analysis(const analysis_input& input, const search_reporting& reporting = {});

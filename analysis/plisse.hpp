@@ -2,6 +2,7 @@
 // The analysis object: one planar map over one box, everything derived from
 // it once, and the searches that prove how it folds the plane.
 
+#include "features.hpp"
 #include "iboolean.hpp"
 #include "map.hpp"
 #include "matrix.hpp"
@@ -10,6 +11,7 @@
 #include "programs.hpp"
 #include "resultat.hpp"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -71,6 +73,64 @@ struct preimage_count {
     std::string reason;
 };
 
+/// A piece of a singular cell on which the fold curve is proved to consist
+/// of graphs over the other variable: det is strictly monotone along `along`.
+struct fold_piece {
+    domain box;
+    std::string along;
+};
+
+/// A feature the fold curve passes through: a cusp, one fold point of a
+/// fold–fold crossing (branch 0 for its first box, 1 for its second), or the
+/// fold point of a fold–boundary crossing; index counts from 0 in the results'
+/// list of its kind.
+struct fold_curve_feature {
+    feature_kind kind = feature_kind::cusp;
+    int index = 0;
+    int branch = 0;
+};
+
+/// One connected component of the fold curve inside the studied box.
+struct fold_curve_component {
+    bool closed = false;
+    /// The two ends of an open component, where it meets the boundary: the
+    /// index (from 0) of the point among the points where the fold meets the
+    /// boundary, or none when no such point is proved to be that end.
+    std::array<std::optional<int>, 2> ends;
+    /// Thin boxes on the boundary holding the two ends of an open component.
+    std::array<domain, 2> end_boxes;
+    /// The features along the component, in order: from the first end of an
+    /// open component; around a closed one.
+    std::vector<fold_curve_feature> features;
+    /// Chains of boxes enclosing the curve from one feature to the next (from
+    /// the first end to the first feature, ..., from the last feature to the
+    /// second end; around a closed component, from each feature to the next).
+    std::vector<std::vector<domain>> arcs;
+};
+
+/// The fold curve as a graph: its components and the features on each.
+struct fold_curve_graph {
+    std::vector<fold_curve_component> components;
+};
+
+/// Whether the map is stable on the studied box (Whitney): stable is true
+/// when proved, false when a point is proved where it is not, and empty when
+/// neither is shown; reason names the point or the part not shown.
+struct stability_verdict {
+    std::optional<bool> stable;
+    std::string reason;
+};
+
+/// Proved preimage counts on a grid of points of the target: the centres of
+/// columns × rows equal cells of `target`, row after row from the lower left
+/// (none where the count could not be made).
+struct sheet_grid {
+    domain target;
+    int columns = 0;
+    int rows = 0;
+    std::vector<std::optional<int>> counts;
+};
+
 class plisse {
 public:
     // The map and what the searches derive from it, fixed at construction
@@ -95,6 +155,14 @@ public:
     /// Whether the last critical_points proved the topology of the fold curve
     /// (its report then says " The singular curve is known. ").
     bool fold_curve_known = false;
+    /// The pieces of the singular cells over which the last critical_points
+    /// proved the fold curve to be graphs (empty when the curve is unknown).
+    std::vector<fold_piece> fold_pieces;
+    /// The fold curve's components with their features, when the curve is
+    /// known and the features could be placed along it.
+    std::optional<fold_curve_graph> fold_curve;
+    /// Why fold_curve is absent when the curve is known.
+    std::string fold_curve_failure;
     /// Called, when set, at the start of each pass of each search.
     progress_report progress;
 
@@ -165,6 +233,23 @@ public:
     /// excludes one) or exactly one (Newton); parts that stay undecided,
     /// near a preimage on the fold curve or on an edge, leave the count open.
     preimage_count preimages(double a, double b) const;
+    /// The preimage counts of the centres of a grid of columns × rows cells
+    /// over target (variables y0, y1): the sheet numbers of the target plane.
+    sheet_grid sheet_numbers(const domain& target, int columns, int rows) const;
+
+    /// The fold curve's components built from fold_pieces and the proved
+    /// features; fold_curve_failure says why when they cannot be.
+    std::optional<fold_curve_graph> fold_graph(std::string& failure) const;
+
+    /// Stability on the studied box from the last critical_points.
+    stability_verdict stability() const;
+    /// Why the map is not stable at the point p (a box of two points), when
+    /// exact evaluations there prove a singularity that is neither a fold
+    /// nor a non-degenerate cusp.
+    std::optional<std::string> unstable_point(const domain& p) const;
+    /// Three points among points (boxes of points) that are critical and have
+    /// one image, by exact evaluation, when there are.
+    std::optional<std::string> triple_point(const std::vector<domain>& points) const;
 
     // Fold-curve topology and overlap lists.
     void relation();

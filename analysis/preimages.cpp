@@ -108,3 +108,19 @@ preimage_count plisse::preimages(double a, double b) const
     }
     return result;
 }
+
+sheet_grid plisse::sheet_numbers(const domain& target, int columns, int rows) const
+{
+    sheet_grid grid{target, columns, rows, {}};
+    const interval A = target.get("y0"), B = target.get("y1");
+    for (int r = 0; r < rows && !stop_requested(); ++r) {
+        const double b = B.inf() + (r + 0.5) * (B.sup() - B.inf()) / rows;
+        for (int c = 0; c < columns; ++c) {
+            const double a = A.inf() + (c + 0.5) * (A.sup() - A.inf()) / columns;
+            grid.counts.push_back(preimages(a, b).count);
+        }
+    }
+    // A stopped grid leaves its last points uncounted.
+    grid.counts.resize(static_cast<std::size_t>(columns) * rows);
+    return grid;
+}

@@ -2,6 +2,7 @@
 // cross, and connected groups of cells.
 
 #include "connexe.hpp"
+#include "fold_accounting.hpp"
 #include "plisse.hpp"
 #include "sivia.hpp"
 #include "stop_request.hpp"
@@ -31,93 +32,6 @@ enum class contact {
 };
 
 const domain zero_box{{"y0", interval(0.0)}};
-
-/// The work of establishing the fold curve in the singular cells: boxes and
-/// side pieces examined, up to a bound beyond which the curve stays unknown.
-struct fold_accounting {
-    const plisse& p;
-    long work = 0;
-    static constexpr long work_bound = 200000;
-    /// Halvings of a side at most.
-    static constexpr int side_depth = 24;
-    /// Quarterings of a cell at most.
-    static constexpr int cell_depth = 6;
-
-    bool spent() { return ++work > work_bound; }
-    /// A point a little off the centre of I where pieces are cut: maps given
-    /// with round numbers often have fold points at the centres of round
-    /// intervals, and a fold point at the end of a piece leaves it undecided.
-    static double off_centre(const interval& I) { return I.inf() + 0.4876543 * (I.sup() - I.inf()); }
-    /// The lower or upper end of the side S along v.
-    static domain end_of(const domain& S, const std::string& v, bool upper)
-    {
-        domain end = S;
-        end[v] = interval(upper ? S.get(v).sup() : S.get(v).inf());
-        return end;
-    }
-    interval det(const domain& b) const { return p.programs().det(b); }
-
-    /// The number of zeros of det on the side S (one free variable v), when it
-    /// is known: S splits into pieces on each of which det excludes 0, or is
-    /// strictly monotone with end values of strict sign (so it has no zero, or
-    /// exactly one, where it changes sign transversally).
-    std::optional<int> side_zeros(const domain& S, const std::string& v, int depth)
-    {
-        if (spent()) return std::nullopt;
-        if (excludes_zero(det(S))) return 0;
-        // The monotone argument needs det differentiable on the whole side.
-        const first_order_values values = p.programs().first_order(S);
-        if (values.defined && excludes_zero(values.grad_det[axis_of(v)])) {
-            const interval lower = det(end_of(S, v, false)), upper = det(end_of(S, v, true));
-            if (!excludes_zero(lower) || !excludes_zero(upper)) return std::nullopt;
-            return (lower.sup() < 0.0) == (upper.sup() < 0.0) ? 0 : 1;
-        }
-        if (depth == 0) return std::nullopt;
-        const double cut = off_centre(S.get(v));
-        domain lower = S, upper = S;
-        lower[v] = interval(S.get(v).inf(), cut);
-        upper[v] = interval(cut, S.get(v).sup());
-        const std::optional<int> below = side_zeros(lower, v, depth - 1);
-        if (!below) return std::nullopt;
-        const std::optional<int> above = side_zeros(upper, v, depth - 1);
-        if (!above) return std::nullopt;
-        return *below + *above;
-    }
-
-    /// Whether the fold curve in the cell P is known: det excludes 0 on P, or
-    /// some partial derivative u of det excludes 0 on P and the zeros of det on
-    /// the four sides are known. Then every line along u meets det = 0 at most
-    /// once in P, so no closed component lies in P and every arc is a graph
-    /// over the other variable with both ends among the known side zeros.
-    /// Otherwise P is cut in four and each quarter must be known.
-    bool cell_known(const domain& P, int depth)
-    {
-        // The arcs are those of the map's fold curve only where the map is
-        // defined, and the graph argument differentiates det.
-        if (spent() || !defined_on(p.f, P) || !defined_on(p.det_map, P) || !defined_on(p.grad_det, P)) return false;
-        if (excludes_zero(det(P))) return true;
-        const interval_matrix gradient = p.grad_det.evalue(P);
-        if (excludes_zero(gradient.entry("y0", "x")) || excludes_zero(gradient.entry("y0", "y"))) {
-            for (const std::string v : {"x", "y"}) {
-                const std::string across = v == "x" ? "y" : "x";
-                for (const bool upper : {false, true}) {
-                    domain S = P;
-                    S[across] = interval(upper ? P.get(across).sup() : P.get(across).inf());
-                    if (!side_zeros(S, v, side_depth)) return false;
-                }
-            }
-            return true;
-        }
-        if (depth == 0) return false;
-        const double x = off_centre(P.get("x")), y = off_centre(P.get("y"));
-        for (const interval& X : {interval(P.get("x").inf(), x), interval(x, P.get("x").sup())}) {
-            for (const interval& Y : {interval(P.get("y").inf(), y), interval(y, P.get("y").sup())}) {
-                if (!cell_known(domain{{"x", X}, {"y", Y}}, depth - 1)) return false;
-            }
-        }
-        return true;
-    }
-};
 
 /// The contact along the edge I shared by two cells.
 contact along_edge(const plisse& p, const domain& I)
@@ -214,11 +128,13 @@ bool plisse::relation4()
     // nothing else is there: a closed component inside one cell, or an edge
     // grazed or crossed twice, leaves the curve unknown unless every singular
     // cell accounts for its fold arcs.
-    fold_accounting accounting{*this};
+    fold_pieces.clear();
+    fold_accounting accounting{*this, &fold_pieces};
     for (const int k : singular) {
         if (failure) break;
         failure = !accounting.cell_known(cells[k], fold_accounting::cell_depth);
     }
+    if (failure) fold_pieces.clear();
     return failure;
 }
 

@@ -42,6 +42,9 @@ constexpr colour marker_colours[] = {
 };
 
 constexpr double curve_width = 1;
+/// The undecided regions are shaded at least this many points on a side, so
+/// that the flat boxes of the boundary searches and the tiniest ones show.
+constexpr double least_shade = 3;
 /// Ticks wanted per point of a frame's side, and their bounds.
 constexpr double ticks_per_point = 1.0 / 45;
 constexpr int fewest_ticks = 3;
@@ -81,18 +84,23 @@ void text_at(const canvas& cv, double x, double y, const std::string& text, doub
     cairo_show_text(cv.cr, text.c_str());
 }
 
-/// The rectangle of box b (over the variables x and y) on the page.
-void box_path(cairo_t* cr, const plot_frame& f, const domain& b, const char* x = "x", const char* y = "y")
+/// The rectangle of box b (over the variables x and y) on the page, each
+/// side at least `least` points long around the box's centre.
+void box_path(cairo_t* cr, const plot_frame& f, const domain& b, double least = 0, const char* x = "x",
+              const char* y = "y")
 {
     const double c0 = f.column(inf(b.get(x))), c1 = f.column(sup(b.get(x)));
     const double r0 = f.row(sup(b.get(y))), r1 = f.row(inf(b.get(y)));
-    cairo_rectangle(cr, c0, r0, c1 - c0, r1 - r0);
+    const double width = std::max(c1 - c0, least), height = std::max(r1 - r0, least);
+    cairo_rectangle(cr, (c0 + c1 - width) / 2, (r0 + r1 - height) / 2, width, height);
 }
 
-void fill_boxes(cairo_t* cr, const plot_frame& f, const std::vector<domain>& boxes, const colour& c, double alpha)
+/// The boxes filled, each at least `least` points on a side.
+void fill_boxes(cairo_t* cr, const plot_frame& f, const std::vector<domain>& boxes, const colour& c, double alpha,
+                double least = 0)
 {
     if (boxes.empty()) return;
-    for (const domain& b : boxes) box_path(cr, f, b);
+    for (const domain& b : boxes) box_path(cr, f, b, least);
     set(cr, c, alpha);
     cairo_fill(cr);
 }
@@ -259,7 +267,7 @@ void draw_source(const canvas& cv, const plot_picture& p)
     const plot_frame& f = p.source;
     clip_to(cr, f);
     fill_boxes(cr, f, p.fold_cells, fold_cell_colour, 1);
-    fill_boxes(cr, f, p.undecided, undecided_colour, 0.5);
+    fill_boxes(cr, f, p.undecided, undecided_colour, 0.5, least_shade);
     outline_boxes(cr, f, p.singular_cells, singular_cell_colour, 0.3);
     outline_boxes(cr, f, {p.box}, ink, 0.8);
     draw_segments(cr, f, p.fold_curve, fold_colour);
@@ -285,7 +293,7 @@ void draw_images(cairo_t* cr, const plot_picture& p, const plot_frame& f)
 void outline_part(cairo_t* cr, const plot_frame& f, const plot_frame& part)
 {
     const domain shown{{"y0", interval(part.x_low, part.x_high)}, {"y1", interval(part.y_low, part.y_high)}};
-    box_path(cr, f, shown, "y0", "y1");
+    box_path(cr, f, shown, 0, "y0", "y1");
     const double dashes[] = {2, 1.5};
     cairo_set_dash(cr, dashes, 2, 0);
     set(cr, ink);

@@ -134,7 +134,8 @@ struct plot_picture {
     /// The fold curve sampled inside the cells where the determinant may vanish, and its image.
     std::vector<plot_segment> fold_curve;
     std::vector<plot_segment> fold_image;
-    /// The boundary of the box, walked round, and its image.
+    /// The boundary of the box, walked round, and its image (broken by points
+    /// that are not finite where the map is undefined or across a pole).
     std::vector<plot_point> boundary;
     std::vector<plot_point> boundary_image;
     std::vector<feature> features;

@@ -23,11 +23,38 @@ constexpr int fold_samples = 16;
 constexpr double fold_evaluations = 250000;
 domain point_box(double x, double y) { return domain{{"x", interval(x)}, {"y", interval(y)}}; }
 
+/// The box spanned by the points a and b.
+domain box_between(const plot_point& a, const plot_point& b)
+{
+    return domain{{"x", interval(std::min(a.x, b.x), std::max(a.x, b.x))},
+                  {"y", interval(std::min(a.y, b.y), std::max(a.y, b.y))}};
+}
+
+/// Whether v is an enclosure that a pole leaves bounded.
+bool bounded(const interval& v) { return !v.isEmpty() && !v.isInfinite(); }
+
 /// The map at a point, as the midpoints of its enclosures (not finite where the map is undefined).
 plot_point image_at(const Map& f, const plot_point& p)
 {
     const domain image = f.evalue(point_box(p.x, p.y));
     return {mid(image.get("y0")), mid(image.get("y1"))};
+}
+
+/// The image of the walk: the map at each of its points, the curve broken (by
+/// a point that is not finite) between two points where the map is not
+/// enclosed in bounded intervals, so that it is not joined across a pole.
+std::vector<plot_point> image_of_walk(const Map& f, const std::vector<plot_point>& walk)
+{
+    std::vector<plot_point> image;
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t k = 0; k < walk.size(); ++k) {
+        if (k > 0) {
+            const domain between = f.evalue(box_between(walk[k - 1], walk[k]));
+            if (!bounded(between.get("y0")) || !bounded(between.get("y1"))) image.push_back({gap, gap});
+        }
+        image.push_back(image_at(f, walk[k]));
+    }
+    return image;
 }
 
 /// The boundary of box walked round counterclockwise from its lower left corner.
@@ -58,8 +85,11 @@ plot_point zero_between(const plot_point& a, double va, const plot_point& b, dou
 
 /// Marching squares on one sub-cell with corners c (lower left, lower right,
 /// upper right, upper left) and determinant values v: the pieces of the zero
-/// line, joining the edge crossings in edge order.
-void trace_square(const plot_point (&c)[4], const double (&v)[4], std::vector<plot_segment>& segments)
+/// line, joining the edge crossings in edge order. A sub-cell over which det
+/// is not enclosed in a bounded interval is left out: its sign may change
+/// across a pole (1/x along x = 0) rather than through 0.
+void trace_square(const expression& det, const plot_point (&c)[4], const double (&v)[4],
+                  std::vector<plot_segment>& segments)
 {
     std::vector<plot_point> crossings;
     for (int e = 0; e < 4; ++e) {
@@ -67,6 +97,7 @@ void trace_square(const plot_point (&c)[4], const double (&v)[4], std::vector<pl
         if (std::isfinite(v[e]) && std::isfinite(v[f]) && (v[e] < 0) != (v[f] < 0))
             crossings.push_back(zero_between(c[e], v[e], c[f], v[f]));
     }
+    if (crossings.empty() || !bounded(det.Evalue(box_between(c[0], c[2])))) return;
     for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) segments.emplace_back(crossings[k], crossings[k + 1]);
 }
 
@@ -91,7 +122,7 @@ void trace_cell(const expression& det, const domain& cell, int n, std::vector<pl
         for (int j = 0; j < n; ++j) {
             const plot_point c[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
             const double w[4] = {v(i, j), v(i + 1, j), v(i + 1, j + 1), v(i, j + 1)};
-            trace_square(c, w, segments);
+            trace_square(det, c, w, segments);
         }
 }
 
@@ -109,7 +140,7 @@ plot_curves curves_of(const Map& f, const expression& det, const domain& box, co
 {
     plot_curves c;
     c.boundary = boundary_walk(box);
-    for (const plot_point& b : c.boundary) c.boundary_image.push_back(image_at(f, b));
+    c.boundary_image = image_of_walk(f, c.boundary);
     const int samples = samples_per_side(singular_cells.size());
     for (const domain& cell : singular_cells) trace_cell(det, cell, samples, c.fold_curve);
     for (const plot_segment& s : c.fold_curve) c.fold_image.emplace_back(image_at(f, s.first), image_at(f, s.second));

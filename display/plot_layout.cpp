@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 using namespace plot_style;
 
@@ -169,19 +171,59 @@ bool fold_image_small(const plot_ranges& r)
            r.fold_x.width() * r.fold_y.width() <= enlarged_area_share * r.target_x.width() * r.target_y.width();
 }
 
+/// The data rectangle of one plane.
+struct plane_ranges {
+    const plot_range& x;
+    const plot_range& y;
+};
+
+/// The widths of the planes' slots across `total` points, for frames `height`
+/// points high: at equal scales each frame gets the width its data rectangle
+/// needs (all narrowed alike when they do not fit) and the rest of the page
+/// is shared evenly; when any frame fills its room (free scales, or axes
+/// scaled apart, or no height at all) the slots are equal.
+std::vector<double> slot_widths(double total, double height, const std::vector<plane_ranges>& planes,
+                                bool equal_scales)
+{
+    const double n = static_cast<double>(planes.size());
+    const std::vector<double> equal(planes.size(), total / n);
+    if (!equal_scales || !(height > 0)) return equal;
+    std::vector<double> needed;
+    for (const plane_ranges& r : planes) {
+        if (stretched(r.x, r.y)) return equal;
+        const auto [x0, x1] = r.x.framed();
+        const auto [y0, y1] = r.y.framed();
+        needed.push_back(height * (x1 - x0) / (y1 - y0));
+    }
+    const double sides = frame_left_room + frame_right_room;
+    double sum = 0;
+    for (const double w : needed) sum += w;
+    const double narrowed = std::min(1.0, std::max(total - n * sides, 0.0) / sum);
+    const double spare = total - n * sides - narrowed * sum;
+    std::vector<double> widths;
+    for (const double w : needed) widths.push_back(narrowed * w + sides + spare / n);
+    return widths;
+}
+
 /// The frames of the planes side by side between top and bottom.
 void place_frames(plot_picture& p, const plot_page& page, const plot_ranges& r, bool enlarged, double top,
                   double bottom)
 {
-    const int panels = enlarged ? 3 : 2;
-    const double slot = (p.width - 2 * margin) / panels;
-    const auto room = [&](int k) {
-        return plot_rect{margin + k * slot + frame_left_room, top + frame_top_room,
-                         slot - frame_left_room - frame_right_room, bottom - top - frame_top_room - frame_bottom_room};
-    };
-    p.source = frame_in(room(0), r.source_x, r.source_y, page.equal_scales);
-    p.target = frame_in(room(1), r.target_x, r.target_y, page.equal_scales);
-    if (enlarged) p.enlarged = frame_in(room(2), r.fold_x, r.fold_y, page.equal_scales);
+    std::vector<plane_ranges> planes{{r.source_x, r.source_y}, {r.target_x, r.target_y}};
+    if (enlarged) planes.push_back({r.fold_x, r.fold_y});
+    const double height = bottom - top - frame_top_room - frame_bottom_room;
+    const std::vector<double> widths = slot_widths(p.width - 2 * margin, height, planes, page.equal_scales);
+    std::vector<plot_frame> frames;
+    double left = margin;
+    for (std::size_t k = 0; k < planes.size(); ++k) {
+        const plot_rect room{left + frame_left_room, top + frame_top_room,
+                             widths[k] - frame_left_room - frame_right_room, height};
+        frames.push_back(frame_in(room, planes[k].x, planes[k].y, page.equal_scales));
+        left += widths[k];
+    }
+    p.source = frames[0];
+    p.target = frames[1];
+    if (enlarged) p.enlarged = frames[2];
 }
 
 /// One marker to label: its centre on the page and the frame it is drawn in.
@@ -237,31 +279,43 @@ std::vector<plot_rect> label_places(const plot_point& c, double w)
     return places;
 }
 
+/// The distance from page point q to rectangle r.
+double distance_to(const plot_rect& r, const plot_point& q)
+{
+    return std::hypot(q.x - std::clamp(q.x, r.left, r.right()), q.y - std::clamp(q.y, r.top, r.bottom()));
+}
+
 /// The labels of the markers, each at the nearest place inside its frame that
-/// overlaps no marker and no label placed before it; beyond the first ring
-/// of places a leader line joins it to its marker. A label that finds no free
-/// place takes the first one.
+/// overlaps no marker and no label placed before it. Beyond the first ring of
+/// places a leader line joins a label to its marker; within it no other
+/// marker may be nearer to the label than its own, so that it is not read as
+/// another's. A label that finds no such place takes the nearest free one,
+/// and without a free one the first.
 void place_labels(plot_picture& p)
 {
     const std::vector<marker_place> markers = markers_of(p);
     std::vector<plot_rect> taken;
     for (const marker_place& m : markers) taken.push_back(marker_rect(m.centre));
     p.labels.clear();
-    const std::size_t first_ring = 8;
+    const std::ptrdiff_t first_ring = 8;
     for (const marker_place& m : markers) {
         const std::vector<plot_rect> places = label_places(m.centre, text_width(m.text, label_size));
-        std::size_t chosen = 0;
-        for (std::size_t k = 0; k < places.size(); ++k) {
-            const plot_rect& r = places[k];
-            const bool free = r.inside(m.frame) &&
-                              std::none_of(taken.begin(), taken.end(), [&](const plot_rect& t) { return t.overlaps(r); });
-            if (free) {
-                chosen = k;
-                break;
-            }
-        }
-        p.labels.push_back({m.text, m.centre, places[chosen], chosen >= first_ring});
-        taken.push_back(places[chosen]);
+        const auto free = [&](const plot_rect& r) {
+            return r.inside(m.frame) &&
+                   std::none_of(taken.begin(), taken.end(), [&](const plot_rect& t) { return t.overlaps(r); });
+        };
+        const auto own = [&](const plot_rect& r) {
+            const double d = distance_to(r, m.centre);
+            return std::none_of(markers.begin(), markers.end(),
+                                [&](const marker_place& o) { return distance_to(r, o.centre) < d; });
+        };
+        // &r - places.data() is the place's position among the places.
+        const auto clear = [&](const plot_rect& r) { return free(r) && (&r - places.data() >= first_ring || own(r)); };
+        auto chosen = std::find_if(places.begin(), places.end(), clear);
+        if (chosen == places.end()) chosen = std::find_if(places.begin(), places.end(), free);
+        if (chosen == places.end()) chosen = places.begin();
+        p.labels.push_back({m.text, m.centre, *chosen, chosen - places.begin() >= first_ring});
+        taken.push_back(*chosen);
     }
 }
 

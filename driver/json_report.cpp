@@ -119,6 +119,57 @@ json diagnoses_json(const std::vector<diagnosis>& diagnoses)
     return list;
 }
 
+/// The kinds of the features along the fold curve, as the results file names them.
+const char* fold_feature_kind(feature_kind kind)
+{
+    switch (kind) {
+    case feature_kind::cusp: return "cusp";
+    case feature_kind::fold_fold: return "fold_fold";
+    default: return "fold_boundary";
+    }
+}
+
+json fold_curve_json(const plisse& p)
+{
+    if (!p.fold_curve) return nullptr;
+    json components = json::array();
+    for (const fold_curve_component& c : p.fold_curve->components) {
+        json features = json::array();
+        for (const fold_curve_feature& f : c.features) {
+            json entry = {{"kind", fold_feature_kind(f.kind)}, {"index", f.index}};
+            if (f.kind == feature_kind::fold_fold) entry["branch"] = f.branch == 0 ? "first" : "second";
+            features.push_back(entry);
+        }
+        json ends = json::array(), end_boxes = json::array();
+        for (int side = 0; side < 2 && !c.closed; ++side) {
+            ends.push_back(c.ends[side] ? json(*c.ends[side]) : json(nullptr));
+            end_boxes.push_back(box_json(c.end_boxes[side]));
+        }
+        json arcs = json::array();
+        for (const std::vector<domain>& chain : c.arcs) arcs.push_back(boxes_json(chain));
+        components.push_back({{"closed", c.closed}, {"ends", ends}, {"end_boxes", end_boxes},
+                              {"features", features}, {"arcs", arcs}});
+    }
+    return {{"components", components}};
+}
+
+json stability_json(const stability_verdict& s)
+{
+    return {{"verdict", s.stable ? json(*s.stable) : json(nullptr)}, {"reason", s.reason}};
+}
+
+json preimages_json(const std::vector<preimage_count>& counts)
+{
+    json list = json::array();
+    for (const preimage_count& c : counts) {
+        list.push_back({{"point", {c.target.get("y0").inf(), c.target.get("y1").inf()}},
+                        {"count", c.count ? json(*c.count) : json(nullptr)},
+                        {"boxes", boxes_json(c.boxes)},
+                        {"reason", c.reason}});
+    }
+    return list;
+}
+
 json run_json(const run_record& record)
 {
     return {{"command_line", record.command_line},
@@ -170,6 +221,9 @@ json results_json(const analysis_input& input, const analysis_run& run, const ru
             {"inputs", inputs_json(input)},
             {"counts", counts_json(p)},
             {"fold_curve_known", p.fold_curve_known},
+            {"fold_curve", fold_curve_json(p)},
+            {"stable", stability_json(run.stability)},
+            {"preimages", preimages_json(run.preimages)},
             {"cusps", features_json(features, feature_kind::cusp, source_box)},
             {"cusp_images", features_json(features, feature_kind::cusp, image_box)},
             {"fold_fold_crossings", features_json(features, feature_kind::fold_fold, crossing_json)},

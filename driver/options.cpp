@@ -17,6 +17,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -248,7 +249,31 @@ std::string time_limit_problem(double seconds)
     return "";
 }
 
+std::string preimage_points_problem(const std::vector<std::string>& points)
+{
+    for (const std::string& text : points) {
+        if (!target_point(text)) return "'" + text + "' is not a point A,B of the target (two finite numbers)";
+    }
+    return "";
+}
+
 }  // namespace
+
+std::optional<std::pair<double, double>> target_point(const std::string& text)
+{
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) return std::nullopt;
+    const auto number = [](const std::string& part) -> std::optional<double> {
+        if (part.empty() || std::isspace(static_cast<unsigned char>(part.front()))) return std::nullopt;
+        char* end = nullptr;
+        const double d = std::strtod(part.c_str(), &end);
+        if (*end != '\0' || !std::isfinite(d)) return std::nullopt;
+        return d;
+    };
+    const std::optional<double> a = number(text.substr(0, comma)), b = number(text.substr(comma + 1));
+    if (!a || !b) return std::nullopt;
+    return std::make_pair(*a, *b);
+}
 
 std::string json_file_problem(const std::string& file)
 {
@@ -327,7 +352,8 @@ std::string analysis_problem(const run_options& options)
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--time-limit", time_limit_problem(options.time_limit))}) {
+          named("--time-limit", time_limit_problem(options.time_limit)),
+          named("--preimages", preimage_points_problem(options.preimage_points))}) {
         if (!problem.empty()) return problem;
     }
     return "";
@@ -386,6 +412,10 @@ command_line_outcome read_command_line(int argc, const char* const* argv, run_op
     app.add_option("--time-limit", options.time_limit,
                    "Stop the analysis after this many seconds, keeping what is proved (exit status 3)")
         ->type_name("SECONDS");
+    app.add_option("--preimages", options.preimage_points,
+                   "Count the points of the box that map to the target point A,B (may be given more than once)")
+        ->type_name("A,B")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--strict", options.strict,
                  "End with status 4 when a search left candidates undecided (a count is then a lower bound)");
     app.add_flag("-v,--verbose", options.verbose, "Let the crossing searches write their diagnostic lines");
@@ -429,8 +459,12 @@ analysis_input analysis_input_of(const run_options& options)
 {
     const auto [x_lo, x_hi] = options.x_range;
     const auto [y_lo, y_hi] = options.y_range;
-    return {without_blanks(options.first_component), without_blanks(options.second_component),
-            domain{{"x", interval(x_lo, x_hi)}, {"y", interval(y_lo, y_hi)}}, options.resolution};
+    analysis_input input{without_blanks(options.first_component), without_blanks(options.second_component),
+                         domain{{"x", interval(x_lo, x_hi)}, {"y", interval(y_lo, y_hi)}}, options.resolution};
+    for (const std::string& text : options.preimage_points) {
+        if (const auto point = target_point(text)) input.preimage_points.push_back(*point);
+    }
+    return input;
 }
 
 std::string picture_file(const run_options& options, bool source)

@@ -7,7 +7,9 @@
 #include "plot.hpp"
 
 #include <limits>
+#include <optional>
 #include <string>
+#include <vector>
 #include <utility>
 
 /// Everything a run is told on its command line. The defaults are the
@@ -42,6 +44,8 @@ struct run_options {
     double time_limit = std::numeric_limits<double>::infinity();
     /// Whether a run whose counts are not all exact ends with incomplete_status.
     bool strict = false;
+    /// The target points A,B given to --preimages, as written.
+    std::vector<std::string> preimage_points;
 };
 
 /// What main does after reading the command line.
@@ -65,6 +69,9 @@ constexpr int incomplete_status = 4;
 /// written to standard output (status 0); a bad input is one message on the
 /// error stream, naming the option and the problem (status 2).
 command_line_outcome read_command_line(int argc, const char* const* argv, run_options& options);
+
+/// The point A,B of text: two finite numbers; none when text is not one.
+std::optional<std::pair<double, double>> target_point(const std::string& text);
 
 /// The problem with the inputs, naming the option; "" when they are sound.
 std::string input_problem(const run_options& options);

@@ -45,4 +45,23 @@ TEST(Preimages, APointOfTheFoldImageIsNeverCounted)
     EXPECT_EQ(on_fold.reason, "the point lies too close to the fold image");
 }
 
+TEST(Preimages, SheetNumbersOfTheFoldAndOfTheCusp)
+{
+    // (x, y²) over y in [−1.5, 1.3]: no preimage below the fold line b = 0;
+    // above it two, y = ±√b, while √b ≤ 1.3.
+    const auto fold = quiet_plisse("x", "y^2", plane_box(-1, 1.1, -1.5, 1.3));
+    const sheet_grid folds = fold->sheet_numbers(domain{{"y0", interval(-0.9, 0.9)}, {"y1", interval(-1, 1)}}, 3, 2);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(folds.counts[c], std::optional<int>(0));
+        EXPECT_EQ(folds.counts[3 + c], std::optional<int>(2));
+    }
+    // (x, xy + y³): y³ + ay − b has three real roots where 4a³ + 27b² < 0,
+    // inside the cusp's wedge, and one outside; at (−0.5, 0) they are 0 and
+    // ±0.707, at (0.5, 0) only 0, all within [−1.5, 1.6].
+    const auto cusp = quiet_plisse("x", "x*y+y^3", plane_box(-2, 2.1, -1.5, 1.6));
+    const sheet_grid wedge = cusp->sheet_numbers(domain{{"y0", interval(-1, 1)}, {"y1", interval(-0.1, 0.1)}}, 2, 1);
+    EXPECT_EQ(wedge.counts[0], std::optional<int>(3));
+    EXPECT_EQ(wedge.counts[1], std::optional<int>(1));
+}
+
 }  // namespace

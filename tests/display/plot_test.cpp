@@ -33,6 +33,8 @@ protected:
         // A pair the fold–boundary search gave up, and one it settled.
         res.fold_boundary_coded = {{{plane_box(0.6, 0.9, 0.6, 0.9), plane_box(0.6, 0.9, 0.1, 0.3)}, 8},
                                    {{plane_box(0.1, 0.2, 0.1, 0.2), plane_box(0, 0, 0.1, 0.2)}, 2}};
+        // A pair of edge pieces the boundary–boundary search gave up: boxes without area.
+        res.boundary_boundary_coded = {{{plane_box(0, 0, 0.15, 0.25), plane_box(0.7, 0.8, 0, 0)}, 8}};
     }
 };
 
@@ -66,12 +68,16 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     const plot_frame& t = picture.target;
     auto at = [&](const plot_frame& f, double x, double y) { return png.at(plot_point{f.column(x), f.row(y)}); };
 
-    // Both boxes of the pair given up are shaded, and so is the box the cusp
+    // Both boxes of the pairs given up are shaded, and so is the box the cusp
     // search left undecided; the rest stays white.
     EXPECT_TRUE(shaded(at(s, 0.75, 0.75)));
     EXPECT_TRUE(shaded(at(s, 0.75, 0.2)));
     EXPECT_TRUE(white(at(s, 0.3, 0.3)));
     EXPECT_TRUE(shaded(at(s, 0.3, 0.9)));
+    // The edge pieces show as bands along the edges, outside the box too.
+    EXPECT_TRUE(shaded(png.at(plot_point{s.column(0) - 1, s.row(0.2)})));
+    EXPECT_TRUE(shaded(png.at(plot_point{s.column(0.75), s.row(0) + 1})));
+    EXPECT_TRUE(white(png.at(plot_point{s.column(0) - 1, s.row(0.3)})));
     // The target of the identity is framed like the source, with the boundary image on the box's edges.
     EXPECT_DOUBLE_EQ(t.x_low, s.x_low);
     EXPECT_DOUBLE_EQ(t.y_high, s.y_high);
@@ -82,6 +88,22 @@ TEST_F(IdentityPlot, ShadesWhatTheSearchesLeftAndMarksFeaturesInBothPlanes)
     // The cusp's marker at its box's centre, in both planes.
     EXPECT_TRUE(magenta(at(s, 0.205, 0.705)));
     EXPECT_TRUE(magenta(at(t, 0.205, 0.705)));
+}
+
+TEST(PlotLayout, AFrameAtEqualScalesGetsTheWidthItsDataNeeds)
+{
+    // (3x, y) maps [0, 1]² onto [0, 3] × [0, 1]: framed with 5% on each side,
+    // the source is 1.1 × 1.1 and the target 3.3 × 1.1, three times as wide at
+    // the same height, which takes more than half of the page.
+    resultat res;
+    res.source_mesh = mesh(plane_box(0, 1, 0, 1), 2);
+    const Map stretch{std::vector<expression>{expression("3*x"), expression("y")}};
+    const plot_picture picture = picture_of({"3*x", "y", stretch, expression("3"), res});
+    const plot_frame& s = picture.source;
+    const plot_frame& t = picture.target;
+    EXPECT_NEAR(t.height, s.height, 1e-9);
+    EXPECT_NEAR(t.width, 3 * s.width, 1e-9);
+    EXPECT_GT(t.width, picture.width / 2);
 }
 
 TEST(PlotFile, UnknownFormatsAndUnwritablePlacesAreRefused)

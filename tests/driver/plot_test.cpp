@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -223,7 +224,13 @@ TEST(UserMapPlot, ShowsBothPlanesOfAMapFarFromTheOrigin)
     EXPECT_NEAR(picture.source.column(2) - picture.source.left, picture.source.width / 22, 1e-6);
 }
 
-TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersAndStayInTheirFrames)
+/// The distance from page point q to the nearest point of rectangle r.
+double distance(const plot_rect& r, const plot_point& q)
+{
+    return distance(q, {std::clamp(q.x, r.left, r.right()), std::clamp(q.y, r.top, r.bottom())});
+}
+
+TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersStayInTheirFramesAndWithoutLeaderAreNearestTheirOwn)
 {
     const analysis_input input{"x+0.2*y", "y^4/4-0.375*y^2+(x+0.2*y)*y",
                                domain{{"x", interval(-1, 1)}, {"y", interval(-1, 1.1)}}, 10};
@@ -242,6 +249,10 @@ TEST(SwallowtailPlot, LabelsOverlapNeitherEachOtherNorMarkersAndStayInTheirFrame
         for (std::size_t j = i + 1; j < picture.labels.size(); ++j)
             EXPECT_FALSE(a.box.overlaps(picture.labels[j].box)) << a.text << " and " << picture.labels[j].text;
         for (const plot_rect& m : markers) EXPECT_FALSE(a.box.overlaps(m)) << a.text;
+        if (!a.leader) {
+            for (const plot_label& b : picture.labels)
+                EXPECT_GE(distance(a.box, b.marker), distance(a.box, a.marker)) << a.text << " beside " << b.text;
+        }
     }
 }
 
@@ -264,6 +275,23 @@ TEST(LipsPlot, EnlargesAFoldImageMuchSmallerThanTheBoundaryImage)
     EXPECT_GT(picture.target.y_high, 1.9);
     // The built-in map's fold image is not small beside its boundary image.
     EXPECT_FALSE(picture_of(plot_subject_of(built_in_input(), quiet_run(built_in_input()))).enlarged.has_value());
+}
+
+TEST(PolePlot, DrawsNoFoldAlongAPoleAndDoesNotJoinTheBoundaryImageAcrossIt)
+{
+    // (x, y/x): det = 1/x changes sign across the pole x = 0 and is never 0,
+    // so there is no fold curve. The image of a horizontal edge, (x, ±1/x),
+    // changes the sign of f2 only across the pole, and there no line may join
+    // it (over [-1, 1.3] no sample of the edge falls on the pole itself).
+    const analysis_input input{"x", "y/x", domain{{"x", interval(-1, 1.3)}, {"y", interval(-1, 1)}}, 10};
+    const plot_picture picture = picture_of(plot_subject_of(input, quiet_run(input)));
+    EXPECT_TRUE(picture.fold_curve.empty());
+    const std::vector<plot_point>& image = picture.boundary_image;
+    for (std::size_t k = 1; k < image.size(); ++k) {
+        const plot_point &a = image[k - 1], &b = image[k];
+        const bool across = (a.y < -1 && b.y > 1) || (a.y > 1 && b.y < -1);
+        EXPECT_FALSE(across) << "(" << a.x << ", " << a.y << ") joined to (" << b.x << ", " << b.y << ")";
+    }
 }
 
 TEST(PlotFormat, ComesFromTheExtension)

@@ -73,13 +73,20 @@ inline void walk(const nlohmann::json& v, const std::string& path, const std::ma
         problems.push_back(path + ": not documented");
         return;
     }
-    if (!has_type(v, found->second)) {
+    // "T or null": null, or a value of type T.
+    const std::string nullable = " or null";
+    std::string type = found->second;
+    if (type.size() > nullable.size() && type.compare(type.size() - nullable.size(), nullable.size(), nullable) == 0) {
+        if (v.is_null()) return;
+        type.erase(type.size() - nullable.size());
+    }
+    if (!has_type(v, type)) {
         problems.push_back(path + ": not a " + found->second + ": " + v.dump());
         return;
     }
-    if (found->second == "list") {
+    if (type == "list") {
         for (const nlohmann::json& element : v) walk(element, path + "[]", fields, problems);
-    } else if (found->second == "object") {
+    } else if (type == "object") {
         for (const auto& entry : v.items()) walk(entry.value(), path + "." + entry.key(), fields, problems);
     }
 }
@@ -107,6 +114,12 @@ inline std::vector<std::string> field_problems(const nlohmann::json& document,
         results_fields_detail::walk(entry.value(), entry.key(), fields, problems);
     for (const auto& [path, type] : fields) {
         if (path.find("[]") != std::string::npos) continue;
+        // The fields of an object that is null are not there to miss.
+        const std::size_t dot = path.rfind('.');
+        if (dot != std::string::npos) {
+            const auto parent = results_fields_detail::pointer(path.substr(0, dot));
+            if (document.contains(parent) && document.at(parent).is_null()) continue;
+        }
         if (!document.contains(results_fields_detail::pointer(path))) problems.push_back(path + ": missing");
     }
     return problems;

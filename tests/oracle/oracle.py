@@ -1142,9 +1142,8 @@ def preimages(f1, f2, xr, yr, targets, n=240, starts_per_side=48):
         why = doubt
         if why is None and near < NEAR_IMAGE * size:
             why = "the target lies %.3g from the fold or boundary image" % near
-        solutions = []
-        if doubt is None:
-            solutions = solve_from(f, box, (a, b), starts)
+        # Solved even where the count is in doubt: the solutions still show which proved boxes hold one.
+        solutions = solve_from(f, box, (a, b), starts)
         inside = [p for p in solutions if box.distance_to_boundary(p) >= 0]
         if why is None and any(abs(box.distance_to_boundary(p)) < NEAR * box.size for p in solutions):
             why = "a preimage lies within the tolerance of an edge"
