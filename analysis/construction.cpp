@@ -53,8 +53,13 @@ Map cusp_system(const expression_matrix& jacobian, const expression_matrix& grad
 
 }  // namespace
 
+Map studied_map(const expression& e1, const expression& e2)
+{
+    return over_the_plane(Map({simplified(e1), simplified(e2)}));
+}
+
 plisse::plisse(const expression& e1, const expression& e2, const mesh& m)
-    : f(over_the_plane(Map({simplified(e1), simplified(e2)}))),
+    : f(studied_map(e1, e2)),
       jacobian(f.differentielle()),
       det(jacobian.determinant()),
       det_map(over_the_plane(Map(det))),

@@ -259,6 +259,10 @@ private:
     analysis_programs programs_;
 };
 
+/// The map (e1, e2) as the analysis studies it: components y0 and y1,
+/// simplified, in the variables x and y.
+Map studied_map(const expression& e1, const expression& e2);
+
 /// The second derivatives of the function whose first derivatives are the
 /// entries of row r of the Jacobian matrix J: row y0 holds ∂²/∂x∂·, row y1
 /// holds ∂²/∂y∂·, columns x and y.

@@ -165,6 +165,21 @@ struct plot_picture {
     double legend_note_top = 0;
 };
 
+/// The curves of a plot, in data coordinates.
+struct plot_curves {
+    /// The fold curve sampled inside the cells where the determinant may vanish, and its image.
+    std::vector<plot_segment> fold_curve;
+    std::vector<plot_segment> fold_image;
+    /// The boundary of the box, walked round, and its image.
+    std::vector<plot_point> boundary;
+    std::vector<plot_point> boundary_image;
+};
+
+/// Samples the curves of the map f (components y0, y1 in x and y) with
+/// Jacobian determinant det over box: its boundary, and its fold curve inside
+/// singular_cells, the cells where det may vanish.
+plot_curves curves_of(const Map& f, const expression& det, const domain& box, const std::vector<domain>& singular_cells);
+
 /// Samples the curves of subject, collects its features, frames the planes
 /// on a page as `page` asks and places the labels and the legend.
 plot_picture picture_of(const plot_subject& subject, const plot_page& page = {});

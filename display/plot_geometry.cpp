@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -155,6 +156,17 @@ void count_sheets(plot_picture& p, const std::function<std::optional<int>(double
 
 }  // namespace
 
+plot_curves curves_of(const Map& f, const expression& det, const domain& box, const std::vector<domain>& singular_cells)
+{
+    plot_curves c;
+    c.boundary = boundary_walk(box);
+    c.boundary_image = image_of_walk(f, c.boundary);
+    const int samples = samples_per_side(singular_cells.size());
+    for (const domain& cell : singular_cells) trace_cell(det, cell, samples, c.fold_curve);
+    for (const plot_segment& s : c.fold_curve) c.fold_image.emplace_back(image_at(f, s.first), image_at(f, s.second));
+    return c;
+}
+
 plot_picture picture_of(const plot_subject& subject, const plot_page& page)
 {
     const resultat& res = subject.res;
@@ -165,14 +177,13 @@ plot_picture picture_of(const plot_subject& subject, const plot_page& page)
     p.subtitle = "box " + interval_text(p.box.get("x")) + " × " + interval_text(p.box.get("y")) + ",   " +
                  std::to_string(res.source_mesh.boxes.size()) + " cells" +
                  (subject.fold_curve_text.empty() ? "" : ",   fold curve " + subject.fold_curve_text);
-    p.boundary = boundary_walk(p.box);
-    p.boundary_image = image_of_walk(subject.f, p.boundary);
     p.singular_cells = cells_at(res.singular_indices, res.source_mesh);
     p.fold_cells = cells_at(res.fold_indices, res.source_mesh);
-    const int samples = samples_per_side(p.singular_cells.size());
-    for (const domain& cell : p.singular_cells) trace_cell(subject.det, cell, samples, p.fold_curve);
-    for (const plot_segment& s : p.fold_curve)
-        p.fold_image.emplace_back(image_at(subject.f, s.first), image_at(subject.f, s.second));
+    plot_curves curves = curves_of(subject.f, subject.det, p.box, p.singular_cells);
+    p.fold_curve = std::move(curves.fold_curve);
+    p.fold_image = std::move(curves.fold_image);
+    p.boundary = std::move(curves.boundary);
+    p.boundary_image = std::move(curves.boundary_image);
     p.features = proved_features(res, subject.f);
     p.undecided = undecided_regions_of(res).all();
 

@@ -2,7 +2,8 @@
 // writes the pictures of the grid and of its image (and the results file when
 // asked), and shows the results in an interactive window. The map, the box
 // and the resolution come from the command line; without options they are
-// the built-in map's. "plisse flow ..." integrates a vector field instead.
+// the built-in map's. "plisse flow ..." integrates a vector field instead,
+// and "plisse sweep ..." analyses a family of maps over a parameter.
 
 #include "counts.hpp"
 #include "flow_command.hpp"
@@ -14,6 +15,7 @@
 #include "view_setup.hpp"
 #include "pipeline.hpp"
 #include "stopping.hpp"
+#include "sweep_command.hpp"
 #include "viewer.hpp"
 
 #include <unistd.h>
@@ -170,6 +172,8 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::string(argv[1]) == "flow")
         return flow_command(argc - 1, argv + 1);
+    if (argc > 1 && std::string(argv[1]) == "sweep")
+        return sweep_command(argc - 1, argv + 1);
     run_options options;
     const command_line_outcome outcome = read_command_line(argc, argv, options);
     if (!outcome.run)

@@ -345,20 +345,27 @@ std::string named(const char* option, const std::string& problem)
 
 }  // namespace
 
-std::string input_problem(const run_options& options)
+std::string analysis_problem(const run_options& options)
 {
     const int n = options.resolution;
     for (const std::string& problem :
          {named("--f1", component_problem(options.first_component)),
           named("--f2", component_problem(options.second_component)), named("--x", range_problem(options.x_range, n)),
           named("--y", range_problem(options.y_range, n)), named("--resolution", resolution_problem(n)),
-          named("--output-dir", output_folder_problem(options.output_dir)),
-          named("--json", json_file_problem(options.json_file)),
-          named("--plot", plot_file_problem(options.plot_file)),
-          named("--plot-size", plot_size_problem(options.plot_size)),
-          named("--plot-aspect", plot_aspect_problem(options.plot_aspect)),
           named("--time-limit", time_limit_problem(options.time_limit)),
           named("--preimages", preimage_points_problem(options.preimage_points))}) {
+        if (!problem.empty()) return problem;
+    }
+    return "";
+}
+
+std::string input_problem(const run_options& options)
+{
+    for (const std::string& problem :
+         {analysis_problem(options), named("--output-dir", output_folder_problem(options.output_dir)),
+          named("--json", json_file_problem(options.json_file)), named("--plot", plot_file_problem(options.plot_file)),
+          named("--plot-size", plot_size_problem(options.plot_size)),
+          named("--plot-aspect", plot_aspect_problem(options.plot_aspect))}) {
         if (!problem.empty()) return problem;
     }
     return "";

@@ -76,6 +76,11 @@ std::optional<std::pair<double, double>> target_point(const std::string& text);
 /// The problem with the inputs, naming the option; "" when they are sound.
 std::string input_problem(const run_options& options);
 
+/// The problem with what the analysis is given (the map, the box, the
+/// resolution and the time limit; not the outputs), naming the option; "" when
+/// they are sound.
+std::string analysis_problem(const run_options& options);
+
 /// text without its blanks. In a text that parses completely no two names or
 /// numbers stand side by side, so removing the blanks between tokens keeps
 /// every token; the scanner would echo them into the report.

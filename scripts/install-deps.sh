@@ -13,6 +13,7 @@ packages=(
   xvfb x11-apps imagemagick xdotool libgl1-mesa-dri
   libcairo2-dev libsdl-ttf2.0-dev fonts-dejavu-core poppler-utils
   python3 python3-numpy python3-sympy python3-mpmath
+  pybind11-dev python3-dev python3-pytest python3-matplotlib python3-distributed
   clang libclang-rt-14-dev
 )
 
