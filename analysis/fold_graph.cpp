@@ -87,7 +87,6 @@ public:
     }
 
     const std::vector<arc>& arcs() const { return arcs_; }
-    const std::vector<segment>& segments() const { return segments_; }
     int ends() const { return ends_; }
     /// The segment and position of the zero numbered end.
     std::pair<const segment*, std::size_t> zero_of(int end) const
