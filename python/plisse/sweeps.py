@@ -251,12 +251,12 @@ def _run(values, made, family, settings, executor, on_record):
 
 def parameter_values(text):
     """NAME=LO,HI,N: the name and N values evenly spaced from LO to HI (both included)."""
-    name, sep, spec = text.partition("=")
-    parts = spec.split(",")
-    if not sep or len(parts) != 3:
+    name, sep, range_text = text.partition("=")
+    bounds = range_text.split(",")
+    if not sep or len(bounds) != 3:
         raise SweepError(f"--param: {text!r} is not NAME=LO,HI,N, as in t=0,1,101")
     try:
-        lo, hi, n = float(parts[0]), float(parts[1]), int(parts[2])
+        lo, hi, n = float(bounds[0]), float(bounds[1]), int(bounds[2])
     except ValueError:
         raise SweepError(f"--param: {text!r} is not NAME=LO,HI,N, as in t=0,1,101") from None
     if n < 1 or not (math.isfinite(lo) and math.isfinite(hi)):
