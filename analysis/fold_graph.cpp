@@ -305,10 +305,10 @@ struct placed_feature {
     int to = 0;
 };
 
-std::vector<placed_feature> fold_features(const plisse& p)
+std::vector<placed_feature> fold_features(const std::vector<feature>& proved)
 {
     std::vector<placed_feature> found;
-    for (const feature& ft : proved_features(p.res, p.f)) {
+    for (const feature& ft : proved) {
         const int index = ft.number - 1;
         switch (ft.kind) {
         case feature_kind::cusp: found.push_back({{ft.kind, index, 0}, ft.first}); break;
@@ -413,12 +413,8 @@ std::vector<domain> chain(const walk& w, const std::vector<arc>& arcs, int from,
 /// point on the boundary. Every fold point of the boundary is among the ends
 /// and each box holds one, so two boxes that meet only each other hold one
 /// point.
-std::optional<int> point_index(const plisse& p, const arc_builder& built, int e)
+std::optional<int> point_index(const std::vector<domain>& points, const arc_builder& built, int e)
 {
-    std::vector<domain> points;
-    for (const feature& ft : proved_features(p.res, p.f)) {
-        if (ft.kind == feature_kind::fold_boundary_point) points.push_back(ft.first);
-    }
     const auto box_of = [&](int end) {
         const auto [s, k] = built.zero_of(end);
         return s->zero_box(k);
@@ -437,7 +433,7 @@ std::optional<int> point_index(const plisse& p, const arc_builder& built, int e)
     return match;
 }
 
-fold_curve_component component_of(const plisse& p, const arc_builder& built, const walk& w,
+fold_curve_component component_of(const std::vector<domain>& points, const arc_builder& built, const walk& w,
                                   std::vector<placed_feature*> on)
 {
     const std::vector<arc>& arcs = built.arcs();
@@ -459,7 +455,7 @@ fold_curve_component component_of(const plisse& p, const arc_builder& built, con
     }
     for (int side = 0; side < 2; ++side) {
         const int e = side == 0 ? w.first_end : w.last_end;
-        c.ends[side] = point_index(p, built, e);
+        c.ends[side] = point_index(points, built, e);
         const auto [s, k] = built.zero_of(e);
         c.end_boxes[side] = s->zero_box(k);
     }
@@ -486,7 +482,12 @@ std::optional<fold_curve_graph> plisse::fold_graph(std::string& failure) const
         failure = "the arcs of the fold curve in its pieces do not join";
         return std::nullopt;
     }
-    std::vector<placed_feature> features = fold_features(*this);
+    const std::vector<feature> proved = proved_features(res, f);
+    std::vector<placed_feature> features = fold_features(proved);
+    std::vector<domain> points;
+    for (const feature& ft : proved) {
+        if (ft.kind == feature_kind::fold_boundary_point) points.push_back(ft.first);
+    }
     for (walk& w : *ws) {
         if (w.closed && !start_after_free_arc(w, built.arcs(), features)) {
             failure = "every arc of a closed component of the fold curve meets a feature's box";
@@ -507,7 +508,7 @@ std::optional<fold_curve_graph> plisse::fold_graph(std::string& failure) const
             failure = "two features could not be ordered along the fold curve";
             return std::nullopt;
         }
-        graph.components.push_back(component_of(*this, built, (*ws)[w], on[w]));
+        graph.components.push_back(component_of(points, built, (*ws)[w], on[w]));
     }
     return graph;
 }

@@ -142,9 +142,6 @@ domain tighten(const newton& op, const domain& X)
     return T;
 }
 
-namespace {
-
-/// X widened by a quarter of each width on both sides, within limits.
 domain widened(const domain& X, const domain& limits)
 {
     domain W = X;
@@ -156,8 +153,6 @@ domain widened(const domain& X, const domain& limits)
     }
     return W;
 }
-
-}  // namespace
 
 pair_proof prove_pair(const newton& op, const domain& X, const domain& frozen, const domain& limits,
                       int applications, std::ostream* trace)

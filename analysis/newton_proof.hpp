@@ -54,6 +54,10 @@ struct newton_run {
 newton_run newton_iterates(const newton& op, const domain& X, int applications, bool stop_at_verdict,
                            std::ostream* trace = nullptr);
 
+/// X widened by a quarter of each width on both sides, within limits (in
+/// the variables limits has).
+domain widened(const domain& X, const domain& limits);
+
 /// A narrow box around the one zero that X is proved to hold: Newton steps
 /// intersected with X until they stop shrinking it.
 domain tighten(const newton& op, const domain& X);

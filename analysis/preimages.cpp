@@ -23,17 +23,6 @@ Map shifted_map(const plisse& p, double a, double b)
     return system;
 }
 
-/// X widened by a quarter of each width on both sides, within D.
-domain widened_within(const domain& X, const domain& D)
-{
-    domain W;
-    for (const auto& [v, I] : X) {
-        const double margin = I.width() / 4;
-        W[v] = interval(I.inf() - margin, I.sup() + margin).intersect(D.get(v));
-    }
-    return W;
-}
-
 /// Whether the box b touches a face of D.
 bool touches_boundary(const domain& b, const domain& D)
 {
@@ -86,7 +75,7 @@ preimage_count plisse::preimages(double a, double b, double narrowest_relative) 
         domain proof_box = B;
         newton_run run = newton_iterates(op, B, applications, true);
         if (run.verdict == zero_count::unknown) {
-            proof_box = widened_within(B, D);
+            proof_box = widened(B, D);
             run = newton_iterates(op, proof_box, applications, true);
         }
         if (run.verdict == zero_count::none) continue;
