@@ -42,6 +42,21 @@ std::vector<double> heights(const plisse& p, const fold_curve_component& c)
     return ys;
 }
 
+/// The fold curve's one component; none, with a failure, when the graph is
+/// missing or has another number of components.
+const fold_curve_component* only_component(const plisse& p)
+{
+    if (!p.fold_curve) {
+        ADD_FAILURE() << "no fold-curve graph: " << p.fold_curve_failure;
+        return nullptr;
+    }
+    if (p.fold_curve->components.size() != 1) {
+        ADD_FAILURE() << p.fold_curve->components.size() << " components";
+        return nullptr;
+    }
+    return &p.fold_curve->components[0];
+}
+
 bool holds(const domain& b, double x, double y, double tolerance)
 {
     return b.get("x").inf() - tolerance <= x && x <= b.get("x").sup() + tolerance && b.get("y").inf() - tolerance <= y &&
@@ -54,9 +69,9 @@ TEST(FoldCurveGraph, TheBuiltInMapHasOneArcThroughItsCusp)
     // x = 0.33 at y = (−0.2 ± 2)/6, that is −11/30 and 0.3; the kernel
     // (−0.2, 1) is tangent to it where 6y + 0.2 = −0.2: the cusp (0, −1/15).
     const auto p = analysed("x+0.2*y", "y^3-x*y", built_in_box());
-    ASSERT_TRUE(p->fold_curve) << p->fold_curve_failure;
-    ASSERT_EQ(p->fold_curve->components.size(), 1u);
-    const fold_curve_component& c = p->fold_curve->components[0];
+    const fold_curve_component* only = only_component(*p);
+    ASSERT_TRUE(only);
+    const fold_curve_component& c = *only;
     EXPECT_FALSE(c.closed);
     const double first = c.end_boxes[0].get("y").mid(), last = c.end_boxes[1].get("y").mid();
     EXPECT_NEAR(std::min(first, last), -11.0 / 30, 0.03);
@@ -74,9 +89,9 @@ TEST(FoldCurveGraph, LipsCloseThroughTwoCusps)
     // det = 3y² + x² − 1/4, an ellipse; the kernel (0, 1) is tangent to it
     // where ∂det/∂y = 6y = 0: the cusps (±1/2, 0).
     const auto p = analysed("x", "y^3+(x^2-0.25)*y", plane_box(-1, 1, -1, 1));
-    ASSERT_TRUE(p->fold_curve) << p->fold_curve_failure;
-    ASSERT_EQ(p->fold_curve->components.size(), 1u);
-    const fold_curve_component& c = p->fold_curve->components[0];
+    const fold_curve_component* only = only_component(*p);
+    ASSERT_TRUE(only);
+    const fold_curve_component& c = *only;
     EXPECT_TRUE(c.closed);
     ASSERT_EQ(c.features.size(), 2u);
     EXPECT_EQ(c.features[0].kind, feature_kind::cusp);
@@ -91,9 +106,9 @@ TEST(FoldCurveGraph, TheSwallowtailsFeaturesFollowEachOtherAlongY)
     // where y − 4y³ = 0, y = ±1/2, and has cusps where 1 − 12y² = 0,
     // y = ±0.2887. Along y: crossing, cusp, cusp, crossing.
     const auto p = analysed("x", "y^4-0.5*y^2+x*y", plane_box(-1, 1, -1, 1));
-    ASSERT_TRUE(p->fold_curve) << p->fold_curve_failure;
-    ASSERT_EQ(p->fold_curve->components.size(), 1u);
-    const fold_curve_component& c = p->fold_curve->components[0];
+    const fold_curve_component* only = only_component(*p);
+    ASSERT_TRUE(only);
+    const fold_curve_component& c = *only;
     EXPECT_FALSE(c.closed);
     std::vector<double> ys = heights(*p, c);
     if (!ys.empty() && ys.front() > ys.back()) std::reverse(ys.begin(), ys.end());
