@@ -3,6 +3,7 @@
 #include "polynomial.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -11,7 +12,8 @@ namespace {
 /// Most term pairs a product forms before its like terms are merged.
 constexpr std::size_t largest_product = std::size_t(1) << 20;
 
-/// Largest dense array of one block of a centred bound.
+/// Most exponent vectors of one block of a centred bound: its expansion may
+/// visit each of them over a wide box.
 constexpr std::size_t largest_block = std::size_t(1) << 16;
 
 bool by_exponents(const polynomial::term& a, const polynomial::term& b) { return a.powers < b.powers; }
@@ -26,129 +28,6 @@ public:
 private:
     std::vector<int> parent_;
 };
-
-using bounds = centred_bound::bounds;
-
-/// a + c·b for a double c, rounded outward: fma rounds the exact value of
-/// each bound to the nearest double, so the next double beyond the result
-/// lies beyond the exact bound.
-[[gnu::always_inline]] inline bounds plus_scaled(const bounds& a, double c, const bounds& b)
-{
-    if (c >= 0) return {next_down(std::fma(c, b.lo, a.lo)), next_up(std::fma(c, b.hi, a.hi))};
-    return {next_down(std::fma(c, b.hi, a.lo)), next_up(std::fma(c, b.lo, a.hi))};
-}
-
-/// Σ a_j x^j rewritten as Σ q_j h^j with x = c + h, in place, for the d + 1
-/// coefficients a[0], a[stride], ..., a[d * stride]: d rounds of synthetic
-/// division by (x - c).
-[[gnu::always_inline]] inline void taylor_shift(bounds* a, int d, std::size_t stride, double c)
-{
-    for (int k = 0; k < d; ++k) {
-        for (int j = d - 1; j >= k; --j) a[j * stride] = plus_scaled(a[j * stride], c, a[(j + 1) * stride]);
-    }
-}
-
-/// a[0] + a[stride] c + ... + a[d * stride] c^d by Horner's scheme, into a[0].
-[[gnu::always_inline]] inline void collapse(bounds* a, int d, std::size_t stride, double c)
-{
-    bounds value = a[d * stride];
-    for (int j = d - 1; j >= 0; --j) value = plus_scaled(a[j * stride], c, value);
-    a[0] = value;
-}
-
-/// Collapses (to c) or shifts (to c) every line of the dense array q along
-/// `axis`: each index with α_axis = 0, α_i < limit[i] and Σ α ≤ degree is the
-/// start of a line, whose length is cut at the degree. The lines are counted
-/// off like an odometer, the last axis fastest. The loops are plain so that
-/// they compile to one function, built twice: with fused multiply-add
-/// instructions where the processor has them, and without.
-__attribute__((target_clones("fma", "default"))) void move_lines(bounds* q, const int* limit,
-                                                                  const std::size_t* stride, std::size_t axes,
-                                                                  std::size_t axis, int degree, double c, bool points)
-{
-    int alpha[polynomial::most_variables] = {};
-    while (true) {
-        int total = 0;
-        std::size_t offset = 0;
-        for (std::size_t i = 0; i < axes; ++i) {
-            total += alpha[i];
-            offset += alpha[i] * stride[i];
-        }
-        const int d = std::min(limit[axis] - 1, degree - total);
-        if (points) {
-            collapse(q + offset, d, stride[axis], c);
-        } else {
-            taylor_shift(q + offset, d, stride[axis], c);
-        }
-        // The next start: the last axis other than `axis` that can still grow.
-        std::size_t i = axes;
-        while (i-- > 0) {
-            if (i == axis) continue;
-            if (alpha[i] + 1 < limit[i] && total + 1 <= degree) {
-                ++alpha[i];
-                break;
-            }
-            total -= alpha[i];
-            alpha[i] = 0;
-        }
-        if (i == static_cast<std::size_t>(-1)) return;
-    }
-}
-
-/// Adds q_α·H^α to sum for every index α of the dense array from axis `at` on
-/// (the earlier ones fixed, giving offset, total degree, an upper bound T of
-/// the product of their r_i^α_i, and whether each of them is even). With
-/// |h_i| ≤ r_i, h^α lies in [0, T] when every α_i is even, in [−T, T]
-/// otherwise. Along the axis `along` (none when it is the number of axes),
-/// the derivative's coefficients are summed instead: (α + 1)·q at α + 1.
-void sum_terms(const std::vector<bounds>& q, const std::vector<int>& limit, const std::vector<std::size_t>& stride,
-               const std::vector<double>& reach, int degree, std::size_t along, std::size_t at, std::size_t offset,
-               int total, double T, bool even, double factor, bounds& sum)
-{
-    if (at == limit.size()) {
-        bounds c = q[offset];
-        // factor is a small integer, exact: the products are rounded outward.
-        if (factor != 1.0) c = {next_down(factor * c.lo), next_up(factor * c.hi)};
-        if (total == 0) {
-            sum = {next_down(sum.lo + c.lo), next_up(sum.hi + c.hi)};
-        } else if (even) {
-            sum = {next_down(std::fma(std::min(c.lo, 0.0), T, sum.lo)), next_up(std::fma(std::max(c.hi, 0.0), T, sum.hi))};
-        } else {
-            const double m = std::max(-c.lo, c.hi);
-            sum = {next_down(std::fma(-m, T, sum.lo)), next_up(std::fma(m, T, sum.hi))};
-        }
-        return;
-    }
-    const bool derived = at == along;
-    const int last = derived ? limit[at] - 1 : limit[at];
-    double power = T;
-    for (int a = 0; a < last && total + a + (derived ? 1 : 0) <= degree; ++a) {
-        const std::size_t entry = offset + (derived ? a + 1 : a) * stride[at];
-        sum_terms(q, limit, stride, reach, degree, along, at + 1, entry, total + a, power, even && a % 2 == 0,
-                  derived ? factor * (a + 1) : factor, sum);
-        power = next_up(power * reach[at]);
-    }
-}
-
-/// The Taylor coefficients at the centre of the box of one block, with what
-/// summing them needs.
-struct shifted_block {
-    std::vector<bounds> q;
-    std::vector<int> limit;
-    std::vector<std::size_t> stride;
-    /// Upper bounds of |h_i| over the box.
-    std::vector<double> reach;
-};
-
-/// Σ over the entries of s (of total degree at most `degree`) of q_α H^α, or
-/// of the derivative's coefficients along axis `along`.
-interval summed(const shifted_block& s, int degree, std::size_t along)
-{
-    bounds total{0.0, 0.0};
-    sum_terms(s.q, s.limit, s.stride, s.reach, degree, along, 0, 0, 0, 1.0, true, 1.0, total);
-    if (!std::isfinite(total.lo) || !std::isfinite(total.hi)) return interval::ENTIRE();
-    return interval(total.lo, total.hi);
-}
 
 }  // namespace
 
@@ -228,8 +107,70 @@ std::optional<polynomial> power(const polynomial& a, int k)
     return result;
 }
 
+
+namespace {
+
+/// A closed interval as its two bounds, for the arithmetic of the expansion.
+struct bounds {
+    double lo;
+    double hi;
+};
+
+bounds plus(const bounds& a, const bounds& b) { return {next_down(a.lo + b.lo), next_up(a.hi + b.hi)}; }
+
+/// c·q for a small integer c ≥ 1 (exact), rounded outward.
+bounds times(double c, const bounds& q) { return c == 1.0 ? q : bounds{next_down(c * q.lo), next_up(c * q.hi)}; }
+
+/// What q·h^α adds, with |h_i| ≤ r_i and T ≥ Π r_i^α_i: h^α lies in [0, T]
+/// when every α_i is even, in [−T, T] otherwise, and is 1 when α = 0.
+bounds term_over(const bounds& q, double T, bool even, bool constant)
+{
+    if (constant) return q;
+    if (even) return {next_down(std::min(q.lo, 0.0) * T), next_up(std::max(q.hi, 0.0) * T)};
+    const double m = std::max(-q.lo, q.hi);
+    return {next_down(-m * T), next_up(m * T)};
+}
+
+/// Binomial coefficients C(n, k) for n ≤ polynomial::highest_degree, by
+/// Pascal's rule: sums of integers below 2^53 (C(40, 20) ≈ 1.4e11), exact.
+const std::vector<std::vector<double>>& binomials()
+{
+    static const std::vector<std::vector<double>> table = [] {
+        std::vector<std::vector<double>> C(polynomial::highest_degree + 1);
+        for (int n = 0; n <= polynomial::highest_degree; ++n) {
+            C[n].assign(n + 1, 1.0);
+            for (int k = 1; k < n; ++k) C[n][k] = C[n - 1][k - 1] + C[n - 1][k];
+        }
+        return C;
+    }();
+    return table;
+}
+
+/// The remainder of an output is small enough when it is at most this share
+/// of the width of the terms before it.
+constexpr double remainder_share = 1.0 / 8;
+
+/// Calls visit(α) for every α with Σ α_i = m and α_i ≤ limit[i], from index i on.
+template <class Visit>
+void for_each_order_index(int m, std::size_t i, const std::vector<int>& limit, std::vector<int>& alpha, Visit& visit)
+{
+    if (i + 1 == limit.size()) {
+        if (m > limit[i]) return;
+        alpha[i] = m;
+        visit(alpha);
+        return;
+    }
+    for (int a = 0; a <= std::min(m, limit[i]); ++a) {
+        alpha[i] = a;
+        for_each_order_index(m - a, i + 1, limit, alpha, visit);
+    }
+}
+
+}  // namespace
+
 std::optional<centred_bound> centred_bound::of(const polynomial& p)
 {
+    if (p.degree() > polynomial::highest_degree) return std::nullopt;
     const int n = p.variables();
     variable_groups groups(n);
     std::vector<bool> used(n, false);
@@ -256,25 +197,6 @@ std::optional<centred_bound> centred_bound::of(const polynomial& p)
         b.extents.push_back(1);
     }
     for (const polynomial::term& t : p.terms()) {
-        for (block& b : bound.blocks_) {
-            int degree = 0;
-            for (std::size_t i = 0; i < b.variables.size(); ++i) {
-                const int e = polynomial::exponent(t.powers, b.variables[i]);
-                b.extents[i] = std::max(b.extents[i], e + 1);
-                degree += e;
-            }
-            b.degree = std::max(b.degree, degree);
-        }
-    }
-    for (block& b : bound.blocks_) {
-        std::size_t size = 1;
-        for (const int e : b.extents) {
-            size *= static_cast<std::size_t>(e);
-            if (size > largest_block) return std::nullopt;
-        }
-        b.coefficients.assign(size, bounds{0.0, 0.0});
-    }
-    for (const polynomial::term& t : p.terms()) {
         if (t.powers == 0) {
             bound.constant_ += t.coefficient;
             continue;
@@ -282,11 +204,40 @@ std::optional<centred_bound> centred_bound::of(const polynomial& p)
         int owner = 0;
         while (polynomial::exponent(t.powers, owner) == 0) ++owner;
         block& b = bound.blocks_[block_of[groups.root(owner)]];
-        std::size_t index = 0;
-        for (std::size_t i = 0; i < b.variables.size(); ++i)
-            index = index * b.extents[i] + polynomial::exponent(t.powers, b.variables[i]);
-        // Each exponent vector is one term of p: one coefficient per entry.
-        b.coefficients[index] = {t.coefficient.inf(), t.coefficient.sup()};
+        int degree = 0;
+        for (std::size_t i = 0; i < b.variables.size(); ++i) {
+            const int e = polynomial::exponent(t.powers, b.variables[i]);
+            b.exponents.push_back(e);
+            b.extents[i] = std::max(b.extents[i], e + 1);
+            degree += e;
+        }
+        b.degree = std::max(b.degree, degree);
+        const double middle = t.coefficient.mid();
+        b.middle.push_back(middle);
+        b.magnitude.push_back(t.coefficient.mag());
+        // The radius around the middle, rounded up; the slack is completed below.
+        b.slack.push_back(next_up(std::max(t.coefficient.sup() - middle, middle - t.coefficient.inf())));
+    }
+    for (block& b : bound.blocks_) {
+        std::size_t indices = 1;
+        for (const int e : b.extents) {
+            indices *= static_cast<std::size_t>(e);
+            if (indices > largest_block) return std::nullopt;
+        }
+        // Per term: the binomials and the powers of the centre, two products
+        // per variable, the powers built by at most degree products, the
+        // coefficient, and one addition per term.
+        const double K = b.degree + 2.0 * b.variables.size() + b.middle.size() + 4.0;
+        const double u = 0x1p-53;
+        b.gamma = next_up(next_up(K * u) / next_down(1.0 - K * u));
+        int lowest = 0;
+        for (std::size_t t = 0; t < b.middle.size(); ++t) {
+            b.slack[t] = next_up(b.slack[t] + next_up(b.gamma * std::fabs(b.middle[t])));
+            for (const double v : {b.middle[t], b.slack[t], b.magnitude[t]}) {
+                if (v != 0.0 && std::fabs(v) < 1.0) lowest = std::min(lowest, std::ilogb(v));
+            }
+        }
+        b.smallest_exponent = lowest;
     }
     return bound;
 }
@@ -305,32 +256,110 @@ bool centred_bound::applies_to(const interval* box) const
 
 namespace {
 
-/// The Taylor coefficients of block b at the centre c of the box, axis after
-/// axis: along a variable that is a point, h is 0 and the line collapses to
-/// its value at c, which is done first as it shortens the other lines,
-/// unless the derivative along it is wanted (`kept`); along the others, it
-/// is shifted to c.
-template <class Block>
-shifted_block shifted(const Block& b, const interval* box, const std::vector<bool>& kept)
+/// The expansion of one block at the centre of a box: per block variable i,
+/// the centre's powers c_i^p (rounded to nearest), the powers of the
+/// magnitude of the box's interval, upper bounds of the powers of the reach
+/// r_i ≥ |h_i|, and the largest α_i that matters (0 along a point, whose h is
+/// 0, unless the derivative along it is wanted, then 1).
+struct expansion_tables {
+    std::vector<std::size_t> offset;
+    std::vector<double> centre_powers;
+    std::vector<double> magnitude_powers;
+    std::vector<double> reach_powers;
+    std::vector<int> limit;
+};
+
+/// Fills the tables of a block over box (variables, their extents, and
+/// whether the derivative along each is wanted); false when a product of
+/// the powers and coefficients could fall below the normal doubles, where
+/// the relative error bounds of the sums no longer hold. Every partial
+/// product of a term's factors (binomials ≥ 1, powers, a coefficient) is at
+/// least 2^(smallest_exponent + Σ_i (extent_i − 1)·ilogb(m_i)), m_i the
+/// smallest non-zero of |c_i| and the magnitude when below 1: true when that
+/// is above 2^−1000.
+bool fill(expansion_tables& e, const interval* box, const std::vector<int>& variables, const std::vector<int>& extents,
+          const std::array<bool, polynomial::most_variables>& kept, int smallest_exponent)
 {
-    const std::size_t axes = b.variables.size();
-    shifted_block s{b.coefficients, b.extents, std::vector<std::size_t>(axes), std::vector<double>(axes)};
-    std::size_t size = 1;
-    for (std::size_t i = axes; i-- > 0;) {
-        s.stride[i] = size;
-        size *= static_cast<std::size_t>(b.extents[i]);
-    }
-    for (const bool points : {true, false}) {
-        for (std::size_t i = 0; i < axes; ++i) {
-            const interval& X = box[b.variables[i]];
-            if ((X.isPoint() && !kept[i]) != points) continue;
-            const double c = X.mid();
-            move_lines(s.q.data(), s.limit.data(), s.stride.data(), axes, i, b.degree, c, points);
-            if (points) s.limit[i] = 1;
-            s.reach[i] = next_up(std::max(X.sup() - c, c - X.inf()));
+    const std::size_t axes = variables.size();
+    e.offset.assign(axes + 1, 0);
+    for (std::size_t i = 0; i < axes; ++i) e.offset[i + 1] = e.offset[i] + extents[i];
+    e.centre_powers.resize(e.offset[axes]);
+    e.magnitude_powers.resize(e.offset[axes]);
+    e.reach_powers.resize(e.offset[axes]);
+    e.limit.resize(axes);
+    long lowest = smallest_exponent;
+    for (std::size_t i = 0; i < axes; ++i) {
+        const interval& X = box[variables[i]];
+        // Along a point, c is the point itself, so that h is 0.
+        double c = X.isPoint() ? X.inf() : X.mid();
+        double r = 0.0;
+        if (!X.isPoint()) {
+            r = next_up(std::max(X.sup() - c, c - X.inf()));
+            // A centre next to 0 is moved onto it: its powers would fall
+            // towards the subnormal doubles for a reach barely larger.
+            if (std::fabs(c) <= r * 0x1p-30) {
+                c = 0.0;
+                r = next_up(X.mag());
+            }
         }
+        const double magnitude = X.mag();
+        e.limit[i] = X.isPoint() ? (kept[i] ? std::min(1, extents[i] - 1) : 0) : extents[i] - 1;
+        double* cp = &e.centre_powers[e.offset[i]];
+        double* mp = &e.magnitude_powers[e.offset[i]];
+        double* rp = &e.reach_powers[e.offset[i]];
+        cp[0] = mp[0] = rp[0] = 1.0;
+        for (int p = 1; p < extents[i]; ++p) {
+            cp[p] = cp[p - 1] * c;
+            mp[p] = mp[p - 1] * magnitude;
+            rp[p] = next_up(rp[p - 1] * r);
+        }
+        // Each product reads the powers of c_i or those of the magnitude.
+        int smallest = 0;
+        for (const double v : {std::fabs(c), magnitude}) {
+            if (v != 0.0 && v < 1.0) smallest = std::min(smallest, std::ilogb(v));
+        }
+        lowest += static_cast<long>(extents[i] - 1) * smallest;
     }
-    return s;
+    return lowest >= -1000;
+}
+
+/// For one exponent vector α of a block (its terms' exponents, coefficient
+/// middles, slacks and magnitudes): in q the Taylor coefficient q_α at the
+/// tables' centre, in M a bound of |∂^α p(ξ)/α!| over their box. False when
+/// no term reaches α (both are then 0).
+/// q_α = Σ_t a_t·C(e_t, α)·c^(e_t − α) lies in S ± E: S sums the middles in
+/// floating point, within γ·Σ|middle_t·C·c^(e_t−α)| of their exact sum, the
+/// radii add Σ radius_t·C·|c|^(e_t−α), and E bounds both through the slacks,
+/// a computed sum of non-negative terms being at least (1 − γ) times the
+/// exact one (widen ≥ 1/(1 − γ)). M bounds Σ_t |a_t|·C·|ξ|^(e_t−α) the same way.
+bool coefficient_at(const std::vector<int>& exponents, const std::vector<double>& middle,
+                    const std::vector<double>& slack, const std::vector<double>& magnitude, double widen,
+                    const expansion_tables& tables, const std::vector<int>& a, bounds& q, double& M)
+{
+    const std::vector<std::vector<double>>& binomial = binomials();
+    const std::size_t axes = a.size();
+    double S = 0.0, E = 0.0;
+    M = 0.0;
+    bool any = false;
+    for (std::size_t t = 0; t < middle.size(); ++t) {
+        const int* e = &exponents[t * axes];
+        double f = 1.0, g = 1.0;
+        std::size_t i = 0;
+        for (; i < axes && e[i] >= a[i]; ++i) {
+            const double C = binomial[e[i]][a[i]];
+            f *= C * tables.centre_powers[tables.offset[i] + e[i] - a[i]];
+            g *= C * tables.magnitude_powers[tables.offset[i] + e[i] - a[i]];
+        }
+        if (i < axes) continue;
+        any = true;
+        S += middle[t] * f;
+        E += slack[t] * std::fabs(f);
+        M += magnitude[t] * g;
+    }
+    E = next_up(E * widen);
+    M = next_up(M * widen);
+    q = {next_down(S - E), next_up(S + E)};
+    return any;
 }
 
 }  // namespace
@@ -340,25 +369,89 @@ interval centred_bound::over(const interval* box) const { return over(box, {}, n
 interval centred_bound::over(const interval* box, const std::vector<int>& variables, interval* derivatives) const
 {
     for (std::size_t i = 0; i < variables.size(); ++i) derivatives[i] = interval(0.0);
-    if (!applies_to(box)) {
+    const auto nothing = [&] {
         for (std::size_t i = 0; i < variables.size(); ++i) derivatives[i] = interval::ENTIRE();
         return interval::ENTIRE();
-    }
+    };
+    if (!applies_to(box)) return nothing();
     interval total = constant_;
+    thread_local expansion_tables tables;
+    thread_local std::vector<int> alpha;
+    // Output 0 is p; output o ≥ 1 the derivative along block axis along[o − 1],
+    // whose position among the wanted derivatives is wanted[o − 1].
+    thread_local std::vector<std::size_t> along, wanted;
+    thread_local std::vector<bounds> exact, order;
+    thread_local std::vector<double> remainder;
     for (const block& b : blocks_) {
-        // The axis of each wanted derivative in the block; a block without
-        // its variable does not depend on it, and adds 0 to the derivative.
-        std::vector<std::size_t> axes(variables.size(), b.variables.size());
-        std::vector<bool> kept(b.variables.size(), false);
+        const std::size_t axes = b.variables.size();
+        along.clear();
+        wanted.clear();
+        std::array<bool, polynomial::most_variables> kept{};
         for (std::size_t i = 0; i < variables.size(); ++i) {
-            axes[i] = std::find(b.variables.begin(), b.variables.end(), variables[i]) - b.variables.begin();
-            if (axes[i] < b.variables.size()) kept[axes[i]] = true;
+            const std::size_t a = std::find(b.variables.begin(), b.variables.end(), variables[i]) - b.variables.begin();
+            if (a == axes) continue;
+            along.push_back(a);
+            wanted.push_back(i);
+            kept[a] = true;
         }
-        const shifted_block s = shifted(b, box, kept);
-        total += summed(s, b.degree, b.variables.size());
-        for (std::size_t i = 0; i < variables.size(); ++i) {
-            if (axes[i] < b.variables.size()) derivatives[i] += summed(s, b.degree, axes[i]);
+        if (!fill(tables, box, b.variables, b.extents, kept, b.smallest_exponent)) return nothing();
+        const std::size_t outputs = along.size() + 1;
+        exact.assign(outputs, bounds{0.0, 0.0});
+        order.resize(outputs);
+        remainder.resize(outputs);
+        const double widen = next_up(1.0 + 2.0 * b.gamma);
+        // The reach product Π r_i^α_i (upper bound) and whether every α_i is even.
+        const auto reach_of = [&](const std::vector<int>& a, double& T, bool& even, bool& constant) {
+            T = 1.0;
+            even = true;
+            constant = true;
+            for (std::size_t i = 0; i < axes; ++i) {
+                if (a[i] == 0) continue;
+                T = next_up(T * tables.reach_powers[tables.offset[i] + a[i]]);
+                even = even && a[i] % 2 == 0;
+                constant = false;
+            }
+        };
+        const auto add_order_index = [&](std::vector<int>& a) {
+            bounds q;
+            double M;
+            if (!coefficient_at(b.exponents, b.middle, b.slack, b.magnitude, widen, tables, a, q, M)) return;
+            double T;
+            bool even, constant;
+            reach_of(a, T, even, constant);
+            order[0] = plus(order[0], term_over(q, T, even, constant));
+            remainder[0] = next_up(remainder[0] + next_up(M * T));
+            for (std::size_t o = 1; o < outputs; ++o) {
+                const std::size_t i = along[o - 1];
+                if (a[i] == 0) continue;
+                const double factor = a[i];
+                --a[i];
+                reach_of(a, T, even, constant);
+                ++a[i];
+                order[o] = plus(order[o], term_over(times(factor, q), T, even, constant));
+                remainder[o] = next_up(remainder[o] + next_up(factor * next_up(M * T)));
+            }
+        };
+        alpha.assign(axes, 0);
+        bool stopped = false;
+        for (int m = 0; m <= b.degree && !stopped; ++m) {
+            std::fill(order.begin(), order.end(), bounds{0.0, 0.0});
+            std::fill(remainder.begin(), remainder.end(), 0.0);
+            for_each_order_index(m, 0, tables.limit, alpha, add_order_index);
+            // Stopping at order m: the terms before it exactly, the rest of
+            // the expansion inside [−R, R].
+            stopped = m > 0;
+            for (std::size_t o = 0; o < outputs && stopped; ++o)
+                stopped = remainder[o] <= remainder_share / 2 * (exact[o].hi - exact[o].lo);
+            for (std::size_t o = 0; o < outputs; ++o)
+                exact[o] = stopped ? plus(exact[o], {-remainder[o], remainder[o]}) : plus(exact[o], order[o]);
         }
+        const auto as_interval = [](const bounds& s) {
+            if (!std::isfinite(s.lo) || !std::isfinite(s.hi)) return interval::ENTIRE();
+            return interval(s.lo, s.hi);
+        };
+        total += as_interval(exact[0]);
+        for (std::size_t o = 1; o < outputs; ++o) derivatives[wanted[o - 1]] += as_interval(exact[o]);
     }
     return total;
 }

@@ -65,16 +65,23 @@ std::optional<polynomial> product(const polynomial& a, const polynomial& b);
 /// polynomial::highest_degree.
 std::optional<polynomial> power(const polynomial& a, int k);
 
-/// Enclosures of one polynomial p over boxes: with c the centre of the box and
-/// h = x - c, p(c + h) = Σ q_α h^α exactly, q being the Taylor coefficients of
-/// p at c. Outward-rounded arithmetic on p's coefficients and on c encloses
-/// every q_α, and h^α lies in the product of the powers of the box's
-/// h-intervals, so Σ q_α H^α holds p over the box. Terms that cancel in p (a
-/// polynomial of high degree written in monomials) no longer add up their
-/// widths: away from c only the true variation of p, to first order, remains.
+/// Enclosures of one polynomial p over boxes by its Taylor expansion at the
+/// box's centre c, truncated where the rest no longer matters. With h = x − c
+/// and q_α the Taylor coefficients of p at c, Taylor's theorem on the segment
+/// from c to x (inside the convex box) gives, for each order m,
+///   p(c + h) = Σ_{|α|<m} q_α h^α + Σ_{|α|=m} (∂^α p(ξ)/α!) h^α,  ξ in the box,
+/// and ∂^α p(ξ)/α! = Σ_t a_t·C(e_t, α)·ξ^(e_t−α) over the terms a_t x^(e_t) of
+/// p, bounded in magnitude over the box. The order m is the first one whose
+/// remainder is at most an eighth of the width of the terms before it (or
+/// the degree + 1, where it vanishes): the enclosure is then at most 9/8 as
+/// wide as the whole expansion's, Σ q_α H^α, whose terms of order m and above
+/// only add width. Terms that cancel in p (a polynomial of high degree written
+/// in monomials) thus no longer add up their widths, and a sparse polynomial
+/// costs its terms times the few orders the box needs, not its dense size.
 class centred_bound {
 public:
-    /// The bound of p; nothing when its dense blocks would be too large.
+    /// The bound of p; nothing when p's degree exceeds polynomial::highest_degree
+    /// or a block has too many exponent vectors.
     static std::optional<centred_bound> of(const polynomial& p);
 
     /// The enclosure of p over the box whose variable k has the interval
@@ -82,28 +89,33 @@ public:
     /// or when every one is a point (the direct form is then as good).
     interval over(const interval* box) const;
     /// over(box), and in derivatives[i] the enclosure of ∂p/∂x_v over the box
-    /// for v = variables[i], from the same Taylor coefficients: the
-    /// coefficient of h^α in ∂p/∂x_v(c + h) is (α_v + 1)·q_(α + e_v).
+    /// for v = variables[i], from the same expansion: the coefficient of h^α
+    /// in ∂p/∂x_v(c + h) is (α_v + 1)·q_(α + e_v), and its remainder at order
+    /// m − 1 reads the same derivatives of order m.
     interval over(const interval* box, const std::vector<int>& variables, interval* derivatives) const;
-
-    /// A closed interval as its two bounds, for the arithmetic of the bounds.
-    struct bounds {
-        double lo;
-        double hi;
-    };
 
 private:
     /// The terms of p in one connected group of variables (variables that
-    /// occur together in some term), as a dense array of coefficients: the
-    /// exponent of variables[i] runs over 0 .. extents[i] - 1, the last
-    /// variable fastest.
+    /// occur together in some term): a group's terms never mix with
+    /// another's, so the orders of the expansion are counted per group.
     struct block {
         std::vector<int> variables;
+        /// The largest exponent of each variable in a term, plus one.
         std::vector<int> extents;
-        /// The largest total degree of a term of the block: coefficients
-        /// beyond it are 0, and stay 0 through the Taylor shifts.
         int degree = 0;
-        std::vector<bounds> coefficients;
+        /// Exponents of term t: exponents[t * variables.size() + i] for variables[i].
+        std::vector<int> exponents;
+        /// Coefficient a_t lies in middle[t] ± radius, |a_t| ≤ magnitude[t],
+        /// and slack[t] ≥ radius + γ·|middle[t]| carries the rounding of the
+        /// floating-point sums (γ = gamma below).
+        std::vector<double> middle;
+        std::vector<double> magnitude;
+        std::vector<double> slack;
+        /// γ_K = K·u/(1 − K·u) for K roundings at most in one term's product
+        /// and the sum of all terms: relative error bound of the sums.
+        double gamma = 0.0;
+        /// The base-2 exponent below which no coefficient's magnitude or slack falls (0 if none).
+        int smallest_exponent = 0;
     };
     interval constant_;
     std::vector<block> blocks_;

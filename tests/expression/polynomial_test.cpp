@@ -91,3 +91,71 @@ TEST(CentredBound, EnclosesADerivativeFromItsPrimitive)
 }
 
 }  // namespace
+
+namespace {
+
+/// Re (x + iy)^n = Σ_j (−1)^j C(n, 2j) x^(n−2j) y^(2j), built term by term
+/// with the binomials counted here.
+polynomial real_part_of_power(int n)
+{
+    const polynomial x = *polynomial::variable(2, 0), y = *polynomial::variable(2, 1);
+    polynomial sum_so_far = *polynomial::constant(2, interval(0.0));
+    double binomial = 1.0;  // C(n, k) for k = 0, 1, ...
+    for (int k = 0; k <= n; ++k) {
+        if (k % 2 == 0) {
+            const polynomial term = *product(*power(x, n - k), *power(y, k));
+            sum_so_far = *sum(sum_so_far, term.scaled(interval((k / 2) % 2 == 0 ? binomial : -binomial)));
+        }
+        binomial = binomial * (n - k) / (k + 1);
+    }
+    return sum_so_far;
+}
+
+}  // namespace
+
+// Re z^40 at the largest degree: binomials up to C(40, 20) ≈ 1.4e11 that cancel
+// to r^40 cos 40θ. Over a box 0.004 wide around z = 0.99 e^(0.7i) the exact
+// values (closed form, MPFR) lie in the bound, which stays within twice their
+// spread; so do those of its derivative in x, 40 Re z^39.
+TEST(CentredBound, HoldsTheHighestDegreeAndItsDerivativeTightly)
+{
+    const std::optional<centred_bound> bound = centred_bound::of(real_part_of_power(40));
+    ASSERT_TRUE(bound);
+    const double cx = 0.99 * std::cos(0.7), cy = 0.99 * std::sin(0.7), w = 0.004;
+    const interval box[2] = {interval(cx - w / 2, cx + w / 2), interval(cy - w / 2, cy + w / 2)};
+    interval derivative;
+    const interval value = bound->over(box, {0}, &derivative);
+    double lowest[2] = {INFINITY, INFINITY}, highest[2] = {-INFINITY, -INFINITY};
+    for (int i = 0; i <= 10; ++i) {
+        for (int j = 0; j <= 10; ++j) {
+            const mpfr_real x(box[0].inf() + w * i / 10), y(box[1].inf() + w * j / 10);
+            const mpfr_real r2 = x * x + y * y;
+            const mpfr_real theta = mpfr_real::apply(mpfr_atan2, y, x);
+            const mpfr_real exact[2] = {
+                pow(r2, 20) * mpfr_real::apply(mpfr_cos, mpfr_real(40.0) * theta),
+                mpfr_real(40.0) * mpfr_real::apply(mpfr_sqrt, pow(r2, 39))
+                    * mpfr_real::apply(mpfr_cos, mpfr_real(39.0) * theta)};
+            for (int k = 0; k < 2; ++k) {
+                EXPECT_TRUE(inside(exact[k], k == 0 ? value : derivative)) << exact[k];
+                lowest[k] = std::min(lowest[k], exact[k].to_double(MPFR_RNDD));
+                highest[k] = std::max(highest[k], exact[k].to_double(MPFR_RNDU));
+            }
+        }
+    }
+    EXPECT_LT(value.width(), 2 * (highest[0] - lowest[0]));
+    EXPECT_LT(derivative.width(), 2 * (highest[1] - lowest[1]));
+}
+
+// 1e300·x^20·y with x the point 1e-16: x^20 = 1e-320 is a subnormal double,
+// far less precise than its relative error bound says, so the bound must not
+// rest on it; the program's enclosure holds the exact 1e-20·y (MPFR).
+TEST(CentredBound, NeverRestsOnPowersBelowTheNormalDoubles)
+{
+    const expression e("1e300*x^20*y");
+    const domain box{{"x", interval(1e-16)}, {"y", interval(1.0, 2.0)}};
+    const interval enclosure = program_enclosure(e, box);
+    for (const double y : {1.0, 1.5, 2.0}) {
+        const mpfr_real exact = mpfr_real(1e300) * pow(mpfr_real(1e-16), 20) * mpfr_real(y);
+        EXPECT_TRUE(inside(exact, enclosure)) << exact << " outside " << enclosure;
+    }
+}
