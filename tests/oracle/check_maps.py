@@ -122,14 +122,16 @@ class BoxChecker:
     @staticmethod
     def holds(box, point):
         """Whether the box holds the oracle's point. A point interval is an edge's
-        fixed coordinate, a double that the oracle's decimals only approximate."""
+        fixed coordinate or a solution proved exact, a double that the oracle's
+        decimals only approximate: to 1e-30, the residual its solutions are
+        checked to."""
         for var, value in zip(("x", "y"), point):
             b = bounds(box, var)
             if b is None:
                 return False
             value = mpmath.mpf(value)
             if b[0] == b[1]:
-                if abs(value - b[0]) > mpmath.mpf(10) ** -45 * (1 + abs(b[0])):
+                if abs(value - b[0]) > mpmath.mpf(10) ** -30 * (1 + abs(b[0])):
                     return False
             elif not b[0] <= value <= b[1]:
                 return False

@@ -10,6 +10,8 @@ det = 3y^2 + x, cusp (0, 0), fold points (-1, +-1/sqrt(3)), and the fold image
 (-3t^2, -2t^3) meets the image (u, h^3 + hu) of the edge y = h = +-1 where
 2t^3 - 3ht^2 + h^3 = (t - h)^2 (2t + h) = 0: at t = -h/2, u = -0.75."""
 import copy
+
+import mpmath
 import os
 import sys
 import unittest
@@ -141,6 +143,14 @@ class Judging(unittest.TestCase):
         r = results(self.answer)
         r["fold_boundary"]["points"][0] = box((0.33, 0.33), (0.3, 0.3))  # the double 0.3 is not the root
         self.assertEqual(self.judge(r)[0], "WRONG")
+
+    def test_a_point_coordinate_the_oracle_has_to_1e_41_is_held(self):
+        # the oracle's decimals of an edge's fixed x, off by 1e-41 (as on map 458 of the random maps)
+        answer = copy.deepcopy(self.answer)
+        point = answer["fold_boundary"]["points"][0]
+        point["exact"][0] = str(mpmath.mpf(point["exact"][0]) + mpmath.mpf(10) ** -41)
+        outcome, _ = check_maps.judge(MAP, answer, "ok", results(self.answer))
+        self.assertEqual(outcome, "settled")
 
     def test_an_unbounded_box_is_no_proof(self):
         r = results(self.answer)
