@@ -18,7 +18,7 @@ struct analysis_input {
     domain box;
     int resolution = 25;
     /// Points of the target whose preimages in the box are counted.
-    std::vector<std::pair<double, double>> preimage_points;
+    std::vector<std::pair<double, double>> preimage_points = {};
 };
 
 /// The program's built-in map: ("x+0.2*y", "y^3-x*y") over [−0.2, 0.33] × [−0.7, 0.61], paved 25 × 25.
@@ -56,9 +56,9 @@ struct analysis_run {
     std::vector<diagnosis> diagnoses;
     step_times times;
     /// Whitney stability on the box, from what the searches proved.
-    stability_verdict stability;
+    stability_verdict stability = {};
     /// The preimage count of each of the input's preimage points, in order.
-    std::vector<preimage_count> preimages;
+    std::vector<preimage_count> preimages = {};
 };
 
 /// Runs the whole analysis of input: the constructor, the diagnoses,

@@ -37,10 +37,10 @@ struct plot_subject {
     bool complete = true;
     /// The proved number of preimages of a target point (none where it cannot
     /// be proved), for the sheet numbers of the target plane; unset for none.
-    std::function<std::optional<int>(double, double)> preimage_count;
+    std::function<std::optional<int>(double, double)> preimage_count = {};
     /// The fold curve's components with their features in order, in the
     /// labels' words (for the subtitle); empty when not known.
-    std::string fold_curve_text;
+    std::string fold_curve_text = {};
 };
 
 /// The page of a plot and how its planes are scaled.

@@ -242,9 +242,15 @@ TEST(FoldPlot, ShadesTheTargetBySheetNumbersWithALegend)
             const double a = A.inf() + (column + 0.5) * A.width() / picture.sheet_columns;
             const double b = B.inf() + (row + 0.5) * B.width() / picture.sheet_rows;
             const std::optional<int>& n = picture.sheets[row * picture.sheet_columns + column];
-            if (b < -0.01 || a < -0.99 || a > 1.09) EXPECT_TRUE(!n || *n == 0) << a << ", " << b;
-            if (b > 0.01 && b < 1.68 && a > -0.99 && a < 1.09) EXPECT_TRUE(!n || *n == 2) << a << ", " << b;
-            if (b > 1.7 && b < 2.24 && a > -0.99 && a < 1.09) EXPECT_TRUE(!n || *n == 1) << a << ", " << b;
+            if (b < -0.01 || a < -0.99 || a > 1.09) {
+                EXPECT_TRUE(!n || *n == 0) << a << ", " << b;
+            }
+            if (b > 0.01 && b < 1.68 && a > -0.99 && a < 1.09) {
+                EXPECT_TRUE(!n || *n == 2) << a << ", " << b;
+            }
+            if (b > 1.7 && b < 2.24 && a > -0.99 && a < 1.09) {
+                EXPECT_TRUE(!n || *n == 1) << a << ", " << b;
+            }
         }
     }
     const auto listed = [&](const std::string& text) {
